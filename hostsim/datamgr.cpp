@@ -1,0 +1,28 @@
+// datamgr.cpp - the stand-in data-set manager and its settings manager.
+#include <cstdlib>
+
+#include "setmgr.h"
+#include "shareddata.h"
+
+ClSetMgr::ClSetMgr() {
+    const char* env = std::getenv("HOSTSIM_LEDGER");
+    m_folder = env && *env ? env : "ledger";
+}
+
+std::string ClSetMgr::LedgerPath(const char* name) const {
+    std::string path = m_folder;
+    if (!path.empty() && path.back() != '/' && path.back() != '\\') path += '/';
+    return path + name;
+}
+
+ClDataMgr::ClDataMgr() {}
+
+ClDataMgr* ClDataMgr::Inst() {
+    static ClDataMgr mgr;
+    return &mgr;
+}
+
+ClSetMgr* ClDataMgr::GetSetMgr() {
+    static ClSetMgr setMgr;
+    return &setMgr;
+}

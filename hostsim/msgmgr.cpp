@@ -1,0 +1,23 @@
+// msgmgr.cpp - the stand-in last-error store: keeps code, source and line for whoever asks.
+#include <cstring>
+
+#include "errorstore.h"
+
+ClMsgMgr::ClMsgMgr() : m_code(0), m_line(0) { m_source[0] = '\0'; }
+
+ClMsgMgr* ClMsgMgr::Inst() {
+    static ClMsgMgr store;
+    return &store;
+}
+
+long ClMsgMgr::SetLastError(long code, const char* source, long line) {
+    m_code = code;
+    m_line = line;
+    std::strncpy(m_source, source ? source : "", sizeof m_source - 1);
+    m_source[sizeof m_source - 1] = '\0';
+    return code;
+}
+
+long ClMsgMgr::GetLastErrorCode() const { return m_code; }
+const char* ClMsgMgr::GetLastErrorSource() const { return m_source; }
+long ClMsgMgr::GetLastErrorLine() const { return m_line; }

@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds both configurations and runs every test natively and under Wine.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/install-deps.sh
+
+echo "== native build and tests"
+cmake --preset native >/dev/null
+cmake --build --preset native
+ctest --preset native
+
+echo "== Windows build (MinGW-w64) and tests under Wine"
+cmake --preset mingw >/dev/null
+cmake --build --preset mingw
+export WINEPREFIX="$PWD/build/wineprefix"
+# One prefix and one persistent server for the whole run, with Wine's own services started here
+# on null handles: services started by the first test would hold CTest's output pipe open.
+scripts/wine-run.sh cmd /c exit 0 >/dev/null 2>&1 </dev/null || true
+wineserver -p || true
+scripts/wine-run.sh cmd /c exit 0 >/dev/null 2>&1 </dev/null || true
+trap 'wineserver -k 2>/dev/null || true; wineserver -w 2>/dev/null || true' EXIT
+ctest --preset mingw

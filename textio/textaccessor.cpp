@@ -1,0 +1,301 @@
+// textaccessor.cpp - setup, masks, order, rotation and row writing of the text accessor.
+#include "textaccessor.h"
+
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+#include <new>
+
+#include "errorstore.h"
+#include "ledgercore.h"
+#include "shareddata.h"
+
+namespace {
+
+// Reads a little-endian integer of size bytes (1 to 8), sign- or zero-extended.
+uint64_t LoadInteger(const unsigned char* p, int size, bool sign) {
+    uint64_t v = 0;
+    for (int i = size - 1; i >= 0; --i) v = (v << 8) | p[i];
+    if (sign && size < 8 && (p[size - 1] & 0x80)) v |= ~uint64_t(0) << (size * 8);
+    return v;
+}
+
+long Clamp(long v, long lo, long hi) { return v < lo ? lo : (v > hi ? hi : v); }
+
+}  // namespace
+
+ClTextAccessor::ClTextAccessor(const char* formatName, const StTAFORMAT* table, long count, void* record)
+    : m_stream(nullptr),
+      m_delimiter(Fixed),
+      m_quote(NoQuote),
+      m_record(record),
+      m_formatName(formatName),
+      m_sourceFormat(table),
+      m_formatCount(table ? Clamp(count, 0, kMaxItems) : 0),
+      m_order(nullptr),
+      m_orderCount(0),
+      m_selectFlag(1),
+      m_spaceFlag(0),
+      m_commentMark(nullptr),
+      m_commentSkip(1),
+      m_format(nullptr),
+      m_physicalLineNo(0),
+      m_logicalLineNo(0) {
+    std::memset(m_mask, 0, sizeof m_mask);
+    std::memset(m_readLine, 0, sizeof m_readLine);
+    std::memset(m_render, 0, sizeof m_render);
+    // Without a working copy the accessor behaves as one with no items.
+    m_format = new (std::nothrow) StTAFORMAT[m_formatCount > 0 ? m_formatCount : 1];
+    if (!m_format)
+        m_formatCount = 0;
+    else if (m_formatCount > 0)
+        std::memcpy(m_format, table, sizeof(StTAFORMAT) * m_formatCount);
+}
+
+ClTextAccessor::~ClTextAccessor() { delete[] m_format; }
+
+long ClTextAccessor::SetMode(_Delimiter delimiter, _Quote quote) {
+    if (delimiter == Fixed && quote != NoQuote) return ClMsgMgr::Inst()->SetLastError(-1003, "textaccessor", 111);
+    m_delimiter = delimiter;
+    m_quote = quote;
+    return ClMsgMgr::Inst()->SetLastError(0, nullptr, 0);
+}
+
+long ClTextAccessor::Attach(std::iostream* stream) {
+    m_stream = stream;
+    return ClMsgMgr::Inst()->SetLastError(0, nullptr, 0);
+}
+
+long ClTextAccessor::SetOrder(StTAORDER* order, long count) {
+    m_order = order;
+    m_orderCount = count;
+    return 0;
+}
+
+long ClTextAccessor::SetMask(long item, long value) {
+    if (item < 0 || item >= m_formatCount) return -1;
+    m_mask[item] = static_cast<unsigned char>(value & 0xFF);
+    return 0;
+}
+
+long ClTextAccessor::GetMask(long item) const {
+    if (item < 0 || item >= m_formatCount) return -1;
+    return m_mask[item];
+}
+
+long ClTextAccessor::RotateFormat(long start, long dest, long count) {
+    if (start < 0 || start + 1 >= m_formatCount || start + count > m_formatCount || dest < start ||
+        dest >= start + count)
+        return 1;
+    StTAFORMAT* scratch = new (std::nothrow) StTAFORMAT[m_formatCount];
+    if (!scratch) return 1;
+    std::memcpy(scratch, m_format, sizeof(StTAFORMAT) * m_formatCount);
+    const long end = start + count;
+    for (long i = 0; i < count; ++i) {
+        long target = dest + i;
+        if (target >= end) target = start + (target % end);
+        scratch[target] = m_format[start + i];
+    }
+    std::memcpy(m_format, scratch, sizeof(StTAFORMAT) * m_formatCount);
+    delete[] scratch;
+    return 0;
+}
+
+void ClTextAccessor::ResetRotate() {
+    if (m_formatCount > 0) std::memcpy(m_format, m_sourceFormat, sizeof(StTAFORMAT) * m_formatCount);
+}
+
+long ClTextAccessor::SaveOrder(unsigned char* dataId) {
+    ClSaveTextIO* save = new (std::nothrow) ClSaveTextIO;
+    if (!save) return -1;
+    save->AttachSetMgr(ClDataMgr::Inst()->GetSetMgr());
+    save->SetCurDataID(dataId);
+    StTEXTIOSAVEINFO info;
+    std::memset(&info, 0, sizeof info);
+    if (m_formatName) std::strncpy(info.name, m_formatName, sizeof info.name - 1);
+    const long n = m_order ? Clamp(m_orderCount, 0, 256) : 0;
+    info.count = static_cast<int16_t>(n);
+    for (long i = 0; i < n; ++i) info.items[i] = m_order[i].item;
+    const long r = save->SetData(&info);
+    delete save;
+    return r != 0 ? -1 : 0;
+}
+
+long ClTextAccessor::LoadOrder(unsigned char* dataId) {
+    // The saved indices go into the caller's order array; without one there is nowhere to put them.
+    if (!m_order) return -1;
+    ClSaveTextIO* save = new (std::nothrow) ClSaveTextIO;
+    if (!save) return -1;
+    save->AttachSetMgr(ClDataMgr::Inst()->GetSetMgr());
+    save->SetCurDataID(dataId);
+    StTEXTIOSAVEINFO info;
+    std::memset(&info, 0, sizeof info);
+    if (m_formatName) std::strncpy(info.name, m_formatName, sizeof info.name - 1);
+    const long r = save->GetData(&info);
+    delete save;
+    if (r != 0) return -1;
+    const long n = Clamp(info.count, 0, 256);
+    for (long i = 0; i < n; ++i) m_order[i].item = info.items[i];
+    m_orderCount = n;
+    return 0;
+}
+
+// Write (and Read) take the order only when it has entries; the other row writers take any
+// non-zero count, a negative one giving an empty row.
+long ClTextAccessor::RowItemCount(bool strictOrder) const {
+    const bool useOrder = m_selectFlag == 0 && (strictOrder ? m_orderCount > 0 : m_orderCount != 0);
+    if (!useOrder) return m_formatCount;
+    return m_order && m_orderCount > 0 ? m_orderCount : 0;
+}
+
+long ClTextAccessor::RowItem(long pos, bool strictOrder) const {
+    const bool useOrder = m_selectFlag == 0 && (strictOrder ? m_orderCount > 0 : m_orderCount != 0);
+    return useOrder ? m_order[pos].item : pos;
+}
+
+bool ClTextAccessor::StreamOk() const { return !m_stream->fail(); }  // fail() covers badbit too
+
+void ClTextAccessor::Put(const char* bytes, size_t n) {
+    if (n > 0) m_stream->write(bytes, static_cast<std::streamsize>(n));
+}
+
+// The streams this accessor writes to are untranslated for their whole life (ClTextFile opens
+// them binary), so every row end reaches the file as exactly CR LF and texts keep bare LF.
+long ClTextAccessor::WriteRow(long lead, bool names) {
+    static const char kLeadIn[3] = {'"', '"', ','};
+    for (long i = 0; i < lead; ++i) Put(kLeadIn, sizeof kLeadIn);
+    const bool strict = !names && lead < 0;  // only Write passes a negative lead
+    const long count = RowItemCount(strict);
+    for (long pos = 0; pos < count; ++pos) {
+        const long item = RowItem(pos, strict);
+        const long r = names ? WriteItemName(item, pos) : WriteItem(item);
+        if (r != 0) return r;
+        if (pos + 1 < count) {
+            switch (m_delimiter) {
+                case Comma: Put(",", 1); break;
+                case Tab: Put("\t", 1); break;
+                case Space: Put(" ", 1); break;
+                default: break;
+            }
+            if (!StreamOk()) return -1;
+        }
+    }
+    Put("\r\n", 2);
+    return StreamOk() ? 0 : -1;
+}
+
+long ClTextAccessor::Write() { return WriteRow(-1, false); }
+long ClTextAccessor::Write2(long lead) { return WriteRow(lead > 0 ? lead : 0, false); }
+long ClTextAccessor::ItemNameWrite() { return WriteRow(0, true); }
+long ClTextAccessor::ItemNameWrite2(long lead) { return WriteRow(lead > 0 ? lead : 0, true); }
+
+int ClTextAccessor::CommentWrite(char* text) {
+    const size_t n = text ? strnlen(text, kLineBytes - 1) : 0;
+    std::memcpy(m_render, text ? text : "", n);
+    Put(m_render, n);
+    Put("\r\n", 2);
+    return StreamOk() ? 0 : -1;
+}
+
+long ClTextAccessor::WriteItem(long item) {
+    // An order entry naming no item of the table renders as nothing rather than reading past it.
+    if (item < 0 || item >= m_formatCount) return StreamOk() ? 0 : -1;
+    const StTAFORMAT& f = m_format[item];
+    const size_t width = static_cast<size_t>(Clamp(f.width, 0, kLineBytes - 1));
+    const bool fixed = m_delimiter == Fixed;
+
+    if (m_mask[item] != 0) {
+        if (fixed) {
+            std::memset(m_render, ' ', width);
+            Put(m_render, width);
+        } else if (m_mask[item] == 2) {
+            Put(" ", 1);
+        }
+        return 0;
+    }
+
+    const unsigned char* value = static_cast<const unsigned char*>(m_record) + f.offset;
+    size_t n = 0;
+    switch (f.type) {
+        case ItemText: {
+            // Bounded by the field too, so an unterminated field never reads into its neighbour.
+            const size_t room = f.size > 0 ? static_cast<size_t>(f.size) : width;
+            n = strnlen(reinterpret_cast<const char*>(value), width < room ? width : room);
+            std::memcpy(m_render, value, n);
+            if (fixed) {
+                std::memset(m_render + n, ' ', width - n);
+                Put(m_render, width);
+            } else {
+                const char* q = m_quote == SingleQuote ? "'" : (m_quote == DoubleQuote ? "\"" : "");
+                Put(q, std::strlen(q));
+                Put(m_render, n);
+                Put(q, std::strlen(q));
+            }
+            break;
+        }
+        case ItemSigned:
+        case ItemUnsigned: {
+            const bool sign = f.type == ItemSigned;
+            const int size = f.size >= 8 ? 8 : static_cast<int>(f.size);
+            if (size < 1) break;
+            const uint64_t raw = LoadInteger(value, size, sign);
+            const long decimals = Clamp(f.decimals, 0, 4);
+            char digits[48];
+            char fraction[8] = "";
+            if (sign && size == 8) {
+                // A currency amount: the integer part of |v| / 10000, then the cut fraction.
+                const int64_t v = static_cast<int64_t>(raw);
+                const uint64_t mag = v < 0 ? 0 - raw : raw;
+                std::snprintf(digits, sizeof digits, "%s%llu", v < 0 ? "-" : "",
+                              static_cast<unsigned long long>(mag / 10000));
+                if (decimals > 0) {
+                    std::snprintf(fraction, sizeof fraction, ".%04u", static_cast<unsigned>(mag % 10000));
+                    fraction[decimals + 1] = '\0';
+                }
+            } else if (sign) {
+                std::snprintf(digits, sizeof digits, "%lld", static_cast<long long>(static_cast<int64_t>(raw)));
+            } else {
+                std::snprintf(digits, sizeof digits, "%llu", static_cast<unsigned long long>(raw));
+                if (decimals > 0) std::snprintf(fraction, sizeof fraction, ".%.*s", static_cast<int>(decimals), "0000");
+            }
+            // Plain signed integers ignore decimals; amounts and unsigned items keep room for the fraction.
+            const bool withFraction = fraction[0] != '\0';
+            long field = static_cast<long>(width);
+            if (withFraction) field = Clamp(field - decimals - 1, 0, kLineBytes - 1);
+            const int len = std::snprintf(m_render, sizeof m_render, "%*s%s", fixed ? static_cast<int>(field) : 0,
+                                          digits, fraction);
+            Put(m_render, static_cast<size_t>(len));
+            break;
+        }
+        default:
+            break;
+    }
+    return StreamOk() ? 0 : -1;
+}
+
+long ClTextAccessor::WriteItemName(long item, long pos) {
+    if (item < 0 || item >= m_formatCount) return StreamOk() ? 0 : -1;
+    const StTAFORMAT& f = m_format[item];
+    const size_t n = strnlen(f.name, sizeof f.name);
+    const bool fixed = m_delimiter == Fixed;
+    if (m_mask[item] != 0) {
+        if (fixed) {
+            std::memset(m_render, ' ', n);
+            Put(m_render, n);
+        } else if (m_mask[item] == 2) {
+            Put(" ", 1);
+        }
+        return 0;
+    }
+    std::memcpy(m_render, f.name, n);
+    if (fixed) {
+        if (pos != 0) Put("  ", 2);
+        Put(m_render, n);
+    } else {
+        const char* q = m_quote == SingleQuote ? "'" : (m_quote == DoubleQuote ? "\"" : "");
+        Put(q, std::strlen(q));
+        Put(m_render, n);
+        Put(q, std::strlen(q));
+    }
+    return StreamOk() ? 0 : -1;
+}

@@ -1,0 +1,351 @@
+// textaccessor_read.cpp - reading rows back: lines, comment lines, the four scanners, numbers.
+#include <cstring>
+#include <iostream>
+
+#include "textaccessor.h"
+
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsQuote(char c) { return c == '\'' || c == '"'; }
+
+// Collects the items of one line, refusing more than the row holds.
+struct Split {
+    StREADOFFSETINFO* entries;
+    long wanted;
+    long found;
+    bool Add(char* start, long length) {
+        if (found >= wanted) return false;
+        entries[found].start = start;
+        entries[found].length = static_cast<int32_t>(length);
+        ++found;
+        return true;
+    }
+    long Result() const { return found == wanted ? 0 : 2; }
+};
+
+// Whether quote character c may open an item under the quote setting.
+bool MayOpen(_Quote quote, char c) {
+    if (quote == SingleQuote) return c == '\'';
+    if (quote == DoubleQuote) return c == '"';
+    return true;
+}
+
+// Scans the quoted item opening at line[p]; on success p is just past the closing quote.
+bool TakeQuoted(char* line, long size, long& p, _Quote quote, Split& split) {
+    const char q = line[p];
+    if (!MayOpen(quote, q)) return false;
+    long e = p + 1;
+    while (e < size && line[e] != q) ++e;
+    if (e >= size) return false;
+    if (!split.Add(line + p + 1, e - p - 1)) return false;
+    p = e + 1;
+    return true;
+}
+
+}  // namespace
+
+long ClTextAccessor::Read() {
+    char line[kLineBytes];
+    if (!m_stream) return 1;
+    long r = _RdNextRow(line, kLineBytes);
+    if (r != 0) return r;
+    r = _RdCmntRow(line, kLineBytes);
+    if (r != 0) return r;
+
+    const long items = _GetItemNum();
+    if (items > kMaxReadItems) return 2;
+    StREADOFFSETINFO split[kMaxReadItems];
+    const long size = static_cast<long>(strnlen(line, kLineBytes - 1));
+    switch (m_delimiter) {
+        case Fixed: r = _InitOfs_Fixed(line, size, split); break;
+        case Comma: r = _InitOfs_Comma(line, size, split); break;
+        case Tab: r = _InitOfs_Tab(line, size, split); break;
+        default: r = _InitOfs_Space(line, size, split); break;
+    }
+    if (r != 0) return r;
+    for (long pos = 0; pos < items; ++pos) {
+        r = ReadItem(pos, _GetItemNo(pos), split[pos].start, split[pos].length);
+        if (r != 0) return r;
+    }
+    return 0;
+}
+
+void ClTextAccessor::GetReadLine(char* dst) const { std::memcpy(dst, m_readLine, kLineBytes); }
+
+// Takes one physical line without its LF (and without a CR right before it). A last line without a
+// line end is still a line. A line of more than size - 1 bytes is consumed whole and answers 2.
+long ClTextAccessor::_RdNextRow(char* buffer, long size) {
+    std::streambuf* sb = m_stream->rdbuf();
+    long n = 0;
+    bool any = false;
+    bool tooLong = false;
+    bool pendingCr = false;
+    auto store = [&](char c) {
+        if (n < size - 1)
+            buffer[n++] = c;
+        else
+            tooLong = true;
+    };
+    for (;;) {
+        const int c = sb ? sb->sbumpc() : std::char_traits<char>::eof();
+        if (c == std::char_traits<char>::eof()) {
+            m_stream->setstate(std::ios::eofbit);
+            break;
+        }
+        any = true;
+        if (c == '\n') break;
+        if (pendingCr) {
+            store('\r');
+            pendingCr = false;
+        }
+        if (c == '\r')
+            pendingCr = true;
+        else
+            store(static_cast<char>(c));
+    }
+    if (!any) return 1;
+    ++m_physicalLineNo;
+    buffer[n] = '\0';
+    std::memset(m_readLine, 0, sizeof m_readLine);
+    std::memcpy(m_readLine, buffer, static_cast<size_t>(n));
+    return tooLong ? 2 : 0;
+}
+
+long ClTextAccessor::_RdCmntRow(char* buffer, long size) {
+    if (!m_commentMark) {
+        m_logicalLineNo = m_physicalLineNo;
+        return 0;
+    }
+    if (m_commentSkip != 0) {
+        while (_CheckIsCmntRow(buffer)) {
+            const long r = _RdNextRow(buffer, size);
+            if (r != 0) return r;
+        }
+    } else if (_CheckIsCmntRow(buffer)) {
+        return 3;
+    }
+    ++m_logicalLineNo;
+    return 0;
+}
+
+int ClTextAccessor::_CheckIsCmntRow(const char* line) const {
+    if (!m_commentMark) return 0;
+    return std::strncmp(line, m_commentMark, std::strlen(m_commentMark)) == 0;
+}
+
+long ClTextAccessor::_GetItemNum() const { return RowItemCount(true); }
+long ClTextAccessor::_GetItemNo(long pos) const { return RowItem(pos, true); }
+
+long ClTextAccessor::_InitOfs_Fixed(char* line, long size, StREADOFFSETINFO* entries) {
+    Split split{entries, _GetItemNum(), 0};
+    long p = 0;
+    for (long pos = 0; pos < split.wanted; ++pos) {
+        const long item = _GetItemNo(pos);
+        const long width = item >= 0 && item < m_formatCount && m_format[item].width > 0 ? m_format[item].width : 0;
+        if (p + width > size) return 2;
+        split.Add(line + p, width);
+        p += width;
+    }
+    return p == size ? split.Result() : 2;
+}
+
+long ClTextAccessor::_InitOfs_Comma(char* line, long size, StREADOFFSETINFO* entries) {
+    Split split{entries, _GetItemNum(), 0};
+    long p = 0;
+    for (;;) {
+        while (p < size && IsBlank(line[p])) ++p;
+        if (p >= size) {
+            if (!split.Add(nullptr, 0)) return 2;
+            break;
+        }
+        if (line[p] == ',') {
+            if (!split.Add(nullptr, 0)) return 2;
+            ++p;
+            continue;
+        }
+        if (IsQuote(line[p])) {
+            if (!TakeQuoted(line, size, p, m_quote, split)) return 2;
+            while (p < size && IsBlank(line[p])) ++p;
+            if (p >= size) break;
+            if (line[p] != ',') return 2;
+            ++p;
+            continue;
+        }
+        const long start = p;
+        bool atEnd = false;
+        for (;;) {
+            if (p >= size) {
+                if (!split.Add(line + start, p - start)) return 2;
+                atEnd = true;
+                break;
+            }
+            const char c = line[p];
+            if (c == ',') {
+                long end = p;
+                while (end > start && IsBlank(line[end - 1])) --end;
+                if (!split.Add(line + start, end - start)) return 2;
+                ++p;
+                break;
+            }
+            if (IsQuote(c)) return 2;
+            if (IsBlank(c) && m_spaceFlag == 0) {
+                if (!split.Add(line + start, p - start)) return 2;
+                while (p < size && IsBlank(line[p])) ++p;
+                if (p >= size) {
+                    atEnd = true;
+                } else if (line[p] == ',') {
+                    ++p;
+                } else {
+                    return 2;
+                }
+                break;
+            }
+            ++p;
+        }
+        if (atEnd) break;
+    }
+    return split.Result();
+}
+
+long ClTextAccessor::_InitOfs_Tab(char* line, long size, StREADOFFSETINFO* entries) {
+    Split split{entries, _GetItemNum(), 0};
+    long p = 0;
+    for (;;) {
+        while (p < size && line[p] == ' ') ++p;
+        if (p >= size) {
+            if (!split.Add(nullptr, 0)) return 2;
+            break;
+        }
+        if (line[p] == '\t') {
+            if (!split.Add(nullptr, 0)) return 2;
+            ++p;
+            continue;
+        }
+        bool itemDone = false;  // the item has ended; only spaces, then a tab or the end, may follow
+        if (IsQuote(line[p])) {
+            if (!TakeQuoted(line, size, p, m_quote, split)) return 2;
+            itemDone = true;
+        } else {
+            const long start = p;
+            while (p < size && line[p] != '\t' && line[p] != ' ') {
+                if (IsQuote(line[p])) return 2;
+                ++p;
+            }
+            if (!split.Add(line + start, p - start)) return 2;
+            itemDone = p < size && line[p] == ' ';
+        }
+        if (itemDone)
+            while (p < size && line[p] == ' ') ++p;
+        if (p >= size) break;
+        if (line[p] != '\t') return 2;
+        ++p;
+    }
+    return split.Result();
+}
+
+long ClTextAccessor::_InitOfs_Space(char* line, long size, StREADOFFSETINFO* entries) {
+    Split split{entries, _GetItemNum(), 0};
+    long p = 0;
+    while (p < size && IsBlank(line[p])) ++p;
+    if (p >= size) return split.Add(nullptr, 0) ? split.Result() : 2;
+    while (p < size) {
+        if (IsQuote(line[p])) {
+            if (!TakeQuoted(line, size, p, m_quote, split)) return 2;
+        } else {
+            const long start = p;
+            while (p < size && !IsBlank(line[p])) {
+                if (IsQuote(line[p])) return 2;
+                ++p;
+            }
+            if (!split.Add(line + start, p - start)) return 2;
+        }
+        while (p < size && IsBlank(line[p])) ++p;
+    }
+    return split.Result();
+}
+
+long ClTextAccessor::ReadItem(long pos, long item, char* start, long length) {
+    (void)pos;
+    if (item < 0 || item >= m_formatCount) return 2;
+    const StTAFORMAT& f = m_format[item];
+    if (!start && f.required == 1) return 2;
+    char text[kLineBytes];
+    const long n = start ? (length < kLineBytes ? length : kLineBytes - 1) : 0;
+    if (n > 0) std::memcpy(text, start, static_cast<size_t>(n));
+    text[n] = '\0';
+    unsigned char* field = static_cast<unsigned char*>(m_record) + f.offset;
+
+    if (f.type == ItemText) {
+        if (f.size <= 0 || n > f.size - 1) return 2;
+        std::memset(field, 0, static_cast<size_t>(f.size));
+        std::memcpy(field, text, static_cast<size_t>(n));
+        return 0;
+    }
+    if (f.type != ItemSigned && f.type != ItemUnsigned) return 0;
+    tagCY value = 0;
+    const long r = CheckNumeric(text, &value);
+    if (r == 2) return 2;
+    if (r == 1) return 0;
+    if (f.size >= 8) {
+        if (f.type == ItemSigned) std::memcpy(field, &value, 8);
+        return 0;
+    }
+    const int64_t whole = value / 10000;  // truncates toward zero
+    if (f.size == 1) {
+        const int8_t v = static_cast<int8_t>(whole);
+        std::memcpy(field, &v, 1);
+    } else if (f.size == 2) {
+        const int16_t v = static_cast<int16_t>(whole);
+        std::memcpy(field, &v, 2);
+    } else if (f.size == 4) {
+        const int32_t v = static_cast<int32_t>(whole);
+        std::memcpy(field, &v, 4);
+    }
+    return 0;
+}
+
+// 0 with the value set, 1 for an empty text (value unchanged), 2 for a text that is no number or
+// whose value lies beyond the 64-bit range.
+long ClTextAccessor::CheckNumeric(const char* text, tagCY* value) {
+    const char* p = text;
+    while (IsBlank(*p)) ++p;
+    if (*p == '\0') return 1;
+    bool negative = false;
+    bool first = true;
+    bool point = false;
+    bool overflow = false;
+    uint64_t whole = 0;
+    uint64_t fraction = 0;
+    int fractionDigits = 0;
+    for (; *p != '\0' && !IsBlank(*p); ++p, first = false) {
+        const char c = *p;
+        if (c == '+' || c == '-') {
+            if (!first) return 2;
+            negative = c == '-';
+        } else if (c == '.') {
+            if (point) return 2;
+            point = true;
+        } else if (c >= '0' && c <= '9') {
+            const unsigned d = static_cast<unsigned>(c - '0');
+            if (point) {
+                if (fractionDigits < 4) {
+                    fraction = fraction * 10 + d;
+                    ++fractionDigits;
+                }
+            } else if (whole > (UINT64_MAX - d) / 10) {
+                overflow = true;
+            } else {
+                whole = whole * 10 + d;
+            }
+        }
+    }
+    for (; *p != '\0'; ++p)
+        if (!IsBlank(*p)) return 2;
+    for (; fractionDigits < 4; ++fractionDigits) fraction *= 10;
+    const uint64_t limit = negative ? uint64_t(INT64_MAX) + 1 : uint64_t(INT64_MAX);
+    if (overflow || whole > (limit - fraction) / 10000) return 2;
+    const uint64_t magnitude = whole * 10000 + fraction;
+    *value = negative ? static_cast<tagCY>(0 - magnitude) : static_cast<tagCY>(magnitude);
+    return 0;
+}
