@@ -1,0 +1,8 @@
+// taskmem.h - the platform's task allocator, shared by the host and the program.
+#pragma once
+
+#include <cstddef>
+
+// Memory the host hands out and the program frees (COM's task allocator on Windows).
+void* TaskMemAlloc(size_t bytes);
+void TaskMemFree(void* block);  // a null block is ignored
