@@ -1,7 +1,11 @@
 // textfile.cpp - opening, attaching and closing the stream of a text file.
 #include "textfile.h"
 
+#include <cctype>
+#include <string>
+
 #include "errorstore.h"
+#include "osapi.h"
 #include "textaccessor.h"
 
 namespace {
@@ -14,11 +18,20 @@ ClTextFile::~ClTextFile() {}
 
 // The stream is always untranslated: the accessor's rows carry their own CR LF and reading drops
 // the CR again, so files come out byte-identical on every platform.
-long ClTextFile::Open(const char* path, TFOpenMode mode) {
+long ClTextFile::Open(const char* windowsPath, TFOpenMode mode) {
     if (m_stream.is_open()) m_stream.close();
     m_stream.clear();
     const int flags = static_cast<int>(mode);
-    bool ok = path != nullptr && (flags & (TFRead | TFWrite)) != 0;
+    bool ok = windowsPath != nullptr && (flags & (TFRead | TFWrite)) != 0;
+    // Paths in Windows form (a drive or a share) go through the platform's mapping; any other path
+    // is already the runtime's own and is used as it is.
+    std::string mapped;
+    const char* path = windowsPath;
+    if (ok && ((std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':') ||
+               (path[0] == '\\' && path[1] == '\\'))) {
+        ok = OsNativePath(windowsPath, mapped);
+        path = mapped.c_str();
+    }
     if (ok && (flags & TFWrite)) {
         const bool append = (flags & TFAppend) != 0;
         const bool overwrite = (flags & TFOverwrite) != 0;

@@ -1,0 +1,106 @@
+// osapi.h - what the program needs of the operating system, at the level of its tasks.
+//
+// Every path in and out is a Shift-JIS byte string in Windows form ("C:\folder\name",
+// "\\server\share\name"). Normal conditions such as "not found" are answers, not errors.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+// Drive types, numbered as GetDriveTypeA numbers them.
+enum _DriveType {
+    DriveUnknown = 0,
+    DriveNoRootDir = 1,
+    DriveRemovable = 2,
+    DriveFixed = 3,
+    DriveRemote = 4,
+    DriveCdRom = 5,
+    DriveRamDisk = 6
+};
+
+// Access modes of OsCanAccess, as _access takes them.
+enum _AccessMode { AccessExists = 0, AccessWrite = 2, AccessRead = 4, AccessReadWrite = 6 };
+
+enum _FileKind { FileNone = 0, FilePlain = 1, FileFolder = 2 };
+
+struct StFILESTATUS {
+    _FileKind kind;          // FileNone when nothing of that name exists (or it cannot be reached)
+    unsigned long long size; // bytes of a plain file; 0 otherwise
+};
+
+// ---- drives and path syntax ----
+
+// Type of the drive whose root is given in the form "C:\"; DriveNoRootDir for a letter
+// without a drive behind it.
+unsigned OsGetDriveType(const char* root);
+
+// Whether the path exists and allows the access mode (see _AccessMode).
+bool OsCanAccess(const char* path, int mode);
+
+// Whether the path names an existing folder; a trailing backslash is allowed.
+bool OsIsDirectory(const char* path);
+
+// What follows the root of an absolute path: after "C:\", or after "\\server\share\". Null when
+// the path has no such root (a relative path, "C:name", or a share without the backslash after it).
+const char* OsSkipRoot(const char* path);
+
+// Cuts the path down to its root: "C:\" or "\\server\share" (without a closing backslash).
+// False when the path has no root.
+bool OsStripToRoot(char* path);
+
+// Splits a path into drive ("C:" or empty, room 3) and directory (everything after the drive up to
+// and including the last separator, room 261); double-byte aware. Over-long parts are cut.
+void OsSplitDriveDir(const char* path, char* drive, char* directory);
+
+// ---- folders and files ----
+
+bool OsCreateDirectory(const char* path);  // one folder; its parent must exist
+bool OsRemoveDirectory(const char* path);  // one empty folder
+StFILESTATUS OsGetFileStatus(const char* path);
+bool OsDeleteFile(const char* path);
+// Puts source in the place of target in one step; target may exist and is replaced, so a reader
+// sees either the old or the new file, never a half-written one.
+bool OsReplaceFile(const char* source, const char* target);
+
+// GetPrivateProfileStringA: value of key in [section] of an INI file, blanks around it removed,
+// section and key compared without regard to case. A missing file, section or key gives the
+// default (null: empty); an empty value stays empty. The result is cut to room - 1 bytes; the
+// count of bytes copied is returned. A file name without a backslash is looked for in the
+// Windows folder, as the system does.
+unsigned long OsGetProfileString(const char* section, const char* key, const char* defaultValue,
+                                 char* buffer, unsigned long room, const char* file);
+
+// ---- folders of the system ----
+
+// Each fills buffer (room bytes) and returns false when the folder is unknown or too long.
+bool OsGetProgramFolder(char* buffer, size_t room);  // the running program's folder, ending in "\"
+bool OsGetWindowsFolder(char* buffer, size_t room);  // as GetWindowsDirectoryA: no closing "\"
+bool OsGetTempFolder(char* buffer, size_t room);     // as GetTempPathA: ending in "\"
+bool OsGetCurrentFolder(char* buffer, size_t room);  // as GetCurrentDirectoryA
+bool OsSetCurrentFolder(const char* path);
+// Platform id of GetVersionExA (2 for the NT family); false when it cannot be obtained.
+bool OsGetPlatformId(unsigned long* platformId);
+
+// ---- processes ----
+
+// Starts a program from a Windows command line (program first, arguments in double quotes where
+// they hold blanks) in workFolder (null: the current folder). With wait, returns only when the
+// program has ended, its exit code in *exitCode when given. False when it could not be started.
+bool OsRunProcess(const char* commandLine, const char* workFolder, bool wait, unsigned long* exitCode);
+
+// ---- native paths ----
+
+// The path the C and C++ runtime's file functions take for a Windows-form path. False when the
+// path cannot be reached (unmapped drive, drive without medium, bytes that are not Shift-JIS).
+bool OsNativePath(const char* path, std::string& native);
+
+// ---- drive arrangement (POSIX only; the real system's drives cannot be arranged) ----
+
+// Maps a drive letter to a native folder with a drive type; an empty folder is a drive without a
+// medium. False on Windows or for a letter outside A to Z.
+bool OsMapDrive(char letter, const char* nativeFolder, unsigned type);
+bool OsUnmapDrive(char letter);
+// Native folder that holds "server/share/..." for network paths; empty: network paths fail.
+bool OsSetShareFolder(const char* nativeFolder);
+// Back to the configuration of the environment (ASSETEXPORT_DRIVES, ASSETEXPORT_SHARES).
+bool OsResetDrives();

@@ -1,0 +1,509 @@
+// osapi_posix.cpp - the operating system on POSIX: Windows paths through a drive map, Shift-JIS names.
+//
+// Drives are letters mapped to native folders, each with a drive type, like Wine's dosdevices:
+// by default Z: is "/" (fixed) and every other letter has no root. ASSETEXPORT_DRIVES changes the
+// map ("C=/srv/c:fixed;D=/media/cd:cdrom;E=:removable"), ASSETEXPORT_SHARES names the folder that
+// holds network paths ("\\server\share\x" is <folder>/server/share/x). Names are Shift-JIS in the
+// program and UTF-8 on the disk.
+#include <iconv.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/types.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "osapi.h"
+#include "sjisbytes.h"
+
+extern char** environ;
+
+namespace {
+
+struct StDRIVE {
+    bool mapped;
+    std::string folder;  // native; empty: no medium
+    unsigned type;
+};
+
+struct StDRIVEMAP {
+    bool loaded = false;
+    StDRIVE drives[26];
+    std::string shareFolder;
+};
+
+StDRIVEMAP& Map() {
+    static StDRIVEMAP map;
+    return map;
+}
+
+unsigned TypeByName(const std::string& name) {
+    static const char* const kNames[] = {"unknown", "noroot", "removable", "fixed", "remote", "cdrom", "ramdisk"};
+    for (unsigned i = 0; i < sizeof kNames / sizeof kNames[0]; ++i)
+        if (name == kNames[i]) return i;
+    return DriveFixed;  // a bare folder is a hard disk, as in Wine
+}
+
+// Entries "L=folder:type" separated by ";"; the type is what follows the last colon.
+void LoadFromEnvironment(StDRIVEMAP& map) {
+    for (StDRIVE& d : map.drives) d = StDRIVE{false, std::string(), DriveNoRootDir};
+    map.drives['Z' - 'A'] = StDRIVE{true, "/", DriveFixed};
+    map.shareFolder.clear();
+    if (const char* shares = std::getenv("ASSETEXPORT_SHARES")) map.shareFolder = shares;
+    const char* spec = std::getenv("ASSETEXPORT_DRIVES");
+    std::string all = spec ? spec : "";
+    size_t start = 0;
+    while (start <= all.size()) {
+        size_t end = all.find(';', start);
+        if (end == std::string::npos) end = all.size();
+        std::string entry = all.substr(start, end - start);
+        start = end + 1;
+        if (entry.size() < 2 || entry[1] != '=' || !std::isalpha(static_cast<unsigned char>(entry[0]))) continue;
+        const int index = std::toupper(static_cast<unsigned char>(entry[0])) - 'A';
+        std::string folder = entry.substr(2);
+        unsigned type = DriveFixed;
+        const size_t colon = folder.rfind(':');
+        if (colon != std::string::npos) {
+            type = TypeByName(folder.substr(colon + 1));
+            folder.erase(colon);
+        }
+        map.drives[index] = StDRIVE{true, folder, type};
+    }
+    map.loaded = true;
+}
+
+StDRIVEMAP& LoadedMap() {
+    StDRIVEMAP& map = Map();
+    if (!map.loaded) LoadFromEnvironment(map);
+    return map;
+}
+
+bool Convert(const char* to, const char* from, const std::string& in, std::string& out) {
+    out.clear();
+    if (in.empty()) return true;
+    iconv_t cd = iconv_open(to, from);
+    if (cd == reinterpret_cast<iconv_t>(-1)) return false;
+    std::vector<char> buffer(in.size() * 4 + 4);
+    char* src = const_cast<char*>(in.data());
+    size_t srcLeft = in.size();
+    char* dst = buffer.data();
+    size_t dstLeft = buffer.size();
+    const size_t done = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
+    iconv_close(cd);
+    if (done == static_cast<size_t>(-1) || srcLeft != 0) return false;
+    out.assign(buffer.data(), buffer.size() - dstLeft);
+    return true;
+}
+
+bool IsDrivePath(const char* p) { return std::isalpha(static_cast<unsigned char>(p[0])) && p[1] == ':'; }
+bool IsSharePath(const char* p) { return p[0] == '\\' && p[1] == '\\'; }
+
+// A native path back in Windows form: the drive whose folder holds it (the deepest one wins).
+bool WindowsPath(const std::string& native, char* buffer, size_t room) {
+    const StDRIVEMAP& map = LoadedMap();
+    int best = -1;
+    size_t bestLength = 0;
+    for (int i = 0; i < 26; ++i) {
+        const StDRIVE& d = map.drives[i];
+        if (!d.mapped || d.folder.empty()) continue;
+        std::string folder = d.folder;
+        while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+        const bool inside = folder == "/" ? native[0] == '/'
+                                          : native.compare(0, folder.size(), folder) == 0 &&
+                                                (native.size() == folder.size() || native[folder.size()] == '/');
+        const size_t length = folder == "/" ? 0 : folder.size();
+        if (inside && (best < 0 || length > bestLength)) {
+            best = i;
+            bestLength = length;
+        }
+    }
+    if (best < 0) return false;
+    std::string rest = native.substr(bestLength);
+    for (char& c : rest)
+        if (c == '/') c = '\\';
+    if (rest.empty() || rest[0] != '\\') rest.insert(0, "\\");
+    std::string sjis;
+    if (!Convert("CP932", "UTF-8", rest, sjis)) return false;
+    std::string result = std::string(1, static_cast<char>('A' + best)) + ":" + sjis;
+    if (result.size() + 1 > room) return false;
+    std::memcpy(buffer, result.c_str(), result.size() + 1);
+    return true;
+}
+
+bool NativeStat(const char* path, struct stat* st) {
+    std::string native;
+    return OsNativePath(path, native) && ::stat(native.c_str(), st) == 0;
+}
+
+// Comparison without regard to ASCII case that never folds the trail byte of a double-byte character.
+bool SameText(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size();) {
+        const int n = SjisCharBytes(a.c_str() + i);
+        if (n == 2) {
+            if (a[i] != b[i] || a[i + 1] != b[i + 1]) return false;
+        } else if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) {
+            return false;
+        }
+        i += n;
+    }
+    return true;
+}
+
+std::string Trim(const std::string& s) {
+    const char* blanks = " \t\r";
+    const size_t first = s.find_first_not_of(blanks);
+    if (first == std::string::npos) return std::string();
+    return s.substr(first, s.find_last_not_of(blanks) - first + 1);
+}
+
+unsigned long CopyCut(const std::string& value, char* buffer, unsigned long room) {
+    if (!buffer || room == 0) return 0;
+    unsigned long n = static_cast<unsigned long>(value.size());
+    if (n > room - 1) n = room - 1;
+    std::memcpy(buffer, value.data(), n);
+    buffer[n] = '\0';
+    return n;
+}
+
+// Windows command-line words: blanks separate, double quotes group, \" is a quote.
+std::vector<std::string> SplitCommandLine(const char* line) {
+    std::vector<std::string> words;
+    const char* p = line;
+    for (;;) {
+        while (*p == ' ' || *p == '\t') ++p;
+        if (!*p) break;
+        std::string word;
+        bool quoted = false;
+        while (*p && (quoted || (*p != ' ' && *p != '\t'))) {
+            if (p[0] == '\\' && p[1] == '"') {
+                word += '"';
+                p += 2;
+            } else if (*p == '"') {
+                quoted = !quoted;
+                ++p;
+            } else {
+                const int n = SjisCharBytes(p);
+                word.append(p, n);
+                p += n;
+            }
+        }
+        words.push_back(word);
+    }
+    return words;
+}
+
+}  // namespace
+
+bool OsNativePath(const char* path, std::string& native) {
+    native.clear();
+    if (!path) return false;
+    std::string base;
+    const char* rest = path;
+    if (IsDrivePath(path)) {
+        const StDRIVE& d = LoadedMap().drives[std::toupper(static_cast<unsigned char>(path[0])) - 'A'];
+        if (!d.mapped || d.folder.empty()) return false;
+        base = d.folder;
+        rest = path + 2;
+    } else if (IsSharePath(path)) {
+        base = LoadedMap().shareFolder;
+        if (base.empty()) return false;
+        rest = path + 1;  // "\server\share\..." below the share folder
+    }
+    std::string converted;
+    if (!Convert("UTF-8", "CP932", rest, converted)) return false;
+    // In UTF-8 a byte 0x5C is always a backslash, never part of a character.
+    for (char& c : converted)
+        if (c == '\\') c = '/';
+    while (base.size() > 1 && base.back() == '/') base.pop_back();
+    if (base == "/" && !converted.empty() && converted[0] == '/') base.clear();
+    if (!base.empty() && !converted.empty() && converted[0] != '/') base += '/';
+    native = base + converted;
+    return !native.empty();
+}
+
+unsigned OsGetDriveType(const char* root) {
+    if (!root || !IsDrivePath(root) || (root[2] != '\\' && root[2] != '\0') || (root[2] && root[3])) return DriveNoRootDir;
+    const StDRIVE& d = LoadedMap().drives[std::toupper(static_cast<unsigned char>(root[0])) - 'A'];
+    return d.mapped ? d.type : static_cast<unsigned>(DriveNoRootDir);
+}
+
+bool OsCanAccess(const char* path, int mode) {
+    std::string native;
+    if (!OsNativePath(path, native)) return false;
+    int how = F_OK;
+    if (mode & AccessWrite) how |= W_OK;
+    if (mode & AccessRead) how |= R_OK;
+    return ::access(native.c_str(), how) == 0;
+}
+
+bool OsIsDirectory(const char* path) {
+    struct stat st;
+    return NativeStat(path, &st) && S_ISDIR(st.st_mode);
+}
+
+const char* OsSkipRoot(const char* path) {
+    if (!path) return nullptr;
+    if (IsSharePath(path)) {
+        const char* p = path + 2;
+        int separators = 0;
+        while (*p) {
+            if (*p == '\\' && ++separators == 2) return p + 1;
+            p += SjisCharBytes(p);
+        }
+        return nullptr;
+    }
+    if (IsSjisLeadByte(static_cast<unsigned char>(path[0]))) return nullptr;
+    if (path[0] && path[1] == ':' && path[2] == '\\') return path + 3;
+    return nullptr;
+}
+
+bool OsStripToRoot(char* path) {
+    if (!path) return false;
+    if (IsSharePath(path)) {
+        char* p = path + 2;
+        int separators = 0;
+        while (*p) {
+            if (*p == '\\' && ++separators == 2) {
+                *p = '\0';
+                break;
+            }
+            p += SjisCharBytes(p);
+        }
+        return true;
+    }
+    if (IsDrivePath(path) && path[2] == '\\') {
+        path[3] = '\0';
+        return true;
+    }
+    if (path[0] == '\\') {
+        path[1] = '\0';
+        return true;
+    }
+    return false;
+}
+
+void OsSplitDriveDir(const char* path, char* drive, char* directory) {
+    drive[0] = '\0';
+    directory[0] = '\0';
+    if (!path) return;
+    const char* p = path;
+    if (p[0] && p[1] == ':') {
+        drive[0] = p[0];
+        drive[1] = ':';
+        drive[2] = '\0';
+        p += 2;
+    }
+    const char* last = nullptr;
+    for (const char* q = p; *q; q += SjisCharBytes(q))
+        if (*q == '\\' || *q == '/') last = q;
+    if (!last) return;
+    size_t n = static_cast<size_t>(last - p) + 1;
+    if (n > 260) n = 260;
+    std::memcpy(directory, p, n);
+    directory[n] = '\0';
+}
+
+bool OsCreateDirectory(const char* path) {
+    std::string native;
+    return OsNativePath(path, native) && ::mkdir(native.c_str(), 0777) == 0;
+}
+
+bool OsRemoveDirectory(const char* path) {
+    std::string native;
+    return OsNativePath(path, native) && ::rmdir(native.c_str()) == 0;
+}
+
+StFILESTATUS OsGetFileStatus(const char* path) {
+    StFILESTATUS status = {FileNone, 0};
+    struct stat st;
+    if (!NativeStat(path, &st)) return status;
+    if (S_ISDIR(st.st_mode)) {
+        status.kind = FileFolder;
+    } else {
+        status.kind = FilePlain;
+        status.size = static_cast<unsigned long long>(st.st_size);
+    }
+    return status;
+}
+
+bool OsDeleteFile(const char* path) {
+    std::string native;
+    struct stat st;
+    // DeleteFileA refuses folders; unlink would too, but say so plainly.
+    return OsNativePath(path, native) && ::stat(native.c_str(), &st) == 0 && !S_ISDIR(st.st_mode) &&
+           ::unlink(native.c_str()) == 0;
+}
+
+bool OsReplaceFile(const char* source, const char* target) {
+    std::string from, to;
+    return OsNativePath(source, from) && OsNativePath(target, to) && ::rename(from.c_str(), to.c_str()) == 0;
+}
+
+unsigned long OsGetProfileString(const char* section, const char* key, const char* defaultValue,
+                                 char* buffer, unsigned long room, const char* file) {
+    // The system trims trailing blanks of the default too.
+    std::string fallback = defaultValue ? defaultValue : "";
+    while (!fallback.empty() && (fallback.back() == ' ' || fallback.back() == '\t')) fallback.pop_back();
+    if (!section || !key || !file) return CopyCut(fallback, buffer, room);
+    std::string path = file;
+    if (path.find('\\') == std::string::npos) {
+        char windows[261];
+        if (!OsGetWindowsFolder(windows, sizeof windows)) return CopyCut(fallback, buffer, room);
+        path = std::string(windows) + "\\" + path;
+    }
+    std::string native;
+    if (!OsNativePath(path.c_str(), native)) return CopyCut(fallback, buffer, room);
+    std::ifstream in(native, std::ios::binary);
+    if (!in) return CopyCut(fallback, buffer, room);
+    const std::string wantSection = Trim(section), wantKey = Trim(key);
+    bool inSection = false;
+    std::string line;
+    while (std::getline(in, line)) {
+        const std::string text = Trim(line);
+        if (text.empty() || text[0] == ';') continue;
+        if (text[0] == '[') {
+            const size_t close = text.find(']');
+            inSection = close != std::string::npos && SameText(Trim(text.substr(1, close - 1)), wantSection);
+            continue;
+        }
+        if (!inSection) continue;
+        const size_t equals = text.find('=');
+        if (equals == std::string::npos || !SameText(Trim(text.substr(0, equals)), wantKey)) continue;
+        std::string value = Trim(text.substr(equals + 1));
+        // A value in matching quotes loses them, as with the system's reader.
+        if (value.size() >= 2 && (value[0] == '"' || value[0] == '\'') && value.back() == value[0])
+            value = value.substr(1, value.size() - 2);
+        return CopyCut(value, buffer, room);
+    }
+    return CopyCut(fallback, buffer, room);
+}
+
+bool OsGetProgramFolder(char* buffer, size_t room) {
+    char self[PATH_MAX + 1];
+    const ssize_t n = ::readlink("/proc/self/exe", self, PATH_MAX);
+    if (n <= 0) return false;
+    std::string native(self, static_cast<size_t>(n));
+    native.erase(native.rfind('/') + 1);
+    if (!WindowsPath(native, buffer, room)) return false;
+    const size_t length = std::strlen(buffer);
+    if (buffer[length - 1] != '\\') {
+        if (length + 2 > room) return false;
+        buffer[length] = '\\';
+        buffer[length + 1] = '\0';
+    }
+    return true;
+}
+
+bool OsGetWindowsFolder(char* buffer, size_t room) {
+    const char* configured = std::getenv("ASSETEXPORT_WINDIR");
+    const std::string folder = configured && *configured ? configured : "C:\\windows";
+    if (folder.size() + 1 > room) return false;
+    std::memcpy(buffer, folder.c_str(), folder.size() + 1);
+    return true;
+}
+
+bool OsGetTempFolder(char* buffer, size_t room) {
+    const char* tmp = std::getenv("TMPDIR");
+    std::string native = tmp && *tmp ? tmp : "/tmp";
+    if (!WindowsPath(native, buffer, room)) return false;
+    const size_t length = std::strlen(buffer);
+    if (buffer[length - 1] != '\\') {
+        if (length + 2 > room) return false;
+        buffer[length] = '\\';
+        buffer[length + 1] = '\0';
+    }
+    return true;
+}
+
+bool OsGetCurrentFolder(char* buffer, size_t room) {
+    char native[PATH_MAX + 1];
+    if (!::getcwd(native, sizeof native)) return false;
+    return WindowsPath(native, buffer, room);
+}
+
+bool OsSetCurrentFolder(const char* path) {
+    std::string native;
+    return OsNativePath(path, native) && ::chdir(native.c_str()) == 0;
+}
+
+bool OsGetPlatformId(unsigned long* platformId) {
+    if (!platformId) return false;
+    *platformId = 2;  // behaves as the NT family
+    return true;
+}
+
+bool OsRunProcess(const char* commandLine, const char* workFolder, bool wait, unsigned long* exitCode) {
+    if (!commandLine) return false;
+    // Windows-form words become native paths; other words only change their encoding.
+    std::vector<std::string> words;
+    for (const std::string& word : SplitCommandLine(commandLine)) {
+        std::string native;
+        if ((IsDrivePath(word.c_str()) || IsSharePath(word.c_str())) && OsNativePath(word.c_str(), native)) {
+            words.push_back(native);
+        } else if (Convert("UTF-8", "CP932", word, native)) {
+            words.push_back(native);
+        } else {
+            words.push_back(word);
+        }
+    }
+    if (words.empty()) return false;
+    std::vector<char*> argv;
+    for (std::string& w : words) argv.push_back(&w[0]);
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    std::string folder;
+    if (workFolder && *workFolder) {
+        if (!OsNativePath(workFolder, folder)) {
+            posix_spawn_file_actions_destroy(&actions);
+            return false;
+        }
+        posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
+    }
+    pid_t child = 0;
+    const int failed = posix_spawnp(&child, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (failed) return false;
+    if (!wait) return true;
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0) {
+        if (errno != EINTR) return false;
+    }
+    if (exitCode) *exitCode = WIFEXITED(status) ? static_cast<unsigned long>(WEXITSTATUS(status)) : 255UL;
+    return true;
+}
+
+bool OsMapDrive(char letter, const char* nativeFolder, unsigned type) {
+    if (!std::isalpha(static_cast<unsigned char>(letter))) return false;
+    LoadedMap().drives[std::toupper(static_cast<unsigned char>(letter)) - 'A'] =
+        StDRIVE{true, nativeFolder ? nativeFolder : "", type};
+    return true;
+}
+
+bool OsUnmapDrive(char letter) {
+    if (!std::isalpha(static_cast<unsigned char>(letter))) return false;
+    LoadedMap().drives[std::toupper(static_cast<unsigned char>(letter)) - 'A'] =
+        StDRIVE{false, std::string(), DriveNoRootDir};
+    return true;
+}
+
+bool OsSetShareFolder(const char* nativeFolder) {
+    LoadedMap().shareFolder = nativeFolder ? nativeFolder : "";
+    return true;
+}
+
+bool OsResetDrives() {
+    LoadFromEnvironment(Map());
+    return true;
+}

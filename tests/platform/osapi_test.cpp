@@ -1,0 +1,293 @@
+// osapi_test.cpp - the platform layer on real folders: drives, Shift-JIS names, files, INI, processes.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+#include "mapped_temp.h"
+#include "osapi.h"
+#include "textfile.h"
+
+namespace {
+
+const std::string kHyo = "\x95\x5C";  // 表: trail byte is a backslash
+const std::string kSo = "\x83\x5C";   // ソ
+const std::string kPo = "\x83\x7C";   // ポ: trail byte is "|"
+
+std::string ProfileOf(const std::string& file, const char* section, const char* key, const char* def,
+                      unsigned long room = 16, unsigned long* count = nullptr) {
+    char buffer[64];
+    std::memset(buffer, 'x', sizeof buffer);
+    const unsigned long n = OsGetProfileString(section, key, def, buffer, room, file.c_str());
+    if (count) *count = n;
+    return std::string(buffer);
+}
+
+}  // namespace
+
+TEST(PlatformDrives, DefaultsLikeWine) {
+    OsResetDrives();
+    EXPECT_EQ(OsGetDriveType("Z:\\"), static_cast<unsigned>(DriveFixed));
+    EXPECT_EQ(OsGetDriveType("Q:\\"), static_cast<unsigned>(DriveNoRootDir));
+    EXPECT_TRUE(OsIsDirectory("Z:\\"));
+}
+
+TEST(PlatformDrives, MappedTypesAndMedium) {
+    MappedTemp temp;
+    SKIP_UNLESS_DRIVES_CAN_BE_MAPPED(temp);
+    const std::string folder = temp.Dir().Path();
+    ASSERT_TRUE(OsMapDrive('d', folder.c_str(), DriveCdRom));
+    ASSERT_TRUE(OsMapDrive('E', "", DriveRemovable));
+    ASSERT_TRUE(OsMapDrive('R', folder.c_str(), DriveRamDisk));
+    EXPECT_EQ(OsGetDriveType("D:\\"), static_cast<unsigned>(DriveCdRom));
+    EXPECT_EQ(OsGetDriveType("e:\\"), static_cast<unsigned>(DriveRemovable));
+    EXPECT_EQ(OsGetDriveType("R:\\"), static_cast<unsigned>(DriveRamDisk));
+    EXPECT_EQ(OsGetDriveType("M:\\"), static_cast<unsigned>(DriveFixed));
+    // The CD-ROM folder stays writable: only its type tells it apart.
+    EXPECT_TRUE(OsCanAccess("D:\\", AccessReadWrite));
+    EXPECT_FALSE(OsCanAccess("E:\\", AccessExists));  // no medium
+    EXPECT_FALSE(OsIsDirectory("E:\\"));
+    EXPECT_TRUE(OsUnmapDrive('D'));
+    EXPECT_EQ(OsGetDriveType("D:\\"), static_cast<unsigned>(DriveNoRootDir));
+    EXPECT_FALSE(OsMapDrive('1', folder.c_str(), DriveFixed));
+}
+
+TEST(PlatformDrives, ConfiguredFromEnvironment) {
+    MappedTemp temp;
+    SKIP_UNLESS_DRIVES_CAN_BE_MAPPED(temp);
+#ifndef _WIN32
+    const std::string folder = temp.Dir().Path();
+    const std::string spec = "C=" + folder + ":cdrom;e=:removable;F=" + folder + ";N=/nowhere:remote;bad;Z=/:ramdisk";
+    setenv("ASSETEXPORT_DRIVES", spec.c_str(), 1);
+    setenv("ASSETEXPORT_SHARES", folder.c_str(), 1);
+    OsResetDrives();
+    unsetenv("ASSETEXPORT_DRIVES");
+    unsetenv("ASSETEXPORT_SHARES");
+    EXPECT_EQ(OsGetDriveType("C:\\"), static_cast<unsigned>(DriveCdRom));
+    EXPECT_EQ(OsGetDriveType("E:\\"), static_cast<unsigned>(DriveRemovable));
+    EXPECT_EQ(OsGetDriveType("F:\\"), static_cast<unsigned>(DriveFixed));  // no type: fixed
+    EXPECT_EQ(OsGetDriveType("N:\\"), static_cast<unsigned>(DriveRemote));
+    EXPECT_EQ(OsGetDriveType("Z:\\"), static_cast<unsigned>(DriveRamDisk));
+    EXPECT_TRUE(OsIsDirectory("F:\\"));
+    EXPECT_FALSE(OsCanAccess("N:\\", AccessReadWrite));
+    std::filesystem::create_directories(temp.Native("srv/share"));
+    EXPECT_TRUE(OsIsDirectory("\\\\srv\\share"));
+    OsResetDrives();
+    EXPECT_EQ(OsGetDriveType("C:\\"), static_cast<unsigned>(DriveNoRootDir));
+    EXPECT_FALSE(OsIsDirectory("\\\\srv\\share"));
+#endif
+}
+
+TEST(PlatformPaths, NativeFormOfDriveShareAndPlainPaths) {
+    MappedTemp temp;
+    SKIP_UNLESS_DRIVES_CAN_BE_MAPPED(temp);
+    std::string native;
+    ASSERT_TRUE(OsNativePath(("M:\\" + kHyo + "\\" + kSo + kPo + ".csv").c_str(), native));
+    EXPECT_EQ(native, temp.Dir().Path() + u8"/表/ソポ.csv");
+    ASSERT_TRUE(OsNativePath("m:", native));
+    EXPECT_EQ(native, temp.Dir().Path());
+    ASSERT_TRUE(OsNativePath("Z:\\tmp\\x", native));
+    EXPECT_EQ(native, "/tmp/x");
+    EXPECT_FALSE(OsNativePath("Q:\\x", native));           // no drive behind Q:
+    EXPECT_FALSE(OsNativePath("\\\\srv\\share\\x", native));  // no folder for shares yet
+    ASSERT_TRUE(OsSetShareFolder(temp.Dir().Path().c_str()));
+    ASSERT_TRUE(OsNativePath("\\\\srv\\share\\x", native));
+    EXPECT_EQ(native, temp.Dir().Path() + "/srv/share/x");
+    EXPECT_FALSE(OsNativePath("M:\\\x81\x20", native));  // not Shift-JIS
+    ASSERT_TRUE(OsNativePath("rel\\name", native));
+    EXPECT_EQ(native, "rel/name");
+}
+
+TEST(PlatformPaths, SkipRootAndStripToRoot) {
+    EXPECT_STREQ(OsSkipRoot("C:\\a\\b"), "a\\b");
+    EXPECT_STREQ(OsSkipRoot("C:\\"), "");
+    EXPECT_STREQ(OsSkipRoot("\\\\srv\\share\\a\\"), "a\\");
+    EXPECT_EQ(OsSkipRoot("\\\\srv\\share"), nullptr);
+    EXPECT_EQ(OsSkipRoot("C:a"), nullptr);
+    EXPECT_EQ(OsSkipRoot("a\\b"), nullptr);
+    // The trail byte 0x5C of the server name is no separator.
+    const std::string server = "\\\\" + kSo + "\\share\\x";
+    EXPECT_STREQ(OsSkipRoot(server.c_str()), "x");
+
+    char path[64];
+    std::strcpy(path, "C:\\a\\b\\");
+    ASSERT_TRUE(OsStripToRoot(path));
+    EXPECT_STREQ(path, "C:\\");
+    std::strcpy(path, "\\\\srv\\share\\a\\b.csv");
+    ASSERT_TRUE(OsStripToRoot(path));
+    EXPECT_STREQ(path, "\\\\srv\\share");
+    std::strcpy(path, "relative");
+    EXPECT_FALSE(OsStripToRoot(path));
+}
+
+TEST(PlatformPaths, SplitDriveAndDirectoryIsDoubleByteAware) {
+    char drive[3];
+    char dir[261];
+    OsSplitDriveDir(("C:\\" + kHyo + "\\" + kSo + ".csv").c_str(), drive, dir);
+    EXPECT_STREQ(drive, "C:");
+    EXPECT_EQ(std::string(dir), "\\" + kHyo + "\\");
+    OsSplitDriveDir(("C:\\" + kSo).c_str(), drive, dir);
+    EXPECT_STREQ(dir, "\\");
+    OsSplitDriveDir("C:name.csv", drive, dir);
+    EXPECT_STREQ(drive, "C:");
+    EXPECT_STREQ(dir, "");
+    OsSplitDriveDir("\\\\srv\\share\\f.csv", drive, dir);
+    EXPECT_STREQ(drive, "");
+    EXPECT_STREQ(dir, "\\\\srv\\share\\");
+    OsSplitDriveDir("name", drive, dir);
+    EXPECT_STREQ(drive, "");
+    EXPECT_STREQ(dir, "");
+}
+
+TEST(PlatformFolders, ShiftJisNamesCreatedFoundRemoved) {
+    MappedTemp temp;
+    for (const std::string& name : {kHyo, kSo, kPo}) {
+        const std::string folder = temp.Win(name);
+        ASSERT_TRUE(OsCreateDirectory(folder.c_str()));
+        EXPECT_TRUE(OsIsDirectory(folder.c_str()));
+        EXPECT_TRUE(OsIsDirectory((folder + "\\").c_str()));
+        EXPECT_FALSE(OsCreateDirectory(folder.c_str()));  // exists already
+        const std::string inner = folder + "\\" + name;
+        ASSERT_TRUE(OsCreateDirectory(inner.c_str()));
+        EXPECT_FALSE(OsRemoveDirectory(folder.c_str()));  // not empty
+        EXPECT_TRUE(OsRemoveDirectory(inner.c_str()));
+        EXPECT_TRUE(OsRemoveDirectory((folder + "\\").c_str()));
+        EXPECT_FALSE(OsIsDirectory(folder.c_str()));
+    }
+    // The lead byte alone must not name a folder "\x95" beside the one wanted.
+    ASSERT_TRUE(OsCreateDirectory(temp.Win(kHyo).c_str()));
+    EXPECT_FALSE(OsIsDirectory(temp.Win("\x95").c_str()));
+#ifndef _WIN32
+    EXPECT_TRUE(std::filesystem::is_directory(temp.Native(u8"表")));
+#endif
+    EXPECT_FALSE(OsCreateDirectory(temp.Win("none\\sub").c_str()));  // parent missing
+}
+
+TEST(PlatformFiles, StatusDeleteAndReplace) {
+    MappedTemp temp;
+    const std::string file = temp.Win(kSo + ".txt");
+    EXPECT_EQ(OsGetFileStatus(file.c_str()).kind, FileNone);
+    ASSERT_TRUE(WriteWin(file, "12345"));
+    StFILESTATUS status = OsGetFileStatus(file.c_str());
+    EXPECT_EQ(status.kind, FilePlain);
+    EXPECT_EQ(status.size, 5u);
+    EXPECT_EQ(OsGetFileStatus(temp.Win().c_str()).kind, FileFolder);
+    EXPECT_EQ(OsGetFileStatus(temp.Win().c_str()).size, 0u);
+    EXPECT_FALSE(OsDeleteFile(temp.Win().c_str()));  // a folder is no file
+
+    const std::string fresh = temp.Win("new.env");
+    WriteBytes(temp.Native("new.env"), "new");
+    EXPECT_TRUE(OsReplaceFile(fresh.c_str(), file.c_str()));
+    EXPECT_EQ(OsGetFileStatus(fresh.c_str()).kind, FileNone);
+    EXPECT_EQ(OsGetFileStatus(file.c_str()).size, 3u);
+    EXPECT_FALSE(OsReplaceFile(fresh.c_str(), file.c_str()));  // source gone: target kept
+    EXPECT_EQ(OsGetFileStatus(file.c_str()).size, 3u);
+
+    EXPECT_TRUE(OsDeleteFile(file.c_str()));
+    EXPECT_EQ(OsGetFileStatus(file.c_str()).kind, FileNone);
+    EXPECT_FALSE(OsDeleteFile(file.c_str()));
+}
+
+TEST(PlatformProfile, ValuesKeysAndDefaults) {
+    MappedTemp temp;
+    const std::string ini = temp.Win("level.ini");
+    EXPECT_EQ(ProfileOf(ini, "ProgramLevel", "RX52", "1"), "1");  // no file
+    WriteBytes(temp.Native("level.ini"),
+               "; comment\r\n[Other]\r\nRX52=9\r\n[ programlevel ]\r\n  rx52 =  2  \r\nEmpty=\r\n"
+               "Quoted=\" 3 \"\r\nLong=0123456789abcdefghij\r\nName=\x95\x5C\r\n");
+    EXPECT_EQ(ProfileOf(ini, "ProgramLevel", "RX52", "1"), "2");
+    EXPECT_EQ(ProfileOf(ini, "PROGRAMLEVEL", "Rx52", "1"), "2");
+    EXPECT_EQ(ProfileOf(ini, "ProgramLevel", "Missing", "1"), "1");
+    EXPECT_EQ(ProfileOf(ini, "Nowhere", "RX52", "1"), "1");
+    EXPECT_EQ(ProfileOf(ini, "ProgramLevel", "Missing", nullptr), "");
+    EXPECT_EQ(ProfileOf(ini, "ProgramLevel", "Missing", "dflt  "), "dflt");  // default's blanks go too
+    unsigned long count = 99;
+    EXPECT_EQ(ProfileOf(ini, "ProgramLevel", "Empty", "1", 16, &count), "");  // empty is not missing
+    EXPECT_EQ(count, 0u);
+    EXPECT_EQ(ProfileOf(ini, "ProgramLevel", "Quoted", "1"), " 3 ");
+    EXPECT_EQ(ProfileOf(ini, "ProgramLevel", "Long", "1", 16, &count), "0123456789abcde");
+    EXPECT_EQ(count, 15u);
+    EXPECT_EQ(ProfileOf(ini, "ProgramLevel", "Name", "1"), kHyo);
+}
+
+TEST(PlatformProfile, BlankBeforeValueOfLevelFile) {
+    MappedTemp temp;
+    WriteBytes(temp.Native("ZorvanDef.ini"), "[ProgramLevel]\nRX52= 2\n");
+    EXPECT_EQ(ProfileOf(temp.Win("ZorvanDef.ini"), "ProgramLevel", "RX52", "1"), "2");
+}
+
+TEST(PlatformSystemFolders, ProgramTempWindowsAndCurrent) {
+    char buffer[261];
+    ASSERT_TRUE(OsGetTempFolder(buffer, sizeof buffer));
+    EXPECT_EQ(buffer[std::strlen(buffer) - 1], '\\');
+    EXPECT_TRUE(OsIsDirectory(buffer));
+    ASSERT_TRUE(OsGetProgramFolder(buffer, sizeof buffer));
+    EXPECT_EQ(buffer[std::strlen(buffer) - 1], '\\');
+    EXPECT_TRUE(OsIsDirectory(buffer));
+    EXPECT_FALSE(OsGetProgramFolder(buffer, 3));  // too small: refused, not cut
+    ASSERT_TRUE(OsGetWindowsFolder(buffer, sizeof buffer));
+    EXPECT_EQ(buffer[1], ':');
+    unsigned long platform = 0;
+    ASSERT_TRUE(OsGetPlatformId(&platform));
+    EXPECT_EQ(platform, 2u);
+
+    MappedTemp temp;
+    char before[261];
+    ASSERT_TRUE(OsGetCurrentFolder(before, sizeof before));
+    ASSERT_TRUE(OsCreateDirectory(temp.Win(kHyo).c_str()));
+    ASSERT_TRUE(OsSetCurrentFolder(temp.Win(kHyo).c_str()));
+    ASSERT_TRUE(OsGetCurrentFolder(buffer, sizeof buffer));
+    EXPECT_EQ(std::string(buffer).substr(std::strlen(buffer) - 2), kHyo);
+    ASSERT_TRUE(OsSetCurrentFolder(before));
+    EXPECT_FALSE(OsSetCurrentFolder(temp.Win("missing").c_str()));
+}
+
+TEST(PlatformProcess, StartedInFolderAndWaitedFor) {
+    MappedTemp temp;
+    ASSERT_TRUE(OsCreateDirectory(temp.Win(kSo).c_str()));
+    const std::string work = temp.Win(kSo);
+#ifdef _WIN32
+    const char* writer = "cmd /c \"echo done>out.txt & exit 3\"";
+#else
+    const char* writer = "/bin/sh -c \"sleep 0.3; echo done >out.txt; exit 3\"";
+#endif
+    unsigned long code = 0;
+    ASSERT_TRUE(OsRunProcess(writer, work.c_str(), true, &code));
+    EXPECT_EQ(code, 3u);
+    // Written in the working folder before the wait ended.
+    EXPECT_EQ(OsGetFileStatus((work + "\\out.txt").c_str()).kind, FilePlain);
+    EXPECT_FALSE(OsRunProcess("\"M:\\no such\\viewer.exe\" x", nullptr, true, nullptr));
+    EXPECT_FALSE(OsRunProcess("", nullptr, true, nullptr));
+}
+
+TEST(PlatformProcess, WindowsFormArgumentsReachTheProgram) {
+    MappedTemp temp;
+    SKIP_UNLESS_DRIVES_CAN_BE_MAPPED(temp);
+    WriteBytes(temp.Native(u8"表 ソ.txt"), "x");
+    // test -f succeeds only when the quoted Windows path arrives as the native file's path.
+    const std::string line = "test -f \"M:\\" + kHyo + " " + kSo + ".txt\"";
+    unsigned long code = 9;
+    ASSERT_TRUE(OsRunProcess(line.c_str(), nullptr, true, &code));
+    EXPECT_EQ(code, 0u);
+    ASSERT_TRUE(OsRunProcess("test -f \"M:\\missing.txt\"", nullptr, true, &code));
+    EXPECT_EQ(code, 1u);
+}
+
+TEST(TextFileWindowsPath, DrivePathsAreMappedOthersUnchanged) {
+    MappedTemp temp;
+    ClTextFile file;
+    const std::string path = temp.Win(kHyo + ".csv");
+    ASSERT_EQ(file.Open(path.c_str(), TFWrite | TFOverwrite), 0);
+    ASSERT_EQ(file.Close(), 0);
+    EXPECT_EQ(OsGetFileStatus(path.c_str()).kind, FilePlain);
+#ifndef _WIN32
+    EXPECT_TRUE(std::filesystem::exists(temp.Native(u8"表.csv")));
+    EXPECT_NE(file.Open("Q:\\x.csv", TFWrite | TFOverwrite), 0);  // unmapped drive
+#endif
+    const std::string native = temp.Native("plain.csv");
+    ASSERT_EQ(file.Open(native.c_str(), TFWrite | TFOverwrite), 0);
+    ASSERT_EQ(file.Close(), 0);
+    EXPECT_TRUE(std::filesystem::exists(native));
+}
