@@ -1,0 +1,261 @@
+// assetrow.cpp - one host asset, or one breakdown of a lump-sum asset, as one row of the asset data file.
+#include <cstdio>
+#include <cstring>
+
+#include "assetwriter.h"
+#include "conversions.h"
+#include "messages.h"
+
+namespace {
+
+// A text field of a host record, terminated even when the host filled it to the last byte.
+template <size_t N>
+struct StField {
+    explicit StField(const char (&source)[N]) : text() { std::memcpy(text, source, strnlen(source, N)); }
+    char text[N + 1];
+};
+
+const char* MethodText(int method) {
+    switch (method) {
+        case 1: return "旧定率法";
+        case 2: return "旧定額法";
+        case 3: return "均等法";
+        case 5: return "定率法";
+        case 6: return "定額法";
+        case 7: return "少額資産";
+        case 8: return "定率法";
+        default: return "";
+    }
+}
+
+// Null for codes that have no text: the item is masked then.
+const char* AssetTypeText(int32_t code) {
+    switch (code) {
+        case 1: case 4: case 6: case 7: case 8: case 9: case 10: case 11: return "申告なし";
+        case 2: return "構築物";
+        case 3: return "機械及び装置";
+        case 5: return "工具器具及び備品";
+        default: return nullptr;
+    }
+}
+
+bool IsNewMethod(int method) { return method >= 5 && method <= 8; }
+
+const tagCY kHundred = 1000000;  // 100 as a fixed-point value
+
+}  // namespace
+
+int ClAssetWriter::WriteAssetRow(StKOTEISHISANINFO* master, StKOTEINENINFO* yearly, StKOTEITSUKIINFO* monthly,
+                                 StIKKATSUINFO* breakdown) {
+    (void)monthly;  // fetched with the master; nothing of it reaches the row
+    m_dataFile.Attach(&m_info);
+    m_info.SetMode(Comma, NoQuote);
+    m_info.ClearRecord();
+    // Every item starts masked; filling an item shows it, so no mask of an earlier row survives.
+    for (long i = 0; i < G_INFO_COUNT; ++i) m_info.SetMask(i, 1);
+    if (master->methodCode == 4) {
+        WriteBreakdownItems(*master, *breakdown);
+    } else {
+        WriteAssetItems(*master, *yearly);
+    }
+    return 1;
+}
+
+// The last six characters of the asset code, padded with zeros to six; code holds 16 bytes.
+void ClAssetWriter::AssetCode(const StKOTEISHISANINFO& master, char* code) {
+    const StField<sizeof master.assetCode> assetCode(master.assetCode);
+    char tail[8];
+    LastChars(assetCode.text, 6, tail);
+    PadZero(tail, 6, code);
+}
+
+void ClAssetWriter::WriteAssetItems(const StKOTEISHISANINFO& m, const StKOTEINENINFO& y) {
+    const int method = m.methodCode;
+    const int32_t type = m.assetTypeCode;
+    const StField<sizeof m.assetCode> assetCode(m.assetCode);
+    char text[32];
+
+    char code[16];
+    AssetCode(m, code);
+    SetText(0, code);
+    if (std::strlen(assetCode.text) > 6) LinkMessage(MsgCodeDigits, assetCode.text);
+    if (!CheckCodeChars(3, code)) {
+        LinkMessage(MsgCodeChars, code);
+    } else if (RegisterCode(code) != 0) {
+        LinkMessage(MsgCodeDuplicate, assetCode.text);
+    }
+
+    std::snprintf(text, sizeof text, "%02d", static_cast<int>(type));
+    SetText(2, text);
+    if (type / 100 != 0) LinkMessage(MsgTypeDigits, static_cast<int>(type));
+
+    SetText(4, type == 11 ? "非償却資産" : MethodText(method));
+    if (method != 7) SetText(5, m.capexText[0] != '\0' ? "台帳＋申告書" : "");
+
+    const StField<sizeof m.assetName> name(m.assetName);
+    char shortName[40] = {};
+    std::memcpy(shortName, name.text, FitChars(name.text, 32));
+    SetText(9, shortName);
+    if (std::strlen(name.text) > 32) LinkMessage(MsgNameLength, name.text);
+
+    SetInt32(12, m.acquisitionDate);
+    SetInt32(13, type == 11 ? m.acquisitionDate : m.serviceDate);
+    const StField<sizeof m.quantityText> quantity(m.quantityText);
+    ParseQuantity(quantity.text);
+    if (m.usefulLife != 0) SetInt16(16, m.usefulLife);
+
+    tagCY value = 0;
+    if (m.rateThousandths != 0 && method != 3 && method != 7 &&
+        ToFixedPoint(static_cast<float>(m.rateThousandths) * 0.001f, &value)) {
+        SetFixed(20, value);
+    }
+    if (method == 5 && m.acquisitionDate >= 20120401 && m.acquisitionDate <= 20130331) SetText(21, "250%定率法");
+    if (method == 3) {
+        std::snprintf(text, sizeof text, "%d", m.usefulLife * 12);
+        SetText(22, text);
+    }
+    SetAmount(23, m.acquisitionCost);
+    if (method != 7) SetAmount(25, m.compressionAmount);
+    if (m.residualRate != 0 && !IsNewMethod(method)) SetInt32(29, m.residualRate);
+    if (!IsNewMethod(method)) SetAmount(31, m.residualValue);
+    if (m.limitInputFlag == 0 && m.depreciableLimit != 0 && !IsNewMethod(method)) {
+        SetInt32(34, static_cast<long>(m.depreciableLimit / 10000));
+    }
+    if (!IsNewMethod(method)) {
+        if (type == 10) {
+            SetText(35, "*");
+            SetAmount(36, m.residualValue);
+        } else if (m.limitInputFlag == 1 && m.depreciableLimit != 0) {
+            SetText(35, "*");
+            SetAmount(36, m.depreciableLimit);
+        }
+    }
+    if (m.monthsInputFlag == 1) {
+        SetText(39, "*");
+        // A divisor of 0 has no month count to give; the item stays empty.
+        if (m.depMonthsDivisor != 0) SetInt16(40, (12 / m.depMonthsDivisor) * m.depMonthsFactor);
+    }
+    if (method != 7) SetAmount(42, m.openingBookValue);
+    if (method == 5 || method == 8) {
+        SetText(47, "*");
+        SetAmount(48, m.revisedCost);
+    }
+    if (method != 7) SetAmount(51, m.depreciationBase);
+    if (y.computedDepreciation != 0 && method != 7) {
+        SetText(52, "*");
+        SetAmount(53, y.computedDepreciation);
+    }
+    if (y.additionalDepreciation != 0) {
+        SetText(56, "*");
+        SetAmount(57, y.additionalDepreciation);
+    }
+    if (y.specialDepreciation != 0) {
+        SetText(58, "特別");
+        SetText(62, "*");
+        SetAmount(63, y.specialDepreciation);
+        SetText(64, "償却");
+    }
+    const bool current = (y.currentDepreciationInput != 0 && method != 7) ||
+                         ((method == 5 || method == 6 || method == 8) && m.serviceDate < 20070401) ||
+                         ((method == 1 || method == 2) && m.serviceDate >= 20070401) ||
+                         (method == 8 && m.acquisitionDate <= 20130331) ||
+                         (method == 5 && m.acquisitionDate > 20130331);
+    if (current) {
+        SetText(66, "*");
+        const tagCY parts[3] = {y.computedDepreciation, y.specialDepreciation, y.additionalDepreciation};
+        char total[kTotalTextBytes];
+        FormatTotal(parts, 3, total);
+        // A total wider than its column would be cut to a wrong number.
+        if (std::strlen(total) > static_cast<size_t>(G_INFO[67].width)) {
+            LinkMessage(MsgAmountDigits, total);
+            SetText(67, "************");
+        } else {
+            SetText(67, total);
+        }
+    }
+    if (method != 7) SetInt32(69, 100);
+    SetFixed(70, DivideFixed(static_cast<tagCY>(m.businessUseRatio) * 10000, kHundred));
+    SetFixed(71, kHundred);
+
+    const bool disposed = m.disposalKind == 4 || m.disposalKind == 5;
+    if (disposed) SetInt32(72, m.disposalDate);
+    if (disposed && method != 7) SetText(73, "除却日まで償却");
+    if (method != 7 && m.disposalKind == 4) SetText(74, "売却");
+    if (method != 7 && m.disposalKind == 5) SetText(74, "除却");
+    if (method != 7 && m.disposalKind == 4) SetAmount(75, m.salePrice);
+    SetAmount(81, m.closingBookValue);
+    if (method != 7) SetAmount(83, m.accumulatedDepreciation);
+    SetFixed(84, static_cast<tagCY>(m.sgaShare) * 10000);
+    SetFixed(85, kHundred);
+    SetAmount(86, m.sgaAmount);
+    SetFixed(87, static_cast<tagCY>(100 - m.sgaShare) * 10000);
+    SetFixed(88, kHundred);
+    SetAmount(89, m.manufacturingAmount);
+    if (const char* typeText = AssetTypeText(type)) SetText(93, typeText);
+    if (m.disposalKind == 4) SetText(113, "売却");
+
+    const StField<sizeof m.memoText> memo(m.memoText);
+    const size_t upper = FitChars(memo.text, 20);
+    const size_t lower = FitChars(memo.text + upper, 20);
+    char part[24] = {};
+    std::memcpy(part, memo.text, upper);
+    SetText(147, part);
+    std::memset(part, 0, sizeof part);
+    std::memcpy(part, memo.text + upper, lower);
+    SetText(148, part);
+    if (std::strlen(memo.text) > 40) LinkMessage(MsgMemoLength, memo.text);
+
+    NoteWrite(m_info.Write());
+}
+
+void ClAssetWriter::WriteBreakdownItems(const StKOTEISHISANINFO& m, const StIKKATSUINFO& b) {
+    const StField<sizeof m.assetCode> assetCode(m.assetCode);
+    const StField<sizeof b.breakdownNo> number(b.breakdownNo);
+    char code[16];
+    AssetCode(m, code);
+    char tail[4];
+    LastChars(number.text, 2, tail);
+    char two[4];
+    PadZero(tail, 2, two);
+    // Numbers 100, 200 ... and non-numeric ones end in no usable two-digit breakdown number.
+    if (LeadingInteger(two) == 0) {
+        LinkMessage(MsgBreakdownLimit);
+        return;
+    }
+    std::strcat(code, two);
+    SetText(0, code);
+    if (std::strlen(assetCode.text) + std::strlen(number.text) > 8) {
+        LinkMessage(MsgBreakdownCodeDigits, assetCode.text, number.text);
+    }
+    if (!CheckCodeChars(3, code)) {
+        LinkMessage(MsgBreakdownCodeChars, code);
+    } else {
+        const short registered = RegisterCode(code);
+        if (registered == 1) LinkMessage(MsgBreakdownDuplicate, assetCode.text, number.text, code);
+        if (registered == 2) LinkMessage(MsgBreakdownPrefixDuplicate, code, assetCode.text);
+    }
+
+    SetText(4, "一括決算");
+    const StField<sizeof b.breakdownName> name(b.breakdownName);
+    char shortName[40] = {};
+    std::memcpy(shortName, name.text, FitChars(name.text, 32));
+    SetText(9, shortName);
+    if (std::strlen(name.text) > 32) LinkMessage(MsgBreakdownNameLength, name.text);
+
+    SetInt32(12, b.breakdownAcquisitionDate);
+    SetInt32(13, m.serviceDate);
+    const double quantity = b.breakdownQuantity * 0.01;
+    tagCY value = 0;
+    if (ToFixedPoint(quantity, &value)) SetFixed(14, value);
+    if (static_cast<float>(quantity) >= 1000000.0f) LinkMessage(MsgQuantityDigits, quantity);
+    SetAmount(23, b.breakdownCost);
+
+    SetFixed(70, DivideFixed(static_cast<tagCY>(m.businessUseRatio) * 10000, kHundred));
+    SetFixed(71, kHundred);
+    SetFixed(84, static_cast<tagCY>(m.sgaShare) * 10000);
+    SetFixed(85, kHundred);
+    SetFixed(87, static_cast<tagCY>(100 - m.sgaShare) * 10000);
+    SetFixed(88, kHundred);
+
+    NoteWrite(m_info.Write());
+}

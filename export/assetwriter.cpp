@@ -1,0 +1,151 @@
+// assetwriter.cpp - the writer's files, the data-file header and the column-name line.
+#include "assetwriter.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "buildtable.h"
+#include "conversions.h"
+
+ClAssetWriter::ClAssetWriter()
+    : m_info(G_INFO_NAME, G_INFO, G_INFO_COUNT),
+      m_head(G_HEAD_NAME, G_HEAD, G_HEAD_COUNT),
+      m_header(G_HEADER_NAME, G_HEADER, G_HEADER_COUNT),
+      m_ssc(G_SSC_NAME, G_SSC, G_SSC_COUNT),
+      m_amountText(),
+      m_outputFailure(0) {
+    // Room for a large run up front: the index then rarely rehashes.
+    m_codes.reserve(1024);
+}
+
+ClAssetWriter::~ClAssetWriter() {}
+
+ClTextFile* ClAssetWriter::File(short file) {
+    switch (file) {
+        case DataFile: return &m_dataFile;
+        case TypeFile: return &m_typeFile;
+        case ErrorLog: return &m_errorLog;
+        default: return nullptr;
+    }
+}
+
+// Where the file name of path begins: just after its last separator, found character by
+// character so that a trail byte 0x5C of a double-byte character is never taken for one.
+static size_t NameStart(const char* path) {
+    size_t start = 0;
+    for (size_t pos = 0; path[pos] != '\0';) {
+        if (IsLeadByte(static_cast<unsigned char>(path[pos])) && path[pos + 1] != '\0') {
+            pos += 2;
+            continue;
+        }
+        if (path[pos] == '\\' || path[pos] == '/') start = pos + 1;
+        ++pos;
+    }
+    return start;
+}
+
+int ClAssetWriter::OpenFile(short file, const char* path) {
+    ClTextFile* target = File(file);
+    if (!target) return 1;
+    char buffer[kPathBytes] = {};
+    const size_t length = strnlen(path, kPathBytes);
+    if (length >= kPathBytes) {  // cut, it would name some other file
+        m_outputFailure = 1;
+        return 0;
+    }
+    std::memcpy(buffer, path, length);
+    if (file != DataFile) {
+        // The type file and the log lie beside the data file. A name that does not fit the
+        // buffer is refused rather than cut, which would write to some other file.
+        const size_t start = NameStart(buffer);
+        const char* name = file == TypeFile ? "syurui.SSC" : CurrentBuild().logName;
+        if (start + std::strlen(name) >= kPathBytes) {
+            m_outputFailure = 1;
+            return 0;
+        }
+        std::memcpy(buffer + start, name, std::strlen(name) + 1);
+    }
+    if (target->Open(buffer, TFWrite | TFOverwrite) == 0) return 1;
+    m_outputFailure = 1;
+    return 0;
+}
+
+int ClAssetWriter::CloseFile(short file) {
+    ClTextFile* target = File(file);
+    if (target && target->Close() != 0) m_outputFailure = 1;
+    return 1;
+}
+
+void ClAssetWriter::NoteWrite(long result) {
+    if (result != 0) m_outputFailure = 1;
+}
+
+// One G_HEADER line: whole characters only, so a long company name is never left with half a
+// character at the cut.
+void ClAssetWriter::HeaderLine(ClTextFile& file, const char* text) {
+    file.Attach(&m_header);
+    m_header.ClearRecord();
+    std::memcpy(m_header.Record(), text, FitChars(text, kHeaderTextBytes));
+    NoteWrite(m_header.Write());
+}
+
+int ClAssetWriter::WriteDataHeader(const StDATAINFO* set) {
+    m_dataFile.Attach(&m_header);
+    m_header.SetMode(Comma, NoQuote);
+
+    char company[sizeof set->companyName + 1] = {};
+    std::memcpy(company, set->companyName, strnlen(set->companyName, sizeof set->companyName));
+    char line[sizeof company + 64];
+    HeaderLine(m_dataFile, "バージョン=22. 2. 0. 0(FILEVERSION=1.10)");
+    HeaderLine(m_dataFile, "顧問先コード=");
+    std::snprintf(line, sizeof line, "顧問先名称=%s", company);
+    HeaderLine(m_dataFile, line);
+    if (set->entityKind == 0 || set->entityKind == 1) {
+        HeaderLine(m_dataFile, "法人個人区分=法人");
+    } else if (set->entityKind == 3 || set->entityKind == 4) {
+        HeaderLine(m_dataFile, "法人個人区分=個人");
+    } else {
+        HeaderLine(m_dataFile, "");
+    }
+    std::snprintf(line, sizeof line, "事業年度開始日=%d", static_cast<int>(set->periodStart));
+    HeaderLine(m_dataFile, line);
+    std::snprintf(line, sizeof line, "事業年度終了日=%d", static_cast<int>(set->periodEnd));
+    HeaderLine(m_dataFile, line);
+
+    m_dataFile.Attach(&m_head);
+    m_head.SetMode(Comma, NoQuote);
+    m_head.ClearRecord();
+    for (long i = 0; i < G_HEAD_COUNT; ++i) {
+        const StTAFORMAT& column = G_HEAD[i];
+        const size_t length = strnlen(G_HEAD_TITLES[i], static_cast<size_t>(column.size) - 1);
+        std::memcpy(m_head.Record() + column.offset, G_HEAD_TITLES[i], length);
+    }
+    NoteWrite(m_head.Write());
+    return 1;
+}
+
+void ClAssetWriter::SetText(long item, const char* text) {
+    const StTAFORMAT& column = G_INFO[item];
+    unsigned char* slot = m_info.Record() + column.offset;
+    const size_t length = strnlen(text, static_cast<size_t>(column.size) - 1);
+    std::memcpy(slot, text, length);
+    slot[length] = '\0';
+    Show(item);
+}
+
+void ClAssetWriter::SetInt16(long item, int value) {
+    const int16_t v = static_cast<int16_t>(value);
+    std::memcpy(m_info.Record() + G_INFO[item].offset, &v, sizeof v);
+    Show(item);
+}
+
+void ClAssetWriter::SetInt32(long item, long value) {
+    const int32_t v = static_cast<int32_t>(value);
+    std::memcpy(m_info.Record() + G_INFO[item].offset, &v, sizeof v);
+    Show(item);
+}
+
+void ClAssetWriter::SetFixed(long item, tagCY value) {
+    std::memcpy(m_info.Record() + G_INFO[item].offset, &value, sizeof value);
+    Show(item);
+}

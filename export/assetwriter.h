@@ -1,0 +1,104 @@
+// assetwriter.h - the output half of the exporter: format accessors, the three files, rows and messages.
+#pragma once
+
+#include <cstddef>
+#include <cstring>
+#include <string>
+#include <unordered_map>
+
+#include "formattables.h"
+#include "hosttypes.h"
+#include "records.h"
+#include "textaccessor.h"
+#include "textfile.h"
+
+// The three files of a run.
+enum _OutputFile : short { DataFile = 0, TypeFile = 1, ErrorLog = 2 };
+
+// An accessor bound to one table, with the record buffer it renders from.
+template <size_t Bytes>
+class ClTableAccessor : public ClTextAccessor {
+public:
+    ClTableAccessor(const char* name, const StTAFORMAT* table, long count)
+        : ClTextAccessor(name, table, count, m_record), m_record() {}
+    ~ClTableAccessor() override {}
+    unsigned char* Record() { return m_record; }
+    void ClearRecord() { std::memset(m_record, 0, Bytes); }
+
+private:
+    unsigned char m_record[Bytes];
+};
+
+class ClAssetWriter {
+public:
+    ClAssetWriter();
+    virtual ~ClAssetWriter();
+    ClAssetWriter(const ClAssetWriter&) = delete;
+    ClAssetWriter& operator=(const ClAssetWriter&) = delete;
+
+    // Opens one _OutputFile, created or emptied; 1 when open, 0 when not (1 for other values).
+    int OpenFile(short file, const char* path);
+    // Closes one _OutputFile; 1 always.
+    int CloseFile(short file);
+
+    // The six header lines and the column-name line of the asset data file; 1.
+    int WriteDataHeader(const StDATAINFO* set);
+    // The 17 header lines of the asset type file; 1.
+    int WriteTypeHeader(const StDATAINFO* set);
+    // One row of the asset type file; 1.
+    int WriteTypeRow(const StSHISANKUBUNINFO* category);
+
+    // One asset row, or one breakdown row when the master's method code is 4; 1 always.
+    int WriteAssetRow(StKOTEISHISANINFO* master, StKOTEINENINFO* yearly, StKOTEITSUKIINFO* monthly,
+                      StIKKATSUINFO* breakdown);
+
+    // One entry of the link error log, at most 152 bytes of whole characters; 1.
+    int WriteLinkMessage(const char* text);
+    // 1 when every byte of code is in the class kind (3: ASCII letters and digits, 2: letters).
+    int CheckCodeChars(short kind, const char* code);
+    // 0 new (now registered), 1 registered before, 2 its first six bytes were registered before.
+    short RegisterCode(const char* code);
+
+    // The column text of an amount, in a buffer the next call overwrites.
+    const char* FormatAmount(const tagCY* amount);
+    // Items 14 (quantity) and 15 (unit) of the data row from a text such as 3台.
+    void ParseQuantity(const char* quantityText);
+
+    // 1 once a file could not be opened or a line was not taken by its stream.
+    int HadOutputFailure() const { return m_outputFailure; }
+
+    // The data-row accessor and its record, for callers that inspect a converted row.
+    ClTextAccessor& InfoAccessor() { return m_info; }
+    const unsigned char* InfoRecord() { return m_info.Record(); }
+
+private:
+    enum { kMessageBytes = 2048, kPathBytes = 261 };
+
+    void WriteAssetItems(const StKOTEISHISANINFO& master, const StKOTEINENINFO& yearly);
+    void WriteBreakdownItems(const StKOTEISHISANINFO& master, const StIKKATSUINFO& breakdown);
+    void AssetCode(const StKOTEISHISANINFO& master, char* code);
+    void LinkMessage(const char* format, ...);
+    void HeaderLine(ClTextFile& file, const char* text);
+    void NoteWrite(long result);
+    ClTextFile* File(short file);
+
+    void SetText(long item, const char* text);
+    void SetInt16(long item, int value);
+    void SetInt32(long item, long value);
+    void SetFixed(long item, tagCY value);
+    void SetAmount(long item, tagCY amount) { SetText(item, FormatAmount(&amount)); }
+    void Show(long item) { m_info.SetMask(item, 0); }
+
+    ClTableAccessor<kInfoRecordBytes> m_info;
+    ClTableAccessor<kHeadRecordBytes> m_head;
+    ClTableAccessor<kHeaderRecordBytes> m_header;
+    ClTableAccessor<kSscRecordBytes> m_ssc;
+    ClTextFile m_dataFile;
+    ClTextFile m_typeFile;
+    ClTextFile m_errorLog;
+    // The written codes; each maps to its place in the order of registration, so that the first
+    // matching code of the ordered list is found without walking it.
+    std::unordered_map<std::string, size_t> m_codes;
+    char m_amountText[64];
+    int m_outputFailure;
+};

@@ -1,0 +1,204 @@
+// conversions.cpp - exact conversions of host values into the forms the asset columns take.
+#include "conversions.h"
+
+#include "assetwriter.h"
+#include "messages.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+bool IsLeadByte(unsigned char byte) { return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC); }
+
+// Bytes of the character at p: 2 for a lead byte followed by a trail, else 1.
+static size_t CharBytes(const char* p) {
+    return IsLeadByte(static_cast<unsigned char>(p[0])) && p[1] != '\0' ? 2 : 1;
+}
+
+size_t FitChars(const char* text, size_t limit) {
+    size_t pos = 0;
+    while (text[pos] != '\0') {
+        const size_t step = CharBytes(text + pos);
+        if (pos + step > limit) break;
+        pos += step;
+    }
+    return pos;
+}
+
+void LastChars(const char* text, size_t n, char* out) {
+    const size_t length = std::strlen(text);
+    if (length <= n) {
+        std::memcpy(out, text, length + 1);
+        return;
+    }
+    // Characters can only be told apart from the front; keep the start of the first character
+    // that lies whole within the last n bytes.
+    size_t pos = 0;
+    while (pos < length && length - pos > n) pos += CharBytes(text + pos);
+    std::memcpy(out, text + pos, length - pos + 1);
+}
+
+void PadZero(const char* text, size_t width, char* out) {
+    const size_t length = std::strlen(text);
+    const size_t pad = length < width ? width - length : 0;
+    std::memset(out, '0', pad);
+    std::memcpy(out + pad, text, length + 1);
+}
+
+void CleanNumberText(const char* text, char* out) {
+    for (; *text != '\0'; ++text) {
+        if (*text != ',' && *text != ' ') *out++ = *text;
+    }
+    *out = '\0';
+}
+
+static bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+static bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
+
+long LeadingInteger(const char* text) {
+    while (IsBlank(*text)) ++text;
+    bool negative = false;
+    if (*text == '+' || *text == '-') negative = *text++ == '-';
+    long value = 0;
+    for (; IsDigit(*text); ++text) {
+        if (value < 100000000) value = value * 10 + (*text - '0');  // only zero or not matters beyond this
+    }
+    return negative ? -value : value;
+}
+
+double LeadingNumber(const char* text) {
+    // Only a plain decimal number is taken: strtod alone would also read "inf", "nan" and hex.
+    char number[128];
+    size_t n = 0;
+    const char* p = text;
+    while (IsBlank(*p)) ++p;
+    auto take = [&](char c) {
+        if (n + 1 < sizeof number) number[n++] = c;
+    };
+    if (*p == '+' || *p == '-') take(*p++);
+    bool digits = false;
+    for (; IsDigit(*p); ++p, digits = true) take(*p);
+    if (*p == '.') {
+        take(*p++);
+        for (; IsDigit(*p); ++p, digits = true) take(*p);
+    }
+    if (!digits) return 0.0;
+    if (*p == 'e' || *p == 'E') {
+        const char* q = p + 1;
+        if (*q == '+' || *q == '-') ++q;
+        if (IsDigit(*q)) {
+            for (; p < q; ++p) take(*p);
+            for (; IsDigit(*p); ++p) take(*p);
+        }
+    }
+    number[n] = '\0';
+    return std::strtod(number, nullptr);
+}
+
+int ToFixedPoint(double x, tagCY* value) {
+    int64_t sign = 1;
+    if (x < 0) {
+        sign = -1;
+        x = -x;
+    }
+    if (!(x < 1e14)) return 0;
+    const int64_t whole = static_cast<int64_t>(x);
+    const int64_t fraction = (static_cast<int64_t>((x - static_cast<double>(whole)) * 100000) + 5) / 10;
+    *value = sign * (whole * 10000 + fraction);
+    return 1;
+}
+
+void FormatTotal(const tagCY* amounts, int count, char* text) {
+    // The sum of amounts near the 64-bit limits would wrap; its integer part always fits.
+    __extension__ typedef __int128 wide;
+    wide sum = 0;
+    for (int i = 0; i < count; ++i) sum += amounts[i];
+    const long long whole = static_cast<long long>(sum / 10000);
+    std::snprintf(text, kTotalTextBytes, "%lld", whole);
+}
+
+tagCY DivideFixed(tagCY a, tagCY b) {
+    if (b == 0) return 0;
+    const bool negative = (a < 0) != (b < 0);
+    const uint64_t ua = a < 0 ? 0 - static_cast<uint64_t>(a) : static_cast<uint64_t>(a);
+    const uint64_t ub = b < 0 ? 0 - static_cast<uint64_t>(b) : static_cast<uint64_t>(b);
+    uint64_t whole = ua / ub;
+    uint64_t rest = ua % ub;
+    uint64_t digits = 0;
+    // Long division of the remainder, five digits; ten times a remainder may exceed 64 bits.
+    __extension__ typedef unsigned __int128 uwide;
+    for (int i = 0; i < 5; ++i) {
+        const uwide r = static_cast<uwide>(rest) * 10;
+        digits = digits * 10 + static_cast<uint64_t>(r / ub);
+        rest = static_cast<uint64_t>(r % ub);
+    }
+    uint64_t fraction = (digits + 5) / 10;
+    if (fraction >= 10000) {
+        fraction = 0;
+        ++whole;
+    }
+    const tagCY magnitude = static_cast<tagCY>(whole * 10000 + fraction);
+    if (magnitude == 0) return 0;
+    return negative ? -magnitude : magnitude;
+}
+
+// Conversions that fill the data row or report through the writer.
+
+const char* ClAssetWriter::FormatAmount(const tagCY* amount) {
+    const tagCY v = *amount;
+    char text[32];
+    std::snprintf(text, sizeof text, "%lld", static_cast<long long>(v / 10000));
+    if (v > 999999999990000LL || v < -99999999990000LL) {
+        LinkMessage(MsgAmountDigits, text);
+        std::snprintf(m_amountText, sizeof m_amountText, "%s", "************");
+    } else if (v == 0) {
+        m_amountText[0] = '\0';
+    } else {
+        std::snprintf(m_amountText, sizeof m_amountText, "%s", text);
+    }
+    return m_amountText;
+}
+
+void ClAssetWriter::ParseQuantity(const char* quantityText) {
+    const size_t length = std::strlen(quantityText);
+    size_t unitBytes = 0;
+    while (unitBytes < length && unitBytes < 4 && !IsDigit(quantityText[length - 1 - unitBytes])) ++unitBytes;
+    if (unitBytes > 0) {
+        // The unit never begins with the trail byte of a character.
+        const size_t unitStart = length - unitBytes;
+        size_t pos = 0;
+        while (pos < unitStart) pos += CharBytes(quantityText + pos);
+        if (pos > unitStart) --unitBytes;
+    }
+    SetText(15, quantityText + length - unitBytes);
+
+    char number[kMessageBytes];
+    const size_t numberBytes = length - unitBytes < sizeof number ? length - unitBytes : sizeof number - 1;
+    std::memcpy(number, quantityText, numberBytes);
+    number[numberBytes] = '\0';
+    if (numberBytes == 0) {
+        SetFixed(14, 0);
+        return;
+    }
+    char cleaned[kMessageBytes];
+    CleanNumberText(number, cleaned);
+    const double x = LeadingNumber(cleaned);
+    tagCY value = 0;
+    if (!ToFixedPoint(x, &value)) {
+        // No fixed-point value holds it: the field stays empty rather than carry a wrong number.
+        LinkMessage(MsgQuantityDigits, x);
+        return;
+    }
+    const bool negative = value < 0;
+    tagCY whole = (negative ? -value : value) / 10000;
+    tagCY fraction = (negative ? -value : value) % 10000;
+    fraction = ((fraction + 50) / 100) * 100;
+    if (fraction >= 10000) {
+        ++whole;
+        fraction = 0;
+    }
+    value = whole * 10000 + fraction;
+    SetFixed(14, negative ? -value : value);
+    if (static_cast<float>(x) >= 1000000.0f) LinkMessage(MsgQuantityDigits, x);
+}

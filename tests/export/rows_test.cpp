@@ -1,0 +1,268 @@
+// rows_test.cpp - whole asset rows and breakdown rows, item by item, as they reach the file.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "export_helpers.h"
+
+namespace {
+
+const tagCY kYen = 10000;
+
+struct StAsset {
+    StKOTEISHISANINFO master = Zeroed<StKOTEISHISANINFO>();
+    StKOTEINENINFO yearly = Zeroed<StKOTEINENINFO>();
+    StKOTEITSUKIINFO monthly = Zeroed<StKOTEITSUKIINFO>();
+    StIKKATSUINFO breakdown = Zeroed<StIKKATSUINFO>();
+};
+
+// The 149 fields of one converted row; anything not listed in expected must be empty.
+std::vector<std::string> Convert(StAsset& a) {
+    WriterRun run;
+    run.writer.WriteAssetRow(&a.master, &a.yearly, &a.monthly, &a.breakdown);
+    const std::vector<std::string> rows = run.Rows();
+    if (rows.size() != 1) return {};
+    return SplitFields(rows[0]);
+}
+
+void ExpectRow(const std::vector<std::string>& fields, const std::map<int, std::string>& expected) {
+    ASSERT_EQ(fields.size(), 149u);
+    for (int i = 0; i < 149; ++i) {
+        const auto it = expected.find(i);
+        EXPECT_EQ(fields[i], it == expected.end() ? std::string() : it->second) << "item " << i;
+    }
+}
+
+// An asset of the old declining-balance method with every optional group present.
+StAsset OldMethodAsset() {
+    StAsset a;
+    StKOTEISHISANINFO& m = a.master;
+    Put(m.assetCode, "12");
+    m.assetTypeCode = 3;
+    Put(m.assetName, "旋盤");
+    Put(m.quantityText, "3台");
+    Put(m.memoText, "ABCDEFGHIJKLMNOPQRSTUVWXY");  // 25 bytes
+    Put(m.capexText, "x");
+    m.disposalKind = 4;
+    m.acquisitionDate = 20080315;
+    m.serviceDate = 20080401;
+    m.acquisitionCost = 123456789;
+    m.openingBookValue = 1000 * kYen;
+    m.methodCode = 1;
+    m.usefulLife = 10;
+    m.rateThousandths = 206;
+    m.residualRate = 10;
+    m.limitInputFlag = 1;
+    m.depreciableLimit = 5 * kYen;
+    m.businessUseRatio = 8050;
+    m.sgaShare = 30;
+    m.depMonthsFactor = 6;
+    m.depMonthsDivisor = 2;
+    m.monthsInputFlag = 1;
+    m.residualValue = 100 * kYen;
+    m.depreciationBase = 2000 * kYen;
+    m.sgaAmount = 90 * kYen;
+    m.manufacturingAmount = 210 * kYen;
+    m.accumulatedDepreciation = 1200 * kYen;
+    m.closingBookValue = 800 * kYen;
+    m.disposalDate = 20240901;
+    m.salePrice = 70 * kYen;
+    m.revisedCost = 999 * kYen;  // not for method 1
+    a.yearly.computedDepreciation = 300 * kYen;
+    a.yearly.specialDepreciation = 50 * kYen;
+    return a;
+}
+
+}  // namespace
+
+TEST(AssetRow, OldMethodWithEveryGroup) {
+    StAsset a = OldMethodAsset();
+    ExpectRow(Convert(a), {
+                              {0, "000012"},     {2, "03"},         {4, "旧定率法"},   {5, "台帳＋申告書"},
+                              {9, "旋盤"},       {12, "20080315"},  {13, "20080401"},  {14, "3.00"},
+                              {15, "台"},        {16, "10"},        {20, "0.206"},     {23, "12345"},
+                              {29, "10"},        {31, "100"},       {35, "*"},         {36, "5"},
+                              {39, "*"},         {40, "36"},        {42, "1000"},      {51, "2000"},
+                              {52, "*"},         {53, "300"},       {58, "特別"},      {62, "*"},
+                              {63, "50"},        {64, "償却"},      {66, "*"},         {67, "350"},
+                              {69, "100"},       {70, "80.50"},     {71, "100.00"},    {72, "20240901"},
+                              {73, "除却日まで償却"}, {74, "売却"}, {75, "70"},        {81, "800"},
+                              {83, "1200"},      {84, "30.00"},     {85, "100.00"},    {86, "90"},
+                              {87, "70.00"},     {88, "100.00"},    {89, "210"},       {93, "機械及び装置"},
+                              {113, "売却"},     {147, "ABCDEFGHIJKLMNOPQRST"}, {148, "UVWXY"},
+                          });
+}
+
+TEST(AssetRow, SmallAssetOfANonDepreciableType) {
+    StAsset a = OldMethodAsset();
+    a.master.methodCode = 7;
+    a.master.assetTypeCode = 11;
+    a.master.disposalKind = 5;
+    a.yearly.specialDepreciation = 0;
+    a.yearly.additionalDepreciation = 4 * kYen;
+    a.yearly.currentDepreciationInput = 1;  // ignored for method 7
+    ExpectRow(Convert(a), {
+                              {0, "000012"},     {2, "11"},         {4, "非償却資産"}, {9, "旋盤"},
+                              {12, "20080315"},  {13, "20080315"},  {14, "3.00"},      {15, "台"},
+                              {16, "10"},        {23, "12345"},     {39, "*"},         {40, "36"},
+                              {56, "*"},         {57, "4"},         {70, "80.50"},     {71, "100.00"},
+                              {72, "20240901"},  {81, "800"},       {84, "30.00"},     {85, "100.00"},
+                              {86, "90"},        {87, "70.00"},     {88, "100.00"},    {89, "210"},
+                              {93, "申告なし"},  {147, "ABCDEFGHIJKLMNOPQRST"}, {148, "UVWXY"},
+                          });
+}
+
+TEST(AssetRow, DecliningBalanceOfTheTransitionYears) {
+    StAsset a = OldMethodAsset();
+    StKOTEISHISANINFO& m = a.master;
+    m.methodCode = 5;
+    m.acquisitionDate = 20130331;
+    m.serviceDate = 20130401;
+    m.disposalKind = 0;
+    m.monthsInputFlag = 0;
+    a.yearly = Zeroed<StKOTEINENINFO>();
+    std::vector<std::string> f = Convert(a);
+    ASSERT_EQ(f.size(), 149u);
+    EXPECT_EQ(f[4], "定率法");
+    EXPECT_EQ(f[21], "250%定率法");
+    EXPECT_EQ(f[47], "*");
+    EXPECT_EQ(f[48], "999");
+    for (int masked : {29, 31, 34, 35, 36, 39, 40, 52, 53, 58, 66, 67, 72, 73, 74, 75, 113}) {
+        EXPECT_EQ(f[masked], "") << masked;
+    }
+
+    m.acquisitionDate = 20130401;  // the new rules: no transition, the current depreciation is shown
+    f = Convert(a);
+    ASSERT_EQ(f.size(), 149u);
+    EXPECT_EQ(f[21], "");
+    EXPECT_EQ(f[66], "*");
+    EXPECT_EQ(f[67], "0");  // unlike an amount, a zero total is written as 0
+
+    m.methodCode = 8;  // 8 shows the current depreciation up to the transition's end
+    f = Convert(a);
+    EXPECT_EQ(f[4], "定率法");
+    EXPECT_EQ(f[66], "");
+    m.acquisitionDate = 20130331;
+    f = Convert(a);
+    EXPECT_EQ(f[21], "");
+    EXPECT_EQ(f[66], "*");
+}
+
+TEST(AssetRow, EqualInstalmentAndLimitRules) {
+    StAsset a = OldMethodAsset();
+    StKOTEISHISANINFO& m = a.master;
+    m.methodCode = 3;
+    m.limitInputFlag = 0;
+    m.depreciableLimit = 123456789;  // 12345.6789: its integer part is the rate item
+    std::vector<std::string> f = Convert(a);
+    ASSERT_EQ(f.size(), 149u);
+    EXPECT_EQ(f[4], "均等法");
+    EXPECT_EQ(f[20], "");
+    EXPECT_EQ(f[22], "120");
+    EXPECT_EQ(f[34], "12345");
+    EXPECT_EQ(f[35], "");
+    EXPECT_EQ(f[36], "");
+
+    m.assetTypeCode = 10;  // the residual value is the limit, whatever the flag says
+    f = Convert(a);
+    EXPECT_EQ(f[35], "*");
+    EXPECT_EQ(f[36], "100");
+    EXPECT_EQ(f[93], "申告なし");
+}
+
+TEST(AssetRow, MonthsWithAZeroDivisorLeaveTheCountEmpty) {
+    StAsset a = OldMethodAsset();
+    a.master.depMonthsDivisor = 0;
+    const std::vector<std::string> f = Convert(a);
+    ASSERT_EQ(f.size(), 149u);
+    EXPECT_EQ(f[39], "*");
+    EXPECT_EQ(f[40], "");
+}
+
+TEST(AssetRow, UnknownCodesGiveEmptyTexts) {
+    StAsset a = OldMethodAsset();
+    a.master.methodCode = 9;
+    a.master.assetTypeCode = 12;
+    a.master.disposalKind = 3;
+    const std::vector<std::string> f = Convert(a);
+    ASSERT_EQ(f.size(), 149u);
+    EXPECT_EQ(f[4], "");
+    EXPECT_EQ(f[93], "");
+    EXPECT_EQ(f[72], "");
+    EXPECT_EQ(f[113], "");
+}
+
+TEST(AssetRow, ZeroFilledMaster) {
+    StAsset a;
+    ExpectRow(Convert(a), {
+                              {0, "000000"}, {2, "00"},       {12, "0"},       {13, "0"},       {14, "0.00"},
+                              {67, ""},      {69, "100"},     {70, "0.00"},    {71, "100.00"},  {84, "0.00"},
+                              {85, "100.00"}, {87, "100.00"}, {88, "100.00"},
+                          });
+}
+
+TEST(AssetRow, LongTextsAreCutOnCharacterBoundaries) {
+    StAsset a = OldMethodAsset();
+    // 31 single bytes and a double-byte character: the character would end at byte 33.
+    Put(a.master.assetName, std::string(31, 'N') + "機械");
+    // 19 single bytes, then double-byte characters: the upper part stops at 19 bytes.
+    Put(a.master.memoText, std::string(19, 'M') + "あいうえおかきくけこさ");
+    const std::vector<std::string> f = Convert(a);
+    ASSERT_EQ(f.size(), 149u);
+    EXPECT_EQ(f[9], std::string(31, 'N'));
+    EXPECT_EQ(f[147], std::string(19, 'M'));
+    EXPECT_EQ(f[148], "あいうえおかきくけこ");
+}
+
+TEST(BreakdownRow, CarriesBreakdownAndMasterFields) {
+    StAsset a;
+    Put(a.master.assetCode, "123");
+    a.master.methodCode = 4;
+    a.master.serviceDate = 20100101;
+    a.master.businessUseRatio = 10000;
+    a.master.sgaShare = 0;
+    a.master.acquisitionCost = 9 * kYen;  // the master's own amounts do not reach the row
+    Put(a.master.memoText, "memo");
+    Put(a.breakdown.breakdownNo, "7");
+    Put(a.breakdown.breakdownName, "机");
+    a.breakdown.breakdownAcquisitionDate = 20100105;
+    a.breakdown.breakdownCost = 5000 * kYen;
+    a.breakdown.breakdownQuantity = 250;
+    ExpectRow(Convert(a), {
+                              {0, "00012307"}, {4, "一括決算"}, {9, "机"},        {12, "20100105"},
+                              {13, "20100101"}, {14, "2.50"},   {23, "5000"},     {70, "100.00"},
+                              {71, "100.00"},  {84, "0.00"},    {85, "100.00"},   {87, "100.00"},
+                              {88, "100.00"},
+                          });
+}
+
+TEST(BreakdownRow, NumbersEndingInZeroZeroGiveNoRow) {
+    for (const char* number : {"100", "200", "00", "A1", ""}) {
+        StAsset a;
+        a.master.methodCode = 4;
+        Put(a.breakdown.breakdownNo, number);
+        WriterRun run;
+        run.writer.WriteAssetRow(&a.master, &a.yearly, &a.monthly, &a.breakdown);
+        EXPECT_TRUE(run.Rows().empty()) << number;
+        const std::vector<std::string> entries = run.Entries();
+        ASSERT_EQ(entries.size(), 1u) << number;
+        EXPECT_EQ(entries[0], "\n＜WARNING＞\n連携可能な最大内訳件数は99件です。\n100件目から後の内訳は出力されません。");
+    }
+}
+
+TEST(BreakdownRow, QuantityIsExactAndLargeOnesAreReported) {
+    StAsset a;
+    a.master.methodCode = 4;
+    Put(a.breakdown.breakdownNo, "1");
+    a.breakdown.breakdownQuantity = 100000000;  // 1,000,000.00
+    WriterRun run;
+    run.writer.WriteAssetRow(&a.master, &a.yearly, &a.monthly, &a.breakdown);
+    const std::vector<std::string> rows = run.Rows();
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(SplitFields(rows[0])[14], "1000000.00");
+    const std::vector<std::string> entries = run.Entries();
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_NE(entries[0].find("数量｢1000000.00｣"), std::string::npos);
+}
