@@ -1,0 +1,238 @@
+// pathrules.cpp - output path rules and folder creation, double-byte aware, through the platform layer.
+#include "pathrules.h"
+
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+
+#include "osapi.h"
+#include "sjisbytes.h"
+
+namespace {
+
+// Position of the first character c at or after index from, walking whole characters; -1 if none.
+long FindChar(const char* text, char c, size_t from) {
+    for (size_t i = 0; text[i];) {
+        if (i >= from && text[i] == c) return static_cast<long>(i);
+        i += SjisCharBytes(text + i);
+    }
+    return -1;
+}
+
+// Whether two backslashes follow each other at a character start at or after index from.
+bool HasDoubleBackslash(const char* text, size_t from) {
+    for (size_t i = 0; text[i];) {
+        if (i >= from && text[i] == '\\' && text[i + 1] == '\\') return true;
+        i += SjisCharBytes(text + i);
+    }
+    return false;
+}
+
+bool EndsInDoubleByte(const char* text) {
+    const size_t n = std::strlen(text);
+    return n >= 2 && IsDoubleByteAt(text, n - 1) && IsDoubleByteAt(text, n - 2);
+}
+
+// First n bytes equal without regard to ASCII case (as strnicmp: texts that end together within
+// n bytes are equal); double-byte characters are compared as they are.
+bool SameStartNoCase(const char* a, const char* b, size_t n) {
+    for (size_t i = 0; i < n;) {
+        if (!a[i] || !b[i]) return a[i] == b[i];
+        const int width = SjisCharBytes(a + i);
+        if (width == 2) {
+            if (a[i] != b[i] || (i + 1 < n && a[i + 1] != b[i + 1])) return false;
+        } else if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) {
+            return false;
+        }
+        i += width;
+    }
+    return true;
+}
+
+bool SameNoCase(const char* a, const char* b) {
+    const size_t n = std::strlen(a);
+    return n == std::strlen(b) && SameStartNoCase(a, b, n);
+}
+
+bool CopyPath(char* to, const char* from) {
+    if (!from || std::strlen(from) >= kPathRoom) return false;
+    std::strcpy(to, from);
+    return true;
+}
+
+// Folder part with a closing backslash, for the clean-up's two inputs.
+bool FolderWithBackslash(const char* path, char* out) {
+    return CopyPath(out, path) && GetFolderPart(out) && out[0] && AddTrailingBackslash(out, kPathRoom);
+}
+
+}  // namespace
+
+bool IsDoubleByteAt(const char* text, size_t index) {
+    if (!text) return false;
+    for (size_t i = 0; text[i] && i <= index;) {
+        const int width = SjisCharBytes(text + i);
+        if (width == 2 && (index == i || index == i + 1)) return true;
+        i += width;
+    }
+    return false;
+}
+
+bool IsValidPathText(const char* path) {
+    if (!path) return false;
+    const char* examined = path;
+    if (path[0] == '\\' && path[1] == '\\') {
+        if (HasDoubleBackslash(path, 3)) return false;
+        examined = path + 2;
+    } else {
+        if (HasDoubleBackslash(path, 0)) return false;
+        const long colon = FindChar(path, ':', 0);
+        if (colon >= 0) examined = path + colon + 1;
+    }
+    static const char kForbidden[] = "/:,;*?\"><|";
+    for (const char* c = kForbidden; *c; ++c)
+        if (FindChar(examined, *c, 0) >= 0) return false;
+    return true;
+}
+
+bool IsValidDrive(const char* path) {
+    if (!path) return false;
+    if (path[0] == '\\' && path[1] == '\\') {
+        const long serverEnd = FindChar(path, '\\', 3);
+        if (serverEnd < 0) return false;
+        const long shareEnd = FindChar(path, '\\', static_cast<size_t>(serverEnd) + 1);
+        if (shareEnd < 0 || shareEnd >= static_cast<long>(kPathRoom)) return false;
+        char share[kPathRoom] = {0};
+        std::memcpy(share, path, static_cast<size_t>(shareEnd));
+        return share[0] && OsCanAccess(share, AccessReadWrite);
+    }
+    if (HasDoubleBackslash(path, 0)) return false;
+    return IsDriveUsable(path[0], AccessReadWrite);
+}
+
+bool IsDriveUsable(char letter, int mode) {
+    const signed char c = static_cast<signed char>(letter);
+    const int index = (c >= 'A' && c <= 'Z') ? c - 'A' : c - 'a';
+    if (index < 0 || index > 25) return false;
+    char root[8] = {0};
+    std::snprintf(root, sizeof root, "%c:\\", 'A' + index);
+    switch (OsGetDriveType(root) & 0xFFFF) {
+        case DriveUnknown:
+        case DriveCdRom:
+        case DriveRamDisk:
+            return false;
+        case DriveNoRootDir:
+            return true;  // the folder question or the file's creation refuses it later
+        case DriveRemovable:
+        case DriveFixed:
+        case DriveRemote:
+            return OsCanAccess(root, mode);  // a removable drive without a medium fails here
+        default:
+            return true;
+    }
+}
+
+bool AddTrailingBackslash(char* text, size_t room) {
+    if (!text || !text[0]) return false;
+    const size_t n = std::strlen(text);
+    // A closing 0x5C that is a trail byte is no separator: the backslash still has to come.
+    if (!EndsInDoubleByte(text) && text[n - 1] == '\\') return true;
+    if (n + 1 >= room) return false;
+    text[n] = '\\';
+    text[n + 1] = '\0';
+    return true;
+}
+
+bool GetFolderPart(char* path) {
+    if (!path || !path[0]) return false;
+    const size_t original = std::strlen(path);
+    char drive[3] = {0};
+    char directory[kPathRoom] = {0};
+    OsSplitDriveDir(path, drive, directory);
+    char result[kPathRoom + 2] = {0};  // drive and directory are parts of path, so they fit it
+    std::snprintf(result, sizeof result, "%s%s", drive, directory);
+    const size_t n = std::strlen(result);
+    if (n == 0 || n >= kPathRoom) return false;
+    if (EndsInDoubleByte(result) || (result[n - 1] != '\\' && n < original)) {
+        if (n + 1 >= kPathRoom) return false;  // no room for the backslash
+        result[n] = '\\';
+        result[n + 1] = '\0';
+    }
+    std::strcpy(path, result);
+    return true;
+}
+
+bool FolderExists(const char* path) {
+    char folder[kPathRoom] = {0};
+    return CopyPath(folder, path) && GetFolderPart(folder) && OsIsDirectory(folder);
+}
+
+bool CreateFolderChain(const char* folder) {
+    char w[kPathRoom] = {0};
+    if (!CopyPath(w, folder) || !GetFolderPart(w) || !w[0]) return false;
+    if (!AddTrailingBackslash(w, kPathRoom)) return false;
+    const char* rest = OsSkipRoot(w);
+    if (!rest) return false;
+    char root[kPathRoom] = {0};
+    std::strcpy(root, w);
+    if (!OsStripToRoot(root) || !AddTrailingBackslash(root, kPathRoom)) return false;
+    const size_t rootLength = std::strlen(root);
+    char lastExisting[kPathRoom] = {0};
+    std::strcpy(lastExisting, root);
+    for (size_t i = 0; rest[i];) {
+        const int width = SjisCharBytes(rest + i);
+        if (width == 1 && rest[i] == '\\') {
+            char prefix[kPathRoom] = {0};
+            if (rootLength + i >= kPathRoom) return false;
+            std::memcpy(prefix, root, rootLength);
+            std::memcpy(prefix + rootLength, rest, i);
+            if (!AddTrailingBackslash(prefix, kPathRoom)) {
+                // Only what this call created may go: never a folder that was there before.
+                RemoveCreatedFolders(prefix, lastExisting);
+                return false;
+            }
+            if (FolderExists(prefix)) {
+                std::strcpy(lastExisting, prefix);
+            } else if (!OsCreateDirectory(prefix)) {
+                RemoveCreatedFolders(prefix, lastExisting);
+                return false;
+            }
+        }
+        i += width;
+    }
+    return true;
+}
+
+bool RemoveCreatedFolders(const char* path, const char* stopFolder) {
+    char p[kPathRoom] = {0};
+    char s[kPathRoom] = {0};
+    if (!FolderWithBackslash(path, p)) return false;
+    const bool hasStop = stopFolder != nullptr;
+    if (hasStop && !FolderWithBackslash(stopFolder, s)) return false;
+    const char* restP = OsSkipRoot(p);
+    const char* restS = hasStop ? OsSkipRoot(s) : nullptr;
+    if (!restP || (hasStop && !restS)) return false;
+    char rootP[kPathRoom] = {0};
+    std::strcpy(rootP, p);
+    if (!OsStripToRoot(rootP) || !AddTrailingBackslash(rootP, kPathRoom)) return false;
+    if (hasStop) {
+        char rootS[kPathRoom] = {0};
+        std::strcpy(rootS, s);
+        if (!OsStripToRoot(rootS) || !AddTrailingBackslash(rootS, kPathRoom)) return false;
+        if (!SameNoCase(rootP, rootS) || !SameStartNoCase(restP, restS, std::strlen(restS))) return false;
+    }
+    const size_t rootLength = std::strlen(rootP);
+    for (size_t k = std::strlen(restP); k-- > 1;) {
+        if (restP[k] != '\\' || IsDoubleByteAt(restP, k)) continue;
+        if (hasStop && SameStartNoCase(restS, restP, k)) break;  // the stop folder is reached
+        char candidate[kPathRoom] = {0};
+        if (rootLength + k + 1 >= kPathRoom) return false;
+        std::memcpy(candidate, rootP, rootLength);
+        std::memcpy(candidate + rootLength, restP, k);
+        candidate[rootLength + k] = '\\';
+        if (OsIsDirectory(candidate)) {
+            if (!OsRemoveDirectory(candidate)) return false;
+            if (!hasStop) break;
+        }
+    }
+    return true;
+}

@@ -1,0 +1,32 @@
+// pathrules.h - the rules and helpers for output paths: characters, drives, folders, creation.
+//
+// Paths are Shift-JIS byte strings; lengths count bytes. A trail byte 0x5C or 0x7C is part of its
+// character and never a separator or a forbidden character.
+#pragma once
+
+#include <cstddef>
+
+// Room of every folder work buffer: 260 bytes and a terminator.
+const size_t kPathRoom = 261;
+
+// The character rule: no doubled backslash (a network path may start with two) and none of
+// / : , ; * ? " > < | after the drive colon.
+bool IsValidPathText(const char* path);
+// The drive rule: a network share that can be read and written, or a usable drive letter.
+bool IsValidDrive(const char* path);
+// The drive-letter rule for the drive of letter (either case), tested with the access mode.
+bool IsDriveUsable(char letter, int mode);
+// True when the byte at index is the lead or the trail byte of a double-byte character.
+bool IsDoubleByteAt(const char* text, size_t index);
+// Makes text end with a backslash without exceeding room - 1 bytes; false when it cannot.
+bool AddTrailingBackslash(char* text, size_t room);
+// Rewrites path (room kPathRoom) as its drive and directory, ending in a backslash.
+bool GetFolderPart(char* path);
+// Whether the folder part of path exists as a folder.
+bool FolderExists(const char* path);
+// Creates every missing folder of the folder path from the root down; after a failure the
+// folders this call created are removed again.
+bool CreateFolderChain(const char* folder);
+// Removes the folders of path, deepest first, down to (not including) stopFolder; without a stop
+// folder only the deepest existing one.
+bool RemoveCreatedFolders(const char* path, const char* stopFolder);
