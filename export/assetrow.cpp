@@ -17,25 +17,45 @@ struct StField {
 
 const char* MethodText(int method) {
     switch (method) {
-        case 1: return "旧定率法";
-        case 2: return "旧定額法";
-        case 3: return "均等法";
-        case 5: return "定率法";
-        case 6: return "定額法";
-        case 7: return "少額資産";
-        case 8: return "定率法";
-        default: return "";
+        case 1:
+            return "旧定率法";
+        case 2:
+            return "旧定額法";
+        case 3:
+            return "均等法";
+        case 5:
+            return "定率法";
+        case 6:
+            return "定額法";
+        case 7:
+            return "少額資産";
+        case 8:
+            return "定率法";
+        default:
+            return "";
     }
 }
 
 // Null for codes that have no text: the item is masked then.
 const char* AssetTypeText(int32_t code) {
     switch (code) {
-        case 1: case 4: case 6: case 7: case 8: case 9: case 10: case 11: return "申告なし";
-        case 2: return "構築物";
-        case 3: return "機械及び装置";
-        case 5: return "工具器具及び備品";
-        default: return nullptr;
+        case 1:
+        case 4:
+        case 6:
+        case 7:
+        case 8:
+        case 9:
+        case 10:
+        case 11:
+            return "申告なし";
+        case 2:
+            return "構築物";
+        case 3:
+            return "機械及び装置";
+        case 5:
+            return "工具器具及び備品";
+        default:
+            return nullptr;
     }
 }
 
@@ -48,6 +68,7 @@ const tagCY kHundred = 1000000;  // 100 as a fixed-point value
 int ClAssetWriter::WriteAssetRow(StKOTEISHISANINFO* master, StKOTEINENINFO* yearly, StKOTEITSUKIINFO* monthly,
                                  StIKKATSUINFO* breakdown) {
     (void)monthly;  // fetched with the master; nothing of it reaches the row
+    if (!master || (master->methodCode == 4 && !breakdown) || (master->methodCode != 4 && !yearly)) return 1;
     m_dataFile.Attach(&m_info);
     m_info.SetMode(Comma, NoQuote);
     m_info.ClearRecord();
@@ -109,7 +130,8 @@ void ClAssetWriter::WriteAssetItems(const StKOTEISHISANINFO& m, const StKOTEINEN
         ToFixedPoint(static_cast<float>(m.rateThousandths) * 0.001f, &value)) {
         SetFixed(20, value);
     }
-    if (method == 5 && m.acquisitionDate >= 20120401 && m.acquisitionDate <= 20130331) SetText(21, "250%定率法");
+    if (method == 5 && m.acquisitionDate >= 20120401 && m.acquisitionDate <= 20130331)
+        SetText(21, "250%定率法");
     if (method == 3) {
         std::snprintf(text, sizeof text, "%d", m.usefulLife * 12);
         SetText(22, text);

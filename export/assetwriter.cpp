@@ -22,10 +22,14 @@ ClAssetWriter::~ClAssetWriter() {}
 
 ClTextFile* ClAssetWriter::File(short file) {
     switch (file) {
-        case DataFile: return &m_dataFile;
-        case TypeFile: return &m_typeFile;
-        case ErrorLog: return &m_errorLog;
-        default: return nullptr;
+        case DataFile:
+            return &m_dataFile;
+        case TypeFile:
+            return &m_typeFile;
+        case ErrorLog:
+            return &m_errorLog;
+        default:
+            return nullptr;
     }
 }
 

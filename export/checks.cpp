@@ -8,29 +8,38 @@
 #include "messages.h"
 
 const char MsgCodeDigits[] =
-    "\n＜WARNING＞\n資産コード｢%s｣は、連携可能最大桁数をオーバーしています。\nデータが、正しく連携されない可能性があります。";
+    "\n＜WARNING＞\n資産コード｢%"
+    "s｣は、連携可能最大桁数をオーバーしています。\nデータが、正しく連携されない可能性があります。";
 const char MsgCodeChars[] = "\n＜ERROR＞\n資産コード｢%s｣には、半角英数以外の文字が使用されています。";
 const char MsgCodeDuplicate[] = "\n＜ERROR＞\n資産コード｢%s｣は、他の資産コードと重複してしまいます。";
 const char MsgTypeDigits[] =
-    "\n＜WARNING＞\n資産種類コード｢%d｣は、連携可能最大桁数をオーバーしています。\nデータが、正しく連携されない可能性があります。";
+    "\n＜WARNING＞\n資産種類コード｢%"
+    "d｣は、連携可能最大桁数をオーバーしています。\nデータが、正しく連携されない可能性があります。";
 const char MsgNameLength[] =
-    "\n＜WARNING＞\n資産名称｢%s｣は、\n連携可能最大文字数をオーバーしています。\n超過した文字は、自動的に切り捨てられます。";
+    "\n＜WARNING＞\n資産名称｢%"
+    "s｣は、\n連携可能最大文字数をオーバーしています。\n超過した文字は、自動的に切り捨てられます。";
 const char MsgQuantityDigits[] =
-    "\n＜WARNING＞\n数量｢%.2f｣は、連携可能最大桁数をオーバーしています。\n減価償却データが、正しく連携されない可能性があります。";
+    "\n＜WARNING＞\n数量｢%."
+    "2f｣は、連携可能最大桁数をオーバーしています。\n減価償却データが、正しく連携されない可能性があります。";
 const char MsgAmountDigits[] = "\n＜ERROR＞\n金額｢%s｣は、連携可能最大桁数をオーバーしています。";
 const char MsgMemoLength[] =
-    "\n＜WARNING＞\nメモ欄｢%s｣は、\n連携可能最大文字数をオーバーしています。\n超過した文字は、自動的に切り捨てられます。";
+    "\n＜WARNING＞\nメモ欄｢%"
+    "s｣は、\n連携可能最大文字数をオーバーしています。\n超過した文字は、自動的に切り捨てられます。";
 const char MsgBreakdownLimit[] =
     "\n＜WARNING＞\n連携可能な最大内訳件数は99件です。\n100件目から後の内訳は出力されません。";
 const char MsgBreakdownCodeDigits[] =
-    "\n＜WARNING＞\n資産コード+内訳付番｢%s%s｣は、連携可能最大桁数をオーバーしています。\nデータが、正しく連携されない可能性があります。";
-const char MsgBreakdownCodeChars[] = "\n＜ERROR＞\n資産コード｢%08s｣には、半角英数以外の文字が使用されています。";
+    "\n＜WARNING＞\n資産コード+内訳付番｢%s%"
+    "s｣は、連携可能最大桁数をオーバーしています。\nデータが、正しく連携されない可能性があります。";
+const char MsgBreakdownCodeChars[] =
+    "\n＜ERROR＞\n資産コード｢%08s｣には、半角英数以外の文字が使用されています。";
 const char MsgBreakdownDuplicate[] =
-    "\n＜ERROR＞\n資産コード｢%s｣と内訳付番｢%s｣から構成される\n資産・内訳コード｢%08s｣は、\n他の資産･内訳コードと重複しています。";
+    "\n＜ERROR＞\n資産コード｢%s｣と内訳付番｢%s｣から構成される\n資産・内訳コード｢%"
+    "08s｣は、\n他の資産･内訳コードと重複しています。";
 const char MsgBreakdownPrefixDuplicate[] =
     "\n＜ERROR＞\n資産コード+内訳付番｢%08s｣は、\n資産コード｢%s｣が他の資産コードと重複してしまいます。";
 const char MsgBreakdownNameLength[] =
-    "\n＜WARNING＞\n内訳名称｢%s｣は、\n連携可能最大文字数をオーバーしています。\n超過した文字は、自動的に切り捨てられます。";
+    "\n＜WARNING＞\n内訳名称｢%"
+    "s｣は、\n連携可能最大文字数をオーバーしています。\n超過した文字は、自動的に切り捨てられます。";
 
 int ClAssetWriter::WriteLinkMessage(const char* text) {
     m_errorLog.Attach(&m_header);

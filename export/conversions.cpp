@@ -1,15 +1,17 @@
 // conversions.cpp - exact conversions of host values into the forms the asset columns take.
 #include "conversions.h"
 
-#include "assetwriter.h"
-#include "messages.h"
-
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
-bool IsLeadByte(unsigned char byte) { return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC); }
+#include "assetwriter.h"
+#include "messages.h"
+
+bool IsLeadByte(unsigned char byte) {
+    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
 
 // Bytes of the character at p: 2 for a lead byte followed by a trail, else 1.
 static size_t CharBytes(const char* p) {
@@ -54,7 +56,9 @@ void CleanNumberText(const char* text, char* out) {
 }
 
 static bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-static bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
+static bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
 
 long LeadingInteger(const char* text) {
     while (IsBlank(*text)) ++text;

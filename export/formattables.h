@@ -1,4 +1,5 @@
-// formattables.h - the column tables of the asset data file, its column-name line, one-item lines and the type file.
+// formattables.h - the column tables of the asset data file, its column-name line, one-item lines and the
+// type file.
 #pragma once
 
 #include "textaccessor.h"

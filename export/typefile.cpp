@@ -8,7 +8,8 @@
 
 int ClAssetWriter::WriteTypeHeader(const StDATAINFO* set) {
     // The G_HEADER mode is the one the data-file header set; this step sets none of its own.
-    const char* rule = ";/////////////////////////////////////////////////////////////////////////////////////////////";
+    const char* rule =
+        ";/////////////////////////////////////////////////////////////////////////////////////////////";
     const bool corporation = set->entityKind == 0 || set->entityKind == 1;
     const bool individual = set->entityKind == 3 || set->entityKind == 4;
     const std::time_t now = std::time(nullptr);
@@ -20,7 +21,9 @@ int ClAssetWriter::WriteTypeHeader(const StDATAINFO* set) {
     }
     HeaderLine(m_typeFile, rule);
     HeaderLine(m_typeFile, ";減価償却 資産種類ファイル");
-    HeaderLine(m_typeFile, corporation ? ";顧問先\t\t：[0004 法人関与先]" : individual ? ";顧問先\t\t：[0004 個人関与先]" : "");
+    HeaderLine(m_typeFile, corporation  ? ";顧問先\t\t：[0004 法人関与先]"
+                           : individual ? ";顧問先\t\t：[0004 個人関与先]"
+                                        : "");
     HeaderLine(m_typeFile, date);
     HeaderLine(m_typeFile, ";備考\t\t：");
     HeaderLine(m_typeFile, ";");
@@ -44,19 +47,34 @@ const char* CategoryMethodText(int32_t code, int method) {
     if (code == 11) return "";
     if (code == 9 && method >= 1 && method <= 3) return "均等償却";
     switch (method) {
-        case 2: return "定額法";
-        case 4: return "一括決算";
-        default: return "定率法";  // 1, 3 and anything unknown
+        case 2:
+            return "定額法";
+        case 4:
+            return "一括決算";
+        default:
+            return "定率法";  // 1, 3 and anything unknown
     }
 }
 
 const char* ReturnKindText(int32_t code) {
     switch (code) {
-        case 2: return "構築物";
-        case 3: return "機械及び装置";
-        case 5: return "工具器具及び備品";
-        case 1: case 4: case 6: case 7: case 8: case 9: case 10: case 11: return "申告なし";
-        default: return "";
+        case 2:
+            return "構築物";
+        case 3:
+            return "機械及び装置";
+        case 5:
+            return "工具器具及び備品";
+        case 1:
+        case 4:
+        case 6:
+        case 7:
+        case 8:
+        case 9:
+        case 10:
+        case 11:
+            return "申告なし";
+        default:
+            return "";
     }
 }
 
@@ -71,8 +89,12 @@ int ClAssetWriter::WriteTypeRow(const StSHISANKUBUNINFO* category) {
         const StTAFORMAT& column = G_SSC[item];
         std::memcpy(record + column.offset, value, strnlen(value, static_cast<size_t>(column.size) - 1));
     };
-    auto int32 = [&](long item, int32_t value) { std::memcpy(record + G_SSC[item].offset, &value, sizeof value); };
-    auto fixed = [&](long item, tagCY value) { std::memcpy(record + G_SSC[item].offset, &value, sizeof value); };
+    auto int32 = [&](long item, int32_t value) {
+        std::memcpy(record + G_SSC[item].offset, &value, sizeof value);
+    };
+    auto fixed = [&](long item, tagCY value) {
+        std::memcpy(record + G_SSC[item].offset, &value, sizeof value);
+    };
 
     const int32_t code = category->categoryCode;
     const bool deferred = code == 9;
@@ -88,7 +110,9 @@ int ClAssetWriter::WriteTypeRow(const StSHISANKUBUNINFO* category) {
     text(3, nonDepreciable ? "非償却資産" : "償却資産");
     text(4, CategoryMethodText(code, category->categoryMethod));
     text(5, nonDepreciable ? "" : "除却日まで償却");
-    int32(6, deferred || nonDepreciable ? 0 : category->categoryResidual != 0 ? category->categoryResidual : 10);
+    int32(6, deferred || nonDepreciable        ? 0
+             : category->categoryResidual != 0 ? category->categoryResidual
+                                               : 10);
     int32(7, code == 10 ? 10 : deferred || nonDepreciable ? 0 : 5);
     text(8, ReturnKindText(code));
     const tagCY hundred = nonDepreciable ? 0 : 1000000;

@@ -86,7 +86,8 @@ TEST(AssetCodeChecks, LongCodeKeepsItsEndAndWarns) {
     const std::vector<std::string> entries = run.Entries();
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_EQ(entries[0],
-              "\n＜WARNING＞\n資産コード｢ABCDEFGH｣は、連携可能最大桁数をオーバーしています。\nデータが、正しく連携されない可能性があります。");
+              "\n＜WARNING＞\n資産コード｢ABCDEFGH｣は、連携可能最大桁数をオーバーしています。\nデータが、正し"
+              "く連携されない可能性があります。");
 }
 
 TEST(AssetCodeChecks, BadCharactersAreReportedEveryTimeAndNeverRegistered) {
@@ -131,7 +132,8 @@ TEST(BreakdownCodeChecks, NumbersWrapAtOneHundred) {
     ASSERT_EQ(entries.size(), 2u);
     EXPECT_NE(entries[0].find("最大内訳件数"), std::string::npos);
     EXPECT_EQ(entries[1],
-              "\n＜ERROR＞\n資産コード｢123｣と内訳付番｢101｣から構成される\n資産・内訳コード｢00012301｣は、\n他の資産･内訳コードと重複しています。");
+              "\n＜ERROR＞\n資産コード｢123｣と内訳付番｢101｣から構成される\n資産・内訳コード｢00012301｣は、\n他"
+              "の資産･内訳コードと重複しています。");
 }
 
 TEST(BreakdownCodeChecks, PrefixDuplicateOnlyAgainstAnEarlierAssetCode) {
@@ -141,7 +143,8 @@ TEST(BreakdownCodeChecks, PrefixDuplicateOnlyAgainstAnEarlierAssetCode) {
     const std::vector<std::string> entries = first.Entries();
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_EQ(entries[0],
-              "\n＜ERROR＞\n資産コード+内訳付番｢00012307｣は、\n資産コード｢123｣が他の資産コードと重複してしまいます。");
+              "\n＜ERROR＞\n資産コード+"
+              "内訳付番｢00012307｣は、\n資産コード｢123｣が他の資産コードと重複してしまいます。");
 
     WriterRun second;
     BreakdownRow(second.writer, "123", "7");
@@ -160,7 +163,9 @@ TEST(BreakdownCodeChecks, LongAndBadCodes) {
     const std::vector<std::string> entries = run.Entries();
     ASSERT_EQ(entries.size(), 2u);
     EXPECT_EQ(entries[0],
-              "\n＜WARNING＞\n資産コード+内訳付番｢123456712｣は、連携可能最大桁数をオーバーしています。\nデータが、正しく連携されない可能性があります。");
+              "\n＜WARNING＞\n資産コード+"
+              "内訳付番｢123456712｣は、連携可能最大桁数をオーバーしています。\nデータが、正しく連携されない可"
+              "能性があります。");
     EXPECT_EQ(entries[1], "\n＜ERROR＞\n資産コード｢00AB-101｣には、半角英数以外の文字が使用されています。");
 }
 
@@ -188,13 +193,18 @@ TEST(LinkLog, SeveralEntriesOfOneRowInItemOrder) {
     ASSERT_EQ(entries.size(), 6u);
     EXPECT_NE(entries[0].find("資産コード｢ABCDEFGHIJ｣"), std::string::npos);
     EXPECT_EQ(entries[1],
-              "\n＜WARNING＞\n資産種類コード｢123｣は、連携可能最大桁数をオーバーしています。\nデータが、正しく連携されない可能性があります。");
-    EXPECT_EQ(entries[2], "\n＜WARNING＞\n資産名称｢" + std::string(40, 'n') +
-                              "｣は、\n連携可能最大文字数をオーバーしています。\n超過した文字は、自動的に切り捨てられます。");
+              "\n＜WARNING＞\n資産種類コード｢123｣は、連携可能最大桁数をオーバーしています。\nデータが、正しく"
+              "連携されない可能性があります。");
+    EXPECT_EQ(
+        entries[2],
+        "\n＜WARNING＞\n資産名称｢" + std::string(40, 'n') +
+            "｣は、\n連携可能最大文字数をオーバーしています。\n超過した文字は、自動的に切り捨てられます。");
     EXPECT_NE(entries[3].find("金額｢100000000000｣"), std::string::npos);
     EXPECT_NE(entries[4].find("金額｢-100000000000｣"), std::string::npos);
-    EXPECT_EQ(entries[5], "\n＜WARNING＞\nメモ欄｢" + std::string(41, 'm') +
-                              "｣は、\n連携可能最大文字数をオーバーしています。\n超過した文字は、自動的に切り捨てられます。");
+    EXPECT_EQ(
+        entries[5],
+        "\n＜WARNING＞\nメモ欄｢" + std::string(41, 'm') +
+            "｣は、\n連携可能最大文字数をオーバーしています。\n超過した文字は、自動的に切り捨てられます。");
 }
 
 TEST(LinkLog, EntriesAreCutAt152BytesOfWholeCharacters) {

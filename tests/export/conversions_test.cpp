@@ -1,10 +1,11 @@
 // conversions_test.cpp - code endings, fixed-point values, totals, quotients, amounts and quantities.
+#include "conversions.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
 
-#include "conversions.h"
 #include "export_helpers.h"
 
 static std::string Last(const char* text, size_t n) {
@@ -226,12 +227,14 @@ TEST(ParseQuantity, UnitIsAtMostFourBytesOfWholeCharacters) {
 TEST(ParseQuantity, LargeQuantitiesAreWrittenAndReported) {
     WriterRun run;
     EXPECT_EQ(Parse(run, "1,500,000台").value, 15000000000LL);
-    EXPECT_EQ(Parse(run, "999999.99").value, 9999999900LL);  // a million in single precision
+    EXPECT_EQ(Parse(run, "999999.99").value, 9999999900LL);   // a million in single precision
     EXPECT_EQ(Parse(run, "-2000000").value, -20000000000LL);  // negative: no message
     const std::vector<std::string> entries = run.Entries();
     ASSERT_EQ(entries.size(), 2u);
     EXPECT_EQ(entries[0],
-              "\n＜WARNING＞\n数量｢1500000.00｣は、連携可能最大桁数をオーバーしています。\n減価償却データが、正しく連携されない可能性があります。");
+              "\n＜WARNING＞\n数量｢1500000."
+              "00｣は、連携可能最大桁数をオーバーしています。\n減価償却データが、正しく連携されない可能性があ"
+              "ります。");
     EXPECT_NE(entries[1].find("数量｢999999.99｣"), std::string::npos);
 }
 

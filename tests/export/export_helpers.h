@@ -80,9 +80,9 @@ struct WriterRun {
     std::vector<std::string> Rows() {
         Close();
         std::vector<std::string> lines = SplitLines(ReadBytes(dataPath));
-        return lines.size() > 7 ? std::vector<std::string>(lines.begin() + 7, lines.end()) : std::vector<std::string>();
+        return lines.size() > 7 ? std::vector<std::string>(lines.begin() + 7, lines.end())
+                                : std::vector<std::string>();
     }
     // The log entries: each begins with the line feed of its text and ends with CR LF.
     std::vector<std::string> Entries() { return SplitLines(Log()); }
 };
-

@@ -59,13 +59,20 @@ TEST(FormatTables, InfoColumnsBySample) {
         const char* name;
     };
     const Expected expected[] = {
-        {0, 8, 9, 0, ItemText, 1, "資産コード文字"},   {6, 8, 4, 0, ItemSigned, 1, "本支店コード"},
-        {12, 8, 4, 0, ItemSigned, 1, "取得日年月日"},  {14, 6, 8, 2, ItemSigned, 1, "数量"},
-        {16, 3, 2, 0, ItemSigned, 1, "耐用年数"},      {17, 18, 19, 0, ItemText, 0, "耐用年数短縮"},
-        {20, 1, 8, 3, ItemSigned, 1, "償却率"},        {40, 2, 2, 0, ItemSigned, 1, "償却月数"},
-        {70, 3, 8, 2, ItemSigned, 1, "分子事業専用割合"}, {100, 1, 4, 0, ItemText, 0, "取得年月"},
-        {125, 1, 8, 3, ItemSigned, 0, "減損後償却率(当期)"}, {134, 4, 4, 0, ItemSigned, 0, "減損後耐用年数(過年度)"},
-        {146, 3, 2, 0, ItemSigned, 0, "計算用の耐用年数"}, {148, 20, 21, 0, ItemText, 1, "メモ下"},
+        {0, 8, 9, 0, ItemText, 1, "資産コード文字"},
+        {6, 8, 4, 0, ItemSigned, 1, "本支店コード"},
+        {12, 8, 4, 0, ItemSigned, 1, "取得日年月日"},
+        {14, 6, 8, 2, ItemSigned, 1, "数量"},
+        {16, 3, 2, 0, ItemSigned, 1, "耐用年数"},
+        {17, 18, 19, 0, ItemText, 0, "耐用年数短縮"},
+        {20, 1, 8, 3, ItemSigned, 1, "償却率"},
+        {40, 2, 2, 0, ItemSigned, 1, "償却月数"},
+        {70, 3, 8, 2, ItemSigned, 1, "分子事業専用割合"},
+        {100, 1, 4, 0, ItemText, 0, "取得年月"},
+        {125, 1, 8, 3, ItemSigned, 0, "減損後償却率(当期)"},
+        {134, 4, 4, 0, ItemSigned, 0, "減損後耐用年数(過年度)"},
+        {146, 3, 2, 0, ItemSigned, 0, "計算用の耐用年数"},
+        {148, 20, 21, 0, ItemText, 1, "メモ下"},
     };
     for (const Expected& e : expected) {
         const StTAFORMAT& c = G_INFO[e.item];
@@ -79,7 +86,8 @@ TEST(FormatTables, InfoColumnsBySample) {
 }
 
 TEST(FormatTables, HeadRequiredFlagsAndNames) {
-    const long cleared[] = {0, 1, 2, 3, 4, 5, 9, 10, 11, 15, 24, 58, 59, 60, 64, 73, 93, 101, 102, 103, 104, 114, 147, 148};
+    const long cleared[] = {0,  1,  2,  3,  4,  5,   9,   10,  11,  15,  24,  58,
+                            59, 60, 64, 73, 93, 101, 102, 103, 104, 114, 147, 148};
     for (long i = 0; i < G_HEAD_COUNT; ++i) {
         bool isCleared = false;
         for (long c : cleared) isCleared = isCleared || c == i;
