@@ -41,7 +41,8 @@ bool SameStartNoCase(const char* a, const char* b, size_t n) {
         const int width = SjisCharBytes(a + i);
         if (width == 2) {
             if (a[i] != b[i] || (i + 1 < n && a[i + 1] != b[i + 1])) return false;
-        } else if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) {
+        } else if (std::tolower(static_cast<unsigned char>(a[i])) !=
+                   std::tolower(static_cast<unsigned char>(b[i]))) {
             return false;
         }
         i += width;

@@ -24,8 +24,8 @@ enum _AccessMode { AccessExists = 0, AccessWrite = 2, AccessRead = 4, AccessRead
 enum _FileKind { FileNone = 0, FilePlain = 1, FileFolder = 2 };
 
 struct StFILESTATUS {
-    _FileKind kind;          // FileNone when nothing of that name exists (or it cannot be reached)
-    unsigned long long size; // bytes of a plain file; 0 otherwise
+    _FileKind kind;           // FileNone when nothing of that name exists (or it cannot be reached)
+    unsigned long long size;  // bytes of a plain file; 0 otherwise
 };
 
 // ---- drives and path syntax ----
@@ -67,8 +67,8 @@ bool OsReplaceFile(const char* source, const char* target);
 // default (null: empty); an empty value stays empty. The result is cut to room - 1 bytes; the
 // count of bytes copied is returned. A file name without a backslash is looked for in the
 // Windows folder, as the system does.
-unsigned long OsGetProfileString(const char* section, const char* key, const char* defaultValue,
-                                 char* buffer, unsigned long room, const char* file);
+unsigned long OsGetProfileString(const char* section, const char* key, const char* defaultValue, char* buffer,
+                                 unsigned long room, const char* file);
 
 // ---- folders of the system ----
 

@@ -48,7 +48,8 @@ StDRIVEMAP& Map() {
 }
 
 unsigned TypeByName(const std::string& name) {
-    static const char* const kNames[] = {"unknown", "noroot", "removable", "fixed", "remote", "cdrom", "ramdisk"};
+    static const char* const kNames[] = {"unknown", "noroot", "removable", "fixed",
+                                         "remote",  "cdrom",  "ramdisk"};
     for (unsigned i = 0; i < sizeof kNames / sizeof kNames[0]; ++i)
         if (name == kNames[i]) return i;
     return DriveFixed;  // a bare folder is a hard disk, as in Wine
@@ -68,7 +69,8 @@ void LoadFromEnvironment(StDRIVEMAP& map) {
         if (end == std::string::npos) end = all.size();
         std::string entry = all.substr(start, end - start);
         start = end + 1;
-        if (entry.size() < 2 || entry[1] != '=' || !std::isalpha(static_cast<unsigned char>(entry[0]))) continue;
+        if (entry.size() < 2 || entry[1] != '=' || !std::isalpha(static_cast<unsigned char>(entry[0])))
+            continue;
         const int index = std::toupper(static_cast<unsigned char>(entry[0])) - 'A';
         std::string folder = entry.substr(2);
         unsigned type = DriveFixed;
@@ -118,9 +120,10 @@ bool WindowsPath(const std::string& native, char* buffer, size_t room) {
         if (!d.mapped || d.folder.empty()) continue;
         std::string folder = d.folder;
         while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
-        const bool inside = folder == "/" ? native[0] == '/'
-                                          : native.compare(0, folder.size(), folder) == 0 &&
-                                                (native.size() == folder.size() || native[folder.size()] == '/');
+        const bool inside = folder == "/"
+                                ? native[0] == '/'
+                                : native.compare(0, folder.size(), folder) == 0 &&
+                                      (native.size() == folder.size() || native[folder.size()] == '/');
         const size_t length = folder == "/" ? 0 : folder.size();
         if (inside && (best < 0 || length > bestLength)) {
             best = i;
@@ -152,7 +155,8 @@ bool SameText(const std::string& a, const std::string& b) {
         const int n = SjisCharBytes(a.c_str() + i);
         if (n == 2) {
             if (a[i] != b[i] || a[i + 1] != b[i + 1]) return false;
-        } else if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) {
+        } else if (std::tolower(static_cast<unsigned char>(a[i])) !=
+                   std::tolower(static_cast<unsigned char>(b[i]))) {
             return false;
         }
         i += n;
@@ -233,7 +237,8 @@ bool OsNativePath(const char* path, std::string& native) {
 }
 
 unsigned OsGetDriveType(const char* root) {
-    if (!root || !IsDrivePath(root) || (root[2] != '\\' && root[2] != '\0') || (root[2] && root[3])) return DriveNoRootDir;
+    if (!root || !IsDrivePath(root) || (root[2] != '\\' && root[2] != '\0') || (root[2] && root[3]))
+        return DriveNoRootDir;
     const StDRIVE& d = LoadedMap().drives[std::toupper(static_cast<unsigned char>(root[0])) - 'A'];
     return d.mapped ? d.type : static_cast<unsigned>(DriveNoRootDir);
 }
@@ -350,8 +355,8 @@ bool OsReplaceFile(const char* source, const char* target) {
     return OsNativePath(source, from) && OsNativePath(target, to) && ::rename(from.c_str(), to.c_str()) == 0;
 }
 
-unsigned long OsGetProfileString(const char* section, const char* key, const char* defaultValue,
-                                 char* buffer, unsigned long room, const char* file) {
+unsigned long OsGetProfileString(const char* section, const char* key, const char* defaultValue, char* buffer,
+                                 unsigned long room, const char* file) {
     // The system trims trailing blanks of the default too.
     std::string fallback = defaultValue ? defaultValue : "";
     while (!fallback.empty() && (fallback.back() == ' ' || fallback.back() == '\t')) fallback.pop_back();

@@ -1,5 +1,6 @@
 // osapi_win32.cpp - the operating system on Windows: a thin pass-through to the ANSI API.
-#include <windows.h>
+#include <windows.h>  // first: the other system headers rely on it
+
 #include <io.h>
 #include <shlwapi.h>
 
@@ -74,8 +75,8 @@ bool OsReplaceFile(const char* source, const char* target) {
            MoveFileExA(source, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
 }
 
-unsigned long OsGetProfileString(const char* section, const char* key, const char* defaultValue,
-                                 char* buffer, unsigned long room, const char* file) {
+unsigned long OsGetProfileString(const char* section, const char* key, const char* defaultValue, char* buffer,
+                                 unsigned long room, const char* file) {
     if (!buffer || room == 0) return 0;
     // A null section or key would list names instead of reading a value.
     if (!section || !key) {

@@ -1,4 +1,6 @@
 // pathrules_test.cpp - path rules and folder creation on real folders under mapped drives.
+#include "pathrules.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -6,7 +8,6 @@
 #include <string>
 
 #include "osapi.h"
-#include "pathrules.h"
 #include "platform/mapped_temp.h"
 
 namespace {
@@ -93,7 +94,8 @@ TEST(IsDriveUsable, LettersAndIndex) {
     EXPECT_TRUE(IsDriveUsable('Z', AccessReadWrite));
     EXPECT_TRUE(IsDriveUsable('z', AccessReadWrite));
     EXPECT_TRUE(IsDriveUsable('Q', AccessReadWrite));  // no root dir: passes this rule
-    for (char c : {'1', ' ', '[', '`', '{', '@', '\x95', '\0'}) EXPECT_FALSE(IsDriveUsable(c, AccessReadWrite)) << int(c);
+    for (char c : {'1', ' ', '[', '`', '{', '@', '\x95', '\0'})
+        EXPECT_FALSE(IsDriveUsable(c, AccessReadWrite)) << int(c);
 }
 
 TEST(IsDriveUsable, DriveTypes) {
@@ -108,11 +110,16 @@ TEST(IsDriveUsable, DriveTypes) {
         unsigned type;
         bool usable;
     } cases[] = {
-        {'B', folder, DriveUnknown, false},     {'C', folder, DriveFixed, true},
-        {'D', missing.c_str(), DriveFixed, false}, {'E', "", DriveRemovable, false},
-        {'F', folder, DriveRemovable, true},    {'G', folder, DriveRemote, true},
-        {'H', missing.c_str(), DriveRemote, false}, {'I', folder, DriveCdRom, false},
-        {'J', folder, DriveRamDisk, false},     {'K', folder, 7, true},
+        {'B', folder, DriveUnknown, false},
+        {'C', folder, DriveFixed, true},
+        {'D', missing.c_str(), DriveFixed, false},
+        {'E', "", DriveRemovable, false},
+        {'F', folder, DriveRemovable, true},
+        {'G', folder, DriveRemote, true},
+        {'H', missing.c_str(), DriveRemote, false},
+        {'I', folder, DriveCdRom, false},
+        {'J', folder, DriveRamDisk, false},
+        {'K', folder, 7, true},
         {'L', "", 7, true},
     };
     for (const auto& c : cases) {

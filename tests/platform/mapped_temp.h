@@ -39,5 +39,7 @@ inline bool WriteWin(const std::string& path, const std::string& bytes) {
 }
 
 // Drive types can be arranged only where the platform layer owns the drive map.
-#define SKIP_UNLESS_DRIVES_CAN_BE_MAPPED(temp)                                                   \
-    if (!(temp).Mapped()) GTEST_SKIP() << "drive types and shares of the real system are its own (under Wine: registry and a server restart), a test cannot arrange them"
+#define SKIP_UNLESS_DRIVES_CAN_BE_MAPPED(temp)                                                           \
+    if (!(temp).Mapped())                                                                                \
+    GTEST_SKIP() << "drive types and shares of the real system are its own (under Wine: registry and a " \
+                    "server restart), a test cannot arrange them"

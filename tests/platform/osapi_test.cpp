@@ -1,4 +1,6 @@
 // osapi_test.cpp - the platform layer on real folders: drives, Shift-JIS names, files, INI, processes.
+#include "osapi.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -7,7 +9,6 @@
 #include <string>
 
 #include "mapped_temp.h"
-#include "osapi.h"
 #include "textfile.h"
 
 namespace {
@@ -59,7 +60,8 @@ TEST(PlatformDrives, ConfiguredFromEnvironment) {
     SKIP_UNLESS_DRIVES_CAN_BE_MAPPED(temp);
 #ifndef _WIN32
     const std::string folder = temp.Dir().Path();
-    const std::string spec = "C=" + folder + ":cdrom;e=:removable;F=" + folder + ";N=/nowhere:remote;bad;Z=/:ramdisk";
+    const std::string spec =
+        "C=" + folder + ":cdrom;e=:removable;F=" + folder + ";N=/nowhere:remote;bad;Z=/:ramdisk";
     setenv("ASSETEXPORT_DRIVES", spec.c_str(), 1);
     setenv("ASSETEXPORT_SHARES", folder.c_str(), 1);
     OsResetDrives();
@@ -90,7 +92,7 @@ TEST(PlatformPaths, NativeFormOfDriveShareAndPlainPaths) {
     EXPECT_EQ(native, temp.Dir().Path());
     ASSERT_TRUE(OsNativePath("Z:\\tmp\\x", native));
     EXPECT_EQ(native, "/tmp/x");
-    EXPECT_FALSE(OsNativePath("Q:\\x", native));           // no drive behind Q:
+    EXPECT_FALSE(OsNativePath("Q:\\x", native));              // no drive behind Q:
     EXPECT_FALSE(OsNativePath("\\\\srv\\share\\x", native));  // no folder for shares yet
     ASSERT_TRUE(OsSetShareFolder(temp.Dir().Path().c_str()));
     ASSERT_TRUE(OsNativePath("\\\\srv\\share\\x", native));
