@@ -214,12 +214,6 @@ TEST(PlatformProfile, ValuesKeysAndDefaults) {
     EXPECT_EQ(ProfileOf(ini, "ProgramLevel", "Name", "1"), kHyo);
 }
 
-TEST(PlatformProfile, BlankBeforeValueOfLevelFile) {
-    MappedTemp temp;
-    WriteBytes(temp.Native("ZorvanDef.ini"), "[ProgramLevel]\nRX52= 2\n");
-    EXPECT_EQ(ProfileOf(temp.Win("ZorvanDef.ini"), "ProgramLevel", "RX52", "1"), "2");
-}
-
 TEST(PlatformSystemFolders, ProgramTempWindowsAndCurrent) {
     char buffer[261];
     ASSERT_TRUE(OsGetTempFolder(buffer, sizeof buffer));
