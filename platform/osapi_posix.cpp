@@ -61,8 +61,8 @@ void LoadFromEnvironment(StDRIVEMAP& map) {
     map.drives['Z' - 'A'] = StDRIVE{true, "/", DriveFixed};
     map.shareFolder.clear();
     if (const char* shares = std::getenv("ASSETEXPORT_SHARES")) map.shareFolder = shares;
-    const char* spec = std::getenv("ASSETEXPORT_DRIVES");
-    std::string all = spec ? spec : "";
+    const char* entries = std::getenv("ASSETEXPORT_DRIVES");
+    std::string all = entries ? entries : "";
     size_t start = 0;
     while (start <= all.size()) {
         size_t end = all.find(';', start);

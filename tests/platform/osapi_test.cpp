@@ -60,9 +60,9 @@ TEST(PlatformDrives, ConfiguredFromEnvironment) {
     SKIP_UNLESS_DRIVES_CAN_BE_MAPPED(temp);
 #ifndef _WIN32
     const std::string folder = temp.Dir().Path();
-    const std::string spec =
+    const std::string entries =
         "C=" + folder + ":cdrom;e=:removable;F=" + folder + ";N=/nowhere:remote;bad;Z=/:ramdisk";
-    setenv("ASSETEXPORT_DRIVES", spec.c_str(), 1);
+    setenv("ASSETEXPORT_DRIVES", entries.c_str(), 1);
     setenv("ASSETEXPORT_SHARES", folder.c_str(), 1);
     OsResetDrives();
     unsetenv("ASSETEXPORT_DRIVES");
