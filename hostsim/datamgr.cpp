@@ -1,6 +1,7 @@
 // datamgr.cpp - the stand-in data-set manager and its settings manager.
 #include <cstdlib>
 
+#include "ledgercore.h"
 #include "setmgr.h"
 #include "shareddata.h"
 
@@ -25,4 +26,29 @@ ClDataMgr* ClDataMgr::Inst() {
 ClSetMgr* ClDataMgr::GetSetMgr() {
     static ClSetMgr setMgr;
     return &setMgr;
+}
+
+ClSysUser* ClDataMgr::GetSysUserObject() {
+    static ClSysUser user;
+    return &user;
+}
+
+ClSetData* ClDataMgr::GetSetObject(long kind, int flag) {
+    static ClSetData dataSets;
+    return kind == 5 && flag != 0 ? &dataSets : nullptr;
+}
+
+// Link options carry nothing the stand-in needs; the object only has to exist.
+class ClOptLink {};
+
+ClLinkMgr::ClLinkMgr() {}
+
+ClLinkMgr* ClLinkMgr::Inst() {
+    static ClLinkMgr mgr;
+    return &mgr;
+}
+
+ClOptLink* ClLinkMgr::GetOptLink() {
+    static ClOptLink link;
+    return &link;
 }

@@ -1,0 +1,619 @@
+// ledger.cpp - reading and checking the ledger files; every problem names its file and line.
+#include "ledger.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <cstring>
+#include <fstream>
+
+namespace {
+
+// A cell holds up to kCellBytes - 1 bytes, enough for every field and a few bytes more, so that a
+// text one byte too long still gets a message of its own.
+const long kCellBytes = 264;
+
+std::string Quoted(const char* text, size_t n) { return "\"" + std::string(text, n) + "\""; }
+
+bool ParseWhole(const char* s, int64_t min, int64_t max, int64_t* value, std::string& why) {
+    const char* p = s;
+    bool negative = false;
+    if (*p == '+' || *p == '-') negative = *p++ == '-';
+    if (*s == '\0') {
+        *value = 0;
+    } else {
+        if (*p == '\0') {
+            why = Quoted(s, std::strlen(s)) + " is not a whole number";
+            return false;
+        }
+        uint64_t magnitude = 0;
+        for (; *p; ++p) {
+            if (*p < '0' || *p > '9') {
+                why = Quoted(s, std::strlen(s)) + " is not a whole number";
+                return false;
+            }
+            if (magnitude > (UINT64_MAX - 9) / 10) {
+                why = Quoted(s, std::strlen(s)) + " is out of range";
+                return false;
+            }
+            magnitude = magnitude * 10 + static_cast<unsigned>(*p - '0');
+        }
+        if (magnitude > (negative ? uint64_t(INT64_MAX) + 1 : uint64_t(INT64_MAX))) {
+            why = Quoted(s, std::strlen(s)) + " is out of range";
+            return false;
+        }
+        *value = negative ? static_cast<int64_t>(0 - magnitude) : static_cast<int64_t>(magnitude);
+    }
+    if (*value < min || *value > max) {
+        why = Quoted(s, std::strlen(s)) + " is out of range " + std::to_string(min) + " to " + std::to_string(max);
+        return false;
+    }
+    return true;
+}
+
+// A decimal number with at most `decimals` fraction digits, scaled by 10^decimals; empty is 0.
+bool ParseScaled(const char* s, int decimals, int64_t min, int64_t max, int64_t* value, std::string& why) {
+    const std::string text(s);
+    const std::string bad = Quoted(s, text.size()) + " is not a number with at most " + std::to_string(decimals) +
+                            " decimals";
+    size_t p = 0;
+    std::string whole;
+    if (p < text.size() && (text[p] == '+' || text[p] == '-')) whole += text[p++];
+    size_t digits = 0;
+    for (; p < text.size() && text[p] >= '0' && text[p] <= '9'; ++p, ++digits) whole += text[p];
+    int fraction = 0;
+    if (p < text.size() && text[p] == '.') {
+        for (++p; p < text.size() && text[p] >= '0' && text[p] <= '9'; ++p, ++fraction) whole += text[p];
+        if (fraction == 0) digits = 0;
+    }
+    if (text.empty()) {
+        *value = 0;
+        return 0 >= min && 0 <= max;
+    }
+    if (p != text.size() || digits + static_cast<size_t>(fraction) == 0 || fraction > decimals) {
+        why = bad;
+        return false;
+    }
+    for (; fraction < decimals; ++fraction) whole += '0';
+    std::string ignored;
+    if (!ParseWhole(whole.c_str(), min, max, value, ignored)) {
+        why = Quoted(s, text.size()) + " is out of range";
+        return false;
+    }
+    return true;
+}
+
+bool ValidDate(int64_t d) {
+    if (d == 0) return true;
+    const int64_t y = d / 10000, m = d / 100 % 100, day = d % 100;
+    if (y < 1000 || y > 9999 || m < 1 || m > 12 || day < 1) return false;
+    static const int days[12] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (day > days[m - 1]) return false;
+    const bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+    return !(m == 2 && day == 29 && !leap);
+}
+
+bool FileExists(const std::string& path) {
+    std::ifstream probe(path, std::ios::binary);
+    return probe.is_open();
+}
+
+std::string KeyText(const unsigned char* key) {
+    const char* k = reinterpret_cast<const char*>(key);
+    return Quoted(k, strnlen(k, kDataIdBytes));
+}
+
+bool KeyLess(const StLUMPINDEX& a, const StLUMPINDEX& b) { return std::memcmp(a.key, b.key, kDataIdBytes) < 0; }
+
+// Whether a Windows path ends in a backslash of its own, not in the trail byte of a double-byte
+// character such as 0x95 0x5C.
+bool EndsInSeparator(const std::string& path) {
+    bool last = false;
+    for (size_t i = 0; i < path.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(path[i]);
+        last = c == '\\';
+        if (((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) && i + 1 < path.size()) ++i;
+    }
+    return last;
+}
+
+#define MASTER(field) 0, static_cast<int>(offsetof(StKOTEISHISANINFO, field)), \
+        static_cast<int>(sizeof(StKOTEISHISANINFO::field))
+#define YEARLY(field) 1, static_cast<int>(offsetof(StKOTEINENINFO, field)), \
+        static_cast<int>(sizeof(StKOTEINENINFO::field))
+
+const StLEDGERCOLUMN kAssetColumns[] = {
+    {"assetKey", ColKey, MASTER(assetKey)},
+    {"assetCode", ColText, MASTER(assetCode)},
+    {"assetTypeCode", ColInt32, MASTER(assetTypeCode)},
+    {"assetName", ColText, MASTER(assetName)},
+    {"quantityText", ColText, MASTER(quantityText)},
+    {"memoText", ColText, MASTER(memoText)},
+    {"disposalKind", ColInt16, MASTER(disposalKind)},
+    {"capexText", ColText, MASTER(capexText)},
+    {"acquisitionDate", ColDate, MASTER(acquisitionDate)},
+    {"serviceDate", ColDate, MASTER(serviceDate)},
+    {"acquisitionCost", ColAmount, MASTER(acquisitionCost)},
+    {"compressionAmount", ColAmount, MASTER(compressionAmount)},
+    {"openingBookValue", ColAmount, MASTER(openingBookValue)},
+    {"methodCode", ColInt16, MASTER(methodCode)},
+    {"usefulLife", ColInt16, MASTER(usefulLife)},
+    {"rateThousandths", ColInt32, MASTER(rateThousandths)},
+    {"residualRate", ColInt32, MASTER(residualRate)},
+    {"limitInputFlag", ColUInt8, MASTER(limitInputFlag)},
+    {"depreciableLimit", ColAmount, MASTER(depreciableLimit)},
+    {"businessUseRatio", ColInt16, MASTER(businessUseRatio)},
+    {"sgaShare", ColInt16, MASTER(sgaShare)},
+    {"depMonthsFactor", ColInt16, MASTER(depMonthsFactor)},
+    {"depMonthsDivisor", ColInt16, MASTER(depMonthsDivisor)},
+    {"residualValue", ColAmount, MASTER(residualValue)},
+    {"depreciationBase", ColAmount, MASTER(depreciationBase)},
+    {"sgaAmount", ColAmount, MASTER(sgaAmount)},
+    {"manufacturingAmount", ColAmount, MASTER(manufacturingAmount)},
+    {"accumulatedDepreciation", ColAmount, MASTER(accumulatedDepreciation)},
+    {"closingBookValue", ColAmount, MASTER(closingBookValue)},
+    {"disposalDate", ColDate, MASTER(disposalDate)},
+    {"salePrice", ColAmount, MASTER(salePrice)},
+    {"monthsInputFlag", ColUInt8, MASTER(monthsInputFlag)},
+    {"revisedCost", ColAmount, MASTER(revisedCost)},
+    {"computedDepreciation", ColAmount, YEARLY(computedDepreciation)},
+    {"specialDepreciation", ColAmount, YEARLY(specialDepreciation)},
+    {"additionalDepreciation", ColAmount, YEARLY(additionalDepreciation)},
+    {"currentDepreciationInput", ColInt64, YEARLY(currentDepreciationInput)},
+};
+
+#define BREAKDOWN(field) 0, static_cast<int>(offsetof(StIKKATSUINFO, field)), \
+        static_cast<int>(sizeof(StIKKATSUINFO::field))
+const StLEDGERCOLUMN kBreakdownColumns[] = {
+    {"assetKey", ColKey, 1, 0, kDataIdBytes},
+    {"breakdownNo", ColText, BREAKDOWN(breakdownNo)},
+    {"breakdownName", ColText, BREAKDOWN(breakdownName)},
+    {"breakdownAcquisitionDate", ColDate, BREAKDOWN(breakdownAcquisitionDate)},
+    {"breakdownCost", ColAmount, BREAKDOWN(breakdownCost)},
+    {"breakdownQuantity", ColHundredths, BREAKDOWN(breakdownQuantity)},
+};
+
+#define CATEGORY(field) 0, static_cast<int>(offsetof(StSHISANKUBUNINFO, field)), \
+        static_cast<int>(sizeof(StSHISANKUBUNINFO::field))
+const StLEDGERCOLUMN kCategoryColumns[] = {
+    {"categoryCode", ColInt32, CATEGORY(categoryCode)},
+    {"categoryName", ColText, CATEGORY(categoryName)},
+    {"categoryMethod", ColInt16, CATEGORY(categoryMethod)},
+    {"categoryResidual", ColInt32, CATEGORY(categoryResidual)},
+};
+
+#define DATASET(field) 0, static_cast<int>(offsetof(StDATAINFO, field)), static_cast<int>(sizeof(StDATAINFO::field))
+const StLEDGERCOLUMN kDataSetColumns[] = {
+    {"dataNo", ColInt32, DATASET(dataNo)},
+    {"dataId", ColKey, DATASET(dataId)},
+    {"companyName", ColText, DATASET(companyName)},
+    {"periodStart", ColDate, DATASET(periodStart)},
+    {"periodEnd", ColDate, DATASET(periodEnd)},
+    {"dataKind", ColInt16, DATASET(dataKind)},
+    {"entityKind", ColUInt8, DATASET(entityKind)},
+};
+
+struct StSESSION {
+    char userId[65];
+    int32_t selectionNo;
+    int32_t dataSetNo;
+    char folder0[261];
+    char folder1[261];
+};
+#define SESSION(field) 0, static_cast<int>(offsetof(StSESSION, field)), static_cast<int>(sizeof(StSESSION::field))
+const StLEDGERCOLUMN kSessionColumns[] = {
+    {"userId", ColText, SESSION(userId)},
+    {"selectionNo", ColInt32, SESSION(selectionNo)},
+    {"dataSetNo", ColInt32, SESSION(dataSetNo)},
+    {"outputFolder", ColText, SESSION(folder0)},
+    {"settingsFolder", ColText, SESSION(folder1)},
+};
+
+struct StFAULTROW {
+    char operation[32];
+    int32_t result;
+    int32_t index;
+};
+#define FAULT(field) 0, static_cast<int>(offsetof(StFAULTROW, field)), static_cast<int>(sizeof(StFAULTROW::field))
+const StLEDGERCOLUMN kFaultColumns[] = {
+    {"operation", ColText, FAULT(operation)},
+    {"result", ColInt32, FAULT(result)},
+    {"index", ColInt32, FAULT(index)},
+};
+
+template <size_t N>
+long CountOf(const StLEDGERCOLUMN (&)[N]) {
+    return static_cast<long>(N);
+}
+
+}  // namespace
+
+// ---- reader ----
+
+ClLedgerReader::ClLedgerReader() : m_columns(nullptr), m_count(0), m_nextRow(0) {}
+ClLedgerReader::~ClLedgerReader() {}
+
+bool ClLedgerReader::IsOpen() const { return m_file && m_file->IsOpen(); }
+
+long ClLedgerReader::Open(const std::string& path, const StLEDGERCOLUMN* columns, long count) {
+    m_path = path;
+    m_columns = columns;
+    m_count = count;
+    m_nextRow = 0;
+    m_accessor.reset();
+    m_cells.assign(static_cast<size_t>(count * kCellBytes), '\0');
+    m_table.resize(static_cast<size_t>(count));
+    for (long i = 0; i < count; ++i) {
+        StTAFORMAT& f = m_table[static_cast<size_t>(i)];
+        std::memset(&f, 0, sizeof f);
+        std::strncpy(f.name, columns[i].name, sizeof f.name - 1);
+        f.width = kCellBytes - 1;
+        f.offset = static_cast<int32_t>(i * kCellBytes);
+        f.size = kCellBytes;
+        f.type = ItemText;
+    }
+    m_file.reset(new ClTextFile);
+    if (m_file->Open(path.c_str(), TFRead) != 0) return Fail("cannot be opened (a required ledger file)");
+    m_accessor.reset(new ClTextAccessor("LEDGER", m_table.data(), count, m_cells.data()));
+    m_accessor->SetMode(Comma, DoubleQuote);
+    m_accessor->SetSpaceFlag(1);  // blanks inside a name stay part of it
+    m_accessor->SetCommentMark(";");
+    m_accessor->SetCommentSkip(1);
+    m_file->Attach(m_accessor.get());
+    return 0;
+}
+
+long ClLedgerReader::Fail(const std::string& what) {
+    m_message = m_path + (m_accessor && m_accessor->GetPhysicalLineNo() > 0
+                              ? " line " + std::to_string(m_accessor->GetPhysicalLineNo()) + ": "
+                              : ": ") +
+                what;
+    return -1;
+}
+
+long ClLedgerReader::Line() const { return m_accessor ? m_accessor->GetPhysicalLineNo() : 0; }
+
+const char* ClLedgerReader::Cell(long column) const { return m_cells.data() + column * kCellBytes; }
+
+long ClLedgerReader::ReadSplit() {
+    if (!m_accessor) return Fail("not open");
+    for (;;) {
+        const long r = m_accessor->Read();
+        if (r == 0) return 0;
+        if (r == 1) return 1;
+        char line[ClTextAccessor::kLineBytes];
+        m_accessor->GetReadLine(line);
+        const char* p = line;
+        while (*p == ' ' || *p == '\t' || *p == '\r') ++p;
+        if (*p == '\0' && std::strlen(line) < ClTextAccessor::kLineBytes - 1) continue;  // a blank line
+        return Fail("malformed row: " + std::to_string(m_count) +
+                    " comma-separated columns expected (a text holding a comma or a quote mark goes in "
+                    "double quotes and may not hold a double quote; at most " +
+                    std::to_string(kCellBytes - 1) + " bytes a column and " +
+                    std::to_string(ClTextAccessor::kLineBytes - 1) + " a line)");
+    }
+}
+
+long ClLedgerReader::Convert(void* const* targets) {
+    for (long i = 0; i < m_count; ++i) {
+        const StLEDGERCOLUMN& c = m_columns[i];
+        const char* cell = Cell(i);
+        unsigned char* field = static_cast<unsigned char*>(targets[c.target]) + c.offset;
+        const size_t n = std::strlen(cell);
+        std::string why;
+        int64_t v = 0;
+        bool ok = true;
+        switch (c.kind) {
+            case ColText:
+            case ColKey: {
+                const size_t room = c.kind == ColKey ? static_cast<size_t>(c.size) : static_cast<size_t>(c.size - 1);
+                if (n > room) {
+                    why = "text of " + std::to_string(n) + " bytes is longer than the field's " + std::to_string(room);
+                    ok = false;
+                } else {
+                    std::memset(field, 0, static_cast<size_t>(c.size));
+                    std::memcpy(field, cell, n);
+                }
+                break;
+            }
+            case ColUInt8: ok = ParseWhole(cell, 0, 255, &v, why); break;
+            case ColInt16: ok = ParseWhole(cell, INT16_MIN, INT16_MAX, &v, why); break;
+            case ColInt32: ok = ParseWhole(cell, INT32_MIN, INT32_MAX, &v, why); break;
+            case ColInt64: ok = ParseWhole(cell, INT64_MIN, INT64_MAX, &v, why); break;
+            case ColAmount: ok = ParseScaled(cell, 4, INT64_MIN, INT64_MAX, &v, why); break;
+            case ColHundredths: ok = ParseScaled(cell, 2, INT32_MIN, INT32_MAX, &v, why); break;
+            case ColDate:
+                ok = ParseWhole(cell, 0, INT32_MAX, &v, why);
+                if (ok && !ValidDate(v)) {
+                    why = Quoted(cell, n) + " is not a date yyyymmdd (or 0)";
+                    ok = false;
+                }
+                break;
+            default: ok = false; why = "unknown column kind";
+        }
+        if (!ok) return Fail(std::string("column ") + c.name + ": " + why);
+        if (c.kind == ColText || c.kind == ColKey) continue;
+        // Little-endian hosts only, as the records are.
+        if (c.size == 1) {
+            const uint8_t x = static_cast<uint8_t>(v);
+            std::memcpy(field, &x, 1);
+        } else if (c.size == 2) {
+            const int16_t x = static_cast<int16_t>(v);
+            std::memcpy(field, &x, 2);
+        } else if (c.size == 4) {
+            const int32_t x = static_cast<int32_t>(v);
+            std::memcpy(field, &x, 4);
+        } else {
+            std::memcpy(field, &v, 8);
+        }
+    }
+    return 0;
+}
+
+long ClLedgerReader::Next(void* const* targets) {
+    const long r = ReadSplit();
+    if (r != 0) return r;
+    ++m_nextRow;
+    return targets ? Convert(targets) : 0;
+}
+
+long ClLedgerReader::Seek(long row, void* const* targets) {
+    if (row < 0) return 1;
+    if (row < m_nextRow || !m_accessor) {
+        const long r = Open(m_path, m_columns, m_count);
+        if (r != 0) return r;
+    }
+    while (m_nextRow < row) {
+        const long r = Next(nullptr);
+        if (r != 0) return r;
+    }
+    return Next(targets);
+}
+
+// ---- ledger ----
+
+const StLEDGERCOLUMN* ClLedger::AssetColumns(long* count) {
+    *count = CountOf(kAssetColumns);
+    return kAssetColumns;
+}
+
+const StLEDGERCOLUMN* ClLedger::BreakdownColumns(long* count) {
+    *count = CountOf(kBreakdownColumns);
+    return kBreakdownColumns;
+}
+
+std::string ClLedger::Path(const std::string& name) const {
+    std::string path = m_folder;
+    if (!path.empty() && path.back() != '/' && path.back() != '\\') path += '/';
+    return path + name;
+}
+
+bool ClLedger::Fail(const std::string& message) {
+    m_message = message;
+    return false;
+}
+
+bool ClLedger::Load(const std::string& folder) {
+    m_folder = folder;
+    m_message.clear();
+    m_sets.clear();
+    userId.clear();
+    selectionNo = dataSetNo = 0;
+    folders[0].clear();
+    folders[1].clear();
+    for (auto& f : faults) f = StLEDGERFAULT{0, -1};
+    if (!LoadSession() || !LoadFaults() || !LoadSets()) return false;
+    for (auto& set : m_sets)
+        if (!LoadAssets(set) || !LoadBreakdowns(set) || !LoadCategories(set)) return false;
+    return true;
+}
+
+bool ClLedger::LoadSession() {
+    ClLedgerReader reader;
+    if (reader.Open(Path("session.csv"), kSessionColumns, CountOf(kSessionColumns)) != 0)
+        return Fail(reader.Message());
+    StSESSION s;
+    std::memset(&s, 0, sizeof s);
+    void* targets[] = {&s};
+    long r = reader.Next(targets);
+    if (r < 0) return Fail(reader.Message());
+    if (r == 1) return Fail(Path("session.csv") + ": no data row (one row with the user and selection expected)");
+    if (s.userId[0] == '\0') return Fail(Path("session.csv") + " line " + std::to_string(reader.Line()) +
+                                         ": column userId: the user identifier is empty");
+    const long line = reader.Line();
+    StSESSION extra;
+    void* more[] = {&extra};
+    r = reader.Next(more);
+    if (r < 0) return Fail(reader.Message());
+    if (r == 0) return Fail(Path("session.csv") + " line " + std::to_string(reader.Line()) +
+                            ": a second data row (only one is allowed)");
+    userId = s.userId;
+    selectionNo = s.selectionNo;
+    dataSetNo = s.dataSetNo;
+    const char* given[2] = {s.folder0, s.folder1};
+    for (int kind = 0; kind < 2; ++kind) {
+        std::string f = given[kind];
+        if (kind == 1 && f.empty())
+            return Fail(Path("session.csv") + " line " + std::to_string(line) +
+                        ": column settingsFolder: the settings folder is empty");
+        if (!f.empty() && !EndsInSeparator(f)) f += '\\';
+        if (f.size() > 260)
+            return Fail(Path("session.csv") + " line " + std::to_string(line) + ": column " +
+                        kSessionColumns[3 + kind].name + ": the folder with its closing backslash is longer than 260 bytes");
+        folders[kind] = f;
+    }
+    return true;
+}
+
+bool ClLedger::LoadFaults() {
+    const std::string path = Path("faults.csv");
+    if (!FileExists(path)) return true;
+    ClLedgerReader reader;
+    if (reader.Open(path, kFaultColumns, CountOf(kFaultColumns)) != 0) return Fail(reader.Message());
+    static const char* const names[FaultCount] = {"Initiate", "ExpSysLink", "Move", "MoveIkkatsu",
+                                                  "LoadShisanKubunInfo"};
+    for (;;) {
+        StFAULTROW row;
+        std::memset(&row, 0, sizeof row);
+        void* targets[] = {&row};
+        const long r = reader.Next(targets);
+        if (r < 0) return Fail(reader.Message());
+        if (r == 1) return true;
+        const std::string at = path + " line " + std::to_string(reader.Line()) + ": ";
+        int which = -1;
+        for (int i = 0; i < FaultCount; ++i)
+            if (std::strcmp(row.operation, names[i]) == 0) which = i;
+        if (which < 0)
+            return Fail(at + "column operation: \"" + row.operation +
+                        "\" is none of Initiate, ExpSysLink, Move, MoveIkkatsu, LoadShisanKubunInfo");
+        if (row.result == 0) return Fail(at + "column result: a fault needs a non-zero result");
+        const bool indexed = which == FaultMove || which == FaultMoveIkkatsu;
+        if (reader.Cell(2)[0] != '\0' && (!indexed || row.index < 0))
+            return Fail(at + "column index: only Move and MoveIkkatsu take an index, 0 or more");
+        faults[which] = StLEDGERFAULT{row.result, reader.Cell(2)[0] != '\0' ? static_cast<long>(row.index) : -1};
+    }
+}
+
+bool ClLedger::LoadSets() {
+    const std::string path = Path("datasets.csv");
+    ClLedgerReader reader;
+    if (reader.Open(path, kDataSetColumns, CountOf(kDataSetColumns)) != 0) return Fail(reader.Message());
+    for (;;) {
+        StLEDGERSET set;
+        std::memset(&set.info, 0, sizeof set.info);
+        set.assetCount = 0;
+        void* targets[] = {&set.info};
+        const long r = reader.Next(targets);
+        if (r < 0) return Fail(reader.Message());
+        if (r == 1) return true;
+        const std::string at = path + " line " + std::to_string(reader.Line()) + ": ";
+        if (set.info.dataNo < 0) return Fail(at + "column dataNo: a data-set number is 0 or more");
+        if (set.info.dataId[0] == '\0') return Fail(at + "column dataId: the identifier is empty");
+        for (const auto& other : m_sets) {
+            if (other.info.dataNo == set.info.dataNo)
+                return Fail(at + "column dataNo: " + std::to_string(set.info.dataNo) + " is used twice");
+            if (std::memcmp(other.info.dataId, set.info.dataId, kDataIdBytes) == 0)
+                return Fail(at + "column dataId: " + KeyText(reinterpret_cast<unsigned char*>(set.info.dataId)) +
+                            " is used twice");
+        }
+        const std::string no = std::to_string(set.info.dataNo);
+        set.assetsPath = Path("assets-" + no + ".csv");
+        set.breakdownsPath = Path("breakdowns-" + no + ".csv");
+        m_sets.push_back(set);
+    }
+}
+
+bool ClLedger::LoadAssets(StLEDGERSET& set) {
+    ClLedgerReader reader;
+    if (reader.Open(set.assetsPath, kAssetColumns, CountOf(kAssetColumns)) != 0) return Fail(reader.Message());
+    StKOTEISHISANINFO master;
+    StKOTEINENINFO yearly;
+    void* targets[] = {&master, &yearly};
+    for (;;) {
+        std::memset(&master, 0, sizeof master);
+        std::memset(&yearly, 0, sizeof yearly);
+        const long r = reader.Next(targets);
+        if (r < 0) return Fail(reader.Message());
+        if (r == 1) break;
+        ++set.assetCount;
+        if (master.methodCode != 4) continue;
+        if (master.assetKey[0] == '\0')
+            return Fail(set.assetsPath + " line " + std::to_string(reader.Line()) +
+                        ": column assetKey: a lump-sum asset (methodCode 4) needs a key for its breakdowns");
+        StLUMPINDEX lump;
+        std::memcpy(lump.key, master.assetKey, kDataIdBytes);
+        lump.firstRow = 0;
+        lump.count = 0;
+        lump.line = static_cast<int32_t>(reader.Line());
+        set.lumps.push_back(lump);
+    }
+    std::stable_sort(set.lumps.begin(), set.lumps.end(), KeyLess);
+    for (size_t i = 1; i < set.lumps.size(); ++i)
+        if (!KeyLess(set.lumps[i - 1], set.lumps[i]))
+            return Fail(set.assetsPath + " line " + std::to_string(set.lumps[i].line) + ": column assetKey: " +
+                        KeyText(set.lumps[i].key) + " of a lump-sum asset is used before, at line " +
+                        std::to_string(set.lumps[i - 1].line));
+    return true;
+}
+
+bool ClLedger::LoadBreakdowns(StLEDGERSET& set) {
+    if (!FileExists(set.breakdownsPath)) {
+        set.breakdownsPath.clear();
+        return true;
+    }
+    ClLedgerReader reader;
+    if (reader.Open(set.breakdownsPath, kBreakdownColumns, CountOf(kBreakdownColumns)) != 0)
+        return Fail(reader.Message());
+    std::vector<StLUMPINDEX> groups;
+    StIKKATSUINFO breakdown;
+    unsigned char key[kDataIdBytes];
+    void* targets[] = {&breakdown, key};
+    for (long row = 0;; ++row) {
+        std::memset(&breakdown, 0, sizeof breakdown);
+        const long r = reader.Next(targets);
+        if (r < 0) return Fail(reader.Message());
+        if (r == 1) break;
+        if (key[0] == '\0')
+            return Fail(set.breakdownsPath + " line " + std::to_string(reader.Line()) +
+                        ": column assetKey: the key of the lump-sum asset is empty");
+        if (groups.empty() || std::memcmp(groups.back().key, key, kDataIdBytes) != 0) {
+            StLUMPINDEX g;
+            std::memcpy(g.key, key, kDataIdBytes);
+            g.firstRow = static_cast<int32_t>(row);
+            g.count = 0;
+            g.line = static_cast<int32_t>(reader.Line());
+            groups.push_back(g);
+        }
+        ++groups.back().count;
+    }
+    std::stable_sort(groups.begin(), groups.end(), KeyLess);
+    for (size_t i = 0; i < groups.size(); ++i) {
+        const std::string at = set.breakdownsPath + " line " + std::to_string(groups[i].line) + ": ";
+        if (i > 0 && !KeyLess(groups[i - 1], groups[i]))
+            return Fail(at + "the breakdowns of " + KeyText(groups[i].key) +
+                        " must stand together; they began before at line " + std::to_string(groups[i - 1].line));
+        StLUMPINDEX* lump = const_cast<StLUMPINDEX*>(FindLump(set, groups[i].key));
+        if (!lump)
+            return Fail(at + "column assetKey: no lump-sum asset (methodCode 4) of " + set.assetsPath +
+                        " has the key " + KeyText(groups[i].key));
+        lump->firstRow = groups[i].firstRow;
+        lump->count = groups[i].count;
+    }
+    return true;
+}
+
+bool ClLedger::LoadCategories(StLEDGERSET& set) {
+    const std::string path = Path("categories-" + std::to_string(set.info.dataNo) + ".csv");
+    if (!FileExists(path)) return true;
+    ClLedgerReader reader;
+    if (reader.Open(path, kCategoryColumns, CountOf(kCategoryColumns)) != 0) return Fail(reader.Message());
+    for (;;) {
+        StSHISANKUBUNINFO category;
+        std::memset(&category, 0, sizeof category);
+        void* targets[] = {&category};
+        const long r = reader.Next(targets);
+        if (r < 0) return Fail(reader.Message());
+        if (r == 1) return true;
+        set.categories.push_back(category);
+    }
+}
+
+const StLEDGERSET* ClLedger::FindSet(const char* dataId) const {
+    if (!dataId) return nullptr;
+    for (const auto& set : m_sets)
+        if (std::memcmp(set.info.dataId, dataId, kDataIdBytes) == 0) return &set;
+    return nullptr;
+}
+
+const StLEDGERSET* ClLedger::FindSetNo(long dataNo) const {
+    for (const auto& set : m_sets)
+        if (set.info.dataNo == dataNo) return &set;
+    return nullptr;
+}
+
+const StLUMPINDEX* ClLedger::FindLump(const StLEDGERSET& set, const unsigned char* key) const {
+    StLUMPINDEX probe;
+    std::memcpy(probe.key, key, kDataIdBytes);
+    auto it = std::lower_bound(set.lumps.begin(), set.lumps.end(), probe, KeyLess);
+    if (it == set.lumps.end() || std::memcmp(it->key, key, kDataIdBytes) != 0) return nullptr;
+    return &*it;
+}
