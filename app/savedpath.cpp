@@ -1,0 +1,196 @@
+// savedpath.cpp - reading and rewriting the settings file of remembered output paths.
+#include "savedpath.h"
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <memory>
+#include <new>
+#include <string>
+
+#include "osapi.h"
+#include "pathrules.h"
+
+namespace {
+
+// Room of a key: a 64-byte user identifier, a selection number with sign, a 34-byte data-set
+// identifier, the separators and a terminator, with some to spare.
+const size_t kKeyRoom = 128;
+// Room of one line: key, a path of up to 260 bytes, the line feed and a terminator.
+const size_t kLineRoom = 512;
+const size_t kNotFound = static_cast<size_t>(-1);
+
+// The key in the build's format; false when an owner part is missing or the key does not fit.
+bool MakeKey(const StBUILDINFO& build, const StSAVEDPATHOWNER& owner, char* key, size_t* length) {
+    std::memset(key, 0, kKeyRoom);
+    if (!build.keyFormat || !owner.userId || !owner.dataSetId) return false;
+    const int n =
+        std::strstr(build.keyFormat, "%d")
+            ? std::snprintf(key, kKeyRoom, build.keyFormat, owner.userId, owner.selectionNo, owner.dataSetId)
+            : std::snprintf(key, kKeyRoom, build.keyFormat, owner.userId, owner.dataSetId);
+    if (n <= 0 || static_cast<size_t>(n) >= kKeyRoom) return false;
+    // A key holding a line feed could never be found at a line start again.
+    if (std::strchr(key, '\n')) return false;
+    *length = static_cast<size_t>(n);
+    return true;
+}
+
+bool MakeSettingsPath(const char* folder, const StBUILDINFO& build, char* path) {
+    std::memset(path, 0, kPathRoom);
+    if (!build.settingsFile) return false;
+    const std::string joined = std::string(folder ? folder : "") + build.settingsFile;
+    if (joined.size() >= kPathRoom) return false;
+    std::memcpy(path, joined.data(), joined.size());
+    return true;
+}
+
+// The sibling the new content is written to: the name's extension swapped for ".tmp", so that it
+// is never longer than the settings path itself.
+bool MakeSiblingPath(const char* settingsPath, size_t nameStart, char* sibling) {
+    std::memset(sibling, 0, kPathRoom);
+    std::strcpy(sibling, settingsPath);
+    // A dot is never a trail byte, so the last one in the name is the extension's.
+    char* dot = std::strrchr(sibling + nameStart, '.');
+    if (dot && std::strlen(dot) == 4 && std::strcmp(dot, ".tmp") != 0) {
+        std::strcpy(dot, ".tmp");
+        return true;
+    }
+    if (std::strlen(sibling) + 4 >= kPathRoom) return false;
+    std::strcat(sibling, ".tmp");
+    return true;
+}
+
+// The whole file as raw bytes; false when it is not a plain file or cannot be read.
+bool ReadWholeFile(const char* path, std::unique_ptr<char[]>& content, size_t* size) {
+    const StFILESTATUS status = OsGetFileStatus(path);
+    if (status.kind != FilePlain) return false;
+    if (status.size >= static_cast<unsigned long long>(static_cast<size_t>(-1))) return false;
+    const size_t bytes = static_cast<size_t>(status.size);
+    content.reset(new (std::nothrow) char[bytes + 1]);
+    if (!content) return false;
+    std::string native;
+    if (!OsNativePath(path, native)) return false;
+    std::ifstream in(native, std::ios::in | std::ios::binary);
+    if (!in) return false;
+    in.read(content.get(), static_cast<std::streamsize>(bytes));
+    if (static_cast<size_t>(in.gcount()) != bytes) return false;
+    content[bytes] = '\0';
+    *size = bytes;
+    return true;
+}
+
+// Offset of the line that starts with key; a key that merely ends another line's key is not it.
+size_t FindKeyLine(const char* content, size_t size, const char* key, size_t keyLength) {
+    size_t start = 0;
+    while (start < size) {
+        if (size - start >= keyLength && std::memcmp(content + start, key, keyLength) == 0) return start;
+        const void* lineFeed = std::memchr(content + start, '\n', size - start);
+        if (!lineFeed) break;
+        start = static_cast<size_t>(static_cast<const char*>(lineFeed) - content) + 1;
+    }
+    return kNotFound;
+}
+
+// Offset just past the line feed that ends the line holding offset, or size for a last line
+// without one.
+size_t LineEnd(const char* content, size_t size, size_t offset) {
+    const void* lineFeed = std::memchr(content + offset, '\n', size - offset);
+    return lineFeed ? static_cast<size_t>(static_cast<const char*>(lineFeed) - content) + 1 : size;
+}
+
+}  // namespace
+
+int LoadSavedPath(const char* settingsFolder, const StBUILDINFO& build, const StSAVEDPATHOWNER& owner,
+                  char* path) {
+    if (!path) return 0;
+    char settingsPath[kPathRoom];
+    char key[kKeyRoom];
+    size_t keyLength = 0;
+    if (!MakeSettingsPath(settingsFolder, build, settingsPath) || !MakeKey(build, owner, key, &keyLength))
+        return 0;
+
+    std::unique_ptr<char[]> content;
+    size_t size = 0;
+    if (!ReadWholeFile(settingsPath, content, &size)) return 0;
+    const size_t found = FindKeyLine(content.get(), size, key, keyLength);
+    if (found == kNotFound) return 0;
+
+    const size_t start = found + keyLength;
+    size_t end = LineEnd(content.get(), size, start);
+    if (end > start && content[end - 1] == '\n') --end;
+    // A path beyond the buffer would be proposed cut, that is, as a different path.
+    if (end - start >= kPathRoom) return 0;
+    std::memset(path, 0, kPathRoom);
+    std::memcpy(path, content.get() + start, end - start);
+    return 1;
+}
+
+int StoreSavedPath(const char* settingsFolder, const StBUILDINFO& build, const StSAVEDPATHOWNER& owner,
+                   const char* path) {
+    if (!settingsFolder || !settingsFolder[0] || !path) return 0;
+    // A line feed inside the path would split its line in two.
+    if (std::strlen(path) >= kPathRoom || std::strchr(path, '\n')) return 0;
+    if (!FolderExists(settingsFolder) && !CreateFolderChain(settingsFolder)) return 0;
+
+    char settingsPath[kPathRoom];
+    char siblingPath[kPathRoom];
+    char key[kKeyRoom];
+    size_t keyLength = 0;
+    if (!MakeSettingsPath(settingsFolder, build, settingsPath) ||
+        !MakeSiblingPath(settingsPath, std::strlen(settingsFolder), siblingPath) ||
+        !MakeKey(build, owner, key, &keyLength))
+        return 0;
+    char line[kLineRoom];
+    std::memset(line, 0, sizeof line);
+    const int lineLength = std::snprintf(line, sizeof line, "%s%s\n", key, path);
+    if (lineLength <= 0 || static_cast<size_t>(lineLength) >= sizeof line) return 0;
+
+    // The old content, without the owner's line. A file that exists but cannot be read is left
+    // alone rather than replaced by one line.
+    std::unique_ptr<char[]> content;
+    size_t size = 0;
+    size_t found = kNotFound;
+    size_t foundEnd = 0;
+    const StFILESTATUS status = OsGetFileStatus(settingsPath);
+    if (status.kind != FileNone) {
+        if (!ReadWholeFile(settingsPath, content, &size)) return 0;
+        found = FindKeyLine(content.get(), size, key, keyLength);
+        if (found != kNotFound) foundEnd = LineEnd(content.get(), size, found);
+    }
+
+    std::string native;
+    if (!OsNativePath(siblingPath, native)) return 0;
+    bool written = false;
+    {
+        std::ofstream out(native, std::ios::out | std::ios::binary | std::ios::trunc);
+        if (out) {
+            char last = '\n';
+            if (found == kNotFound) {
+                if (size > 0) {
+                    out.write(content.get(), static_cast<std::streamsize>(size));
+                    last = content[size - 1];
+                }
+            } else {
+                out.write(content.get(), static_cast<std::streamsize>(found));
+                out.write(content.get() + foundEnd, static_cast<std::streamsize>(size - foundEnd));
+                if (size > foundEnd) {
+                    last = content[size - 1];
+                } else if (found > 0) {
+                    last = content[found - 1];
+                }
+            }
+            // A last line without its line feed would otherwise run into the new one.
+            if (last != '\n') out.put('\n');
+            out.write(line, lineLength);
+            out.flush();
+            written = static_cast<bool>(out);
+            out.close();
+            written = written && !out.fail();
+        }
+    }
+    if (!written || !OsReplaceFile(siblingPath, settingsPath)) {
+        OsDeleteFile(siblingPath);
+        return 0;
+    }
+    return 1;
+}

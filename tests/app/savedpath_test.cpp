@@ -1,0 +1,170 @@
+// savedpath_test.cpp - the settings file of remembered output paths, on real files.
+#include "savedpath.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+#include "buildtable.h"
+#include "osapi.h"
+#include "pathrules.h"
+#include "platform/mapped_temp.h"
+
+namespace {
+
+class SavedPath : public ::testing::Test {
+protected:
+    const StBUILDINFO& Edition3() { return *FindBuild(3); }
+    const StBUILDINFO& Edition5() { return *FindBuild(5); }
+    std::string Folder() const { return m_temp.Win("cfg\\"); }
+    std::string FileBytes(const char* name = "Marlo3Export.env") const {
+        return ReadBytes(m_temp.Native(std::string("cfg/") + name));
+    }
+    void SetFile(const std::string& bytes, const char* name = "Marlo3Export.env") {
+        std::filesystem::create_directories(m_temp.Native("cfg"));
+        WriteBytes(m_temp.Native(std::string("cfg/") + name), bytes);
+    }
+    // The path remembered for owner, or "<none>".
+    std::string Load(const StBUILDINFO& build, const StSAVEDPATHOWNER& owner) {
+        char path[kPathRoom];
+        std::memset(path, '#', sizeof path);
+        if (LoadSavedPath(Folder().c_str(), build, owner, path) != 1) {
+            // Not found leaves the caller's buffer as it was.
+            EXPECT_EQ(std::string(kPathRoom, '#'), std::string(path, kPathRoom));
+            return "<none>";
+        }
+        EXPECT_EQ(std::string(kPathRoom - std::strlen(path), '\0'),
+                  std::string(path + std::strlen(path), kPathRoom - std::strlen(path)));
+        return path;
+    }
+    int Store(const StBUILDINFO& build, const StSAVEDPATHOWNER& owner, const std::string& path) {
+        return StoreSavedPath(Folder().c_str(), build, owner, path.c_str());
+    }
+
+    MappedTemp m_temp;
+};
+
+}  // namespace
+
+TEST_F(SavedPath, FirstSaveCreatesFolderAndFile) {
+    EXPECT_EQ("<none>", Load(Edition3(), {"u1", 7, "ID1"}));
+    // The settings folder is two levels deep and missing altogether.
+    const std::string deep = m_temp.Win("a\\b\\");
+    EXPECT_EQ(1, StoreSavedPath(deep.c_str(), Edition3(), {"u1", 7, "ID1"}, "C:\\out\\a.csv"));
+    EXPECT_EQ("u1/7/ID1:C:\\out\\a.csv\n", ReadBytes(m_temp.Native("a/b/Marlo3Export.env")));
+    // Nothing else is left beside it, in particular no half-written sibling.
+    int entries = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(m_temp.Native("a/b"))) {
+        (void)entry;
+        ++entries;
+    }
+    EXPECT_EQ(1, entries);
+}
+
+TEST_F(SavedPath, KeyFormatPerBuild) {
+    ASSERT_EQ(1, Store(Edition3(), {"u1", -3, "ID1"}, "C:\\x.csv"));
+    ASSERT_EQ(1, Store(Edition5(), {"u1", -3, "ID1"}, "C:\\y.csv"));
+    EXPECT_EQ("u1/-3/ID1:C:\\x.csv\n", FileBytes("Marlo3Export.env"));
+    EXPECT_EQ("u1/ID1:C:\\y.csv\n", FileBytes("Marlo5Export.env"));
+
+    // Edition 3 keeps a path per selection; the others share one across selections.
+    ASSERT_EQ(1, Store(Edition3(), {"u1", 4, "ID1"}, "C:\\x4.csv"));
+    EXPECT_EQ("C:\\x.csv", Load(Edition3(), {"u1", -3, "ID1"}));
+    EXPECT_EQ("C:\\x4.csv", Load(Edition3(), {"u1", 4, "ID1"}));
+    ASSERT_EQ(1, Store(Edition5(), {"u1", 4, "ID1"}, "C:\\y4.csv"));
+    EXPECT_EQ("u1/ID1:C:\\y4.csv\n", FileBytes("Marlo5Export.env"));
+    EXPECT_EQ("C:\\y4.csv", Load(Edition5(), {"u1", -3, "ID1"}));
+}
+
+TEST_F(SavedPath, SavingAgainMovesTheLineToTheEnd) {
+    SetFile("a/1/D:C:\\a\nb/1/D:C:\\b\nc/1/D:C:\\c\n");
+    ASSERT_EQ(1, Store(Edition3(), {"b", 1, "D"},
+                       "D:\\new\\"
+                       "\x95\x5C.csv"));
+    EXPECT_EQ("a/1/D:C:\\a\nc/1/D:C:\\c\nb/1/D:D:\\new\\\x95\x5C.csv\n", FileBytes());
+    ASSERT_EQ(1, Store(Edition3(), {"a", 1, "D"}, ""));
+    EXPECT_EQ("c/1/D:C:\\c\nb/1/D:D:\\new\\\x95\x5C.csv\na/1/D:\n", FileBytes());
+    // A remembered empty path is found, as empty.
+    EXPECT_EQ("", Load(Edition3(), {"a", 1, "D"}));
+    EXPECT_EQ("C:\\c", Load(Edition3(), {"c", 1, "D"}));
+}
+
+TEST_F(SavedPath, KeysMatchAtLineStartsOnly) {
+    SetFile("AB/1/X:p\nC/1/X:q\n");
+    EXPECT_EQ("<none>", Load(Edition3(), {"B", 1, "X"}));
+    ASSERT_EQ(1, Store(Edition3(), {"B", 1, "X"}, "r"));
+    EXPECT_EQ("AB/1/X:p\nC/1/X:q\nB/1/X:r\n", FileBytes());
+    EXPECT_EQ("p", Load(Edition3(), {"AB", 1, "X"}));
+    EXPECT_EQ("r", Load(Edition3(), {"B", 1, "X"}));
+    // The same inside a path: a path that holds another key's text is not a key.
+    SetFile("Z/1/X:C:\\B/1/X:\nB/1/X:s\n");
+    EXPECT_EQ("s", Load(Edition3(), {"B", 1, "X"}));
+}
+
+TEST_F(SavedPath, LastLineWithoutLineFeed) {
+    // Not written by the program, but a hand-edited file must not glue two lines together.
+    SetFile("a/1/D:pa\nb/1/D:pb");
+    EXPECT_EQ("pb", Load(Edition3(), {"b", 1, "D"}));
+    ASSERT_EQ(1, Store(Edition3(), {"c", 1, "D"}, "pc"));
+    EXPECT_EQ("a/1/D:pa\nb/1/D:pb\nc/1/D:pc\n", FileBytes());
+    SetFile("a/1/D:pa\nb/1/D:pb");
+    ASSERT_EQ(1, Store(Edition3(), {"b", 1, "D"}, "pb2"));
+    EXPECT_EQ("a/1/D:pa\nb/1/D:pb2\n", FileBytes());
+}
+
+TEST_F(SavedPath, LargeFileAndLongKeys) {
+    std::string content;
+    for (int i = 0; i < 2000; ++i) content += "user" + std::to_string(i) + "/1/DATA:C:\\exports\\file.csv\n";
+    ASSERT_GT(content.size(), 65536u);  // beyond 16-bit offsets and lengths, signed or not
+    SetFile(content);
+    EXPECT_EQ("C:\\exports\\file.csv", Load(Edition3(), {"user1999", 1, "DATA"}));
+    ASSERT_EQ(1, Store(Edition3(), {"user1000", 1, "DATA"}, "D:\\moved.csv"));
+    std::string expected = content;
+    const std::string moved = "user1000/1/DATA:C:\\exports\\file.csv\n";
+    expected.erase(expected.find("\n" + moved) + 1, moved.size());
+    expected += "user1000/1/DATA:D:\\moved.csv\n";
+    EXPECT_EQ(expected, FileBytes());
+
+    // The longest identifiers the host hands out: 64-byte user, 34-byte data set, far beyond 50
+    // bytes of key. Two users alike in their first 60 bytes keep their own paths.
+    const std::string userA = std::string(60, 'u') + "AAAA";
+    const std::string userB = std::string(60, 'u') + "BBBB";
+    const std::string dataSet(34, 'd');
+    const std::string longPath = "C:\\" + std::string(256, 'p');  // 259 bytes
+    ASSERT_EQ(1, Store(Edition3(), {userA.c_str(), -2147483647 - 1, dataSet.c_str()}, longPath));
+    ASSERT_EQ(1, Store(Edition3(), {userB.c_str(), -2147483647 - 1, dataSet.c_str()}, "C:\\b.csv"));
+    EXPECT_EQ(longPath, Load(Edition3(), {userA.c_str(), -2147483647 - 1, dataSet.c_str()}));
+    EXPECT_EQ("C:\\b.csv", Load(Edition3(), {userB.c_str(), -2147483647 - 1, dataSet.c_str()}));
+    const std::string tail = FileBytes().substr(expected.size());
+    EXPECT_EQ(userA + "/-2147483648/" + dataSet + ":" + longPath + "\n" + userB + "/-2147483648/" + dataSet +
+                  ":C:\\b.csv\n",
+              tail);
+}
+
+TEST_F(SavedPath, FailedWriteLeavesTheOldFile) {
+    const std::string old = "a/1/D:C:\\a\nb/1/D:C:\\b\n";
+    SetFile(old);
+    // The new content cannot be written: its sibling's name is taken by a folder.
+    std::filesystem::create_directory(m_temp.Native("cfg/Marlo3Export.tmp"));
+    EXPECT_EQ(0, Store(Edition3(), {"a", 1, "D"}, "C:\\new"));
+    EXPECT_EQ(old, FileBytes());
+    EXPECT_EQ("C:\\a", Load(Edition3(), {"a", 1, "D"}));
+    EXPECT_TRUE(std::filesystem::is_directory(m_temp.Native("cfg/Marlo3Export.tmp")));
+
+    // A settings name taken by a folder is not overwritten either.
+    std::filesystem::create_directory(m_temp.Native("cfg/Marlo5Export.env"));
+    EXPECT_EQ(0, Store(Edition5(), {"a", 1, "D"}, "C:\\new"));
+    EXPECT_TRUE(std::filesystem::is_directory(m_temp.Native("cfg/Marlo5Export.env")));
+}
+
+TEST_F(SavedPath, NothingSavedWithoutFolderOrForUnfitPaths) {
+    EXPECT_EQ(0, StoreSavedPath("", Edition3(), {"a", 1, "D"}, "C:\\x"));
+    EXPECT_EQ(0, Store(Edition3(), {"a", 1, "D"}, "C:\\x\nb/1/D:C:\\y"));            // would forge a line
+    EXPECT_EQ(0, Store(Edition3(), {"a", 1, "D"}, "C:\\" + std::string(258, 'p')));  // 261 bytes
+    EXPECT_FALSE(std::filesystem::exists(m_temp.Native("cfg/Marlo3Export.env")));
+    // A stored path too long for the caller's buffer would be proposed cut: not proposed at all.
+    SetFile("a/1/D:C:\\" + std::string(258, 'p') + "\n");
+    EXPECT_EQ("<none>", Load(Edition3(), {"a", 1, "D"}));
+}
