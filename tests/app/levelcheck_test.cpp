@@ -133,17 +133,6 @@ TEST_F(LevelCheck, RefusesSilentlyWhenNoMessageIsWanted) {
     EXPECT_TRUE(g_shown.empty());
 }
 
-TEST_F(LevelCheck, LooksInTheCurrentFolderOnly) {
-    // A level file elsewhere (here: one folder up) does not count.
-    ASSERT_TRUE(OsCreateDirectory(m_temp.Win("sub").c_str()));
-    WriteLevelFile("[ProgramLevel]\nRX52=2\n");
-    ASSERT_TRUE(OsSetCurrentFolder(m_temp.Win("sub").c_str()));
-    int result = -9;
-    EXPECT_EQ(kMsgBadEnvironment, Refusal(&result));
-    WriteLevelFile("[ProgramLevel]\nRX52=2\n", "sub\\");
-    EXPECT_EQ(1, CheckEnvironmentLevel(1));
-}
-
 TEST_F(LevelCheck, FolderEndingInTrailByte5CStillGetsItsSeparator) {
     const std::string folder = m_temp.Win(kHyo);
     ASSERT_TRUE(OsCreateDirectory(folder.c_str()));
