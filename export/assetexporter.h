@@ -1,0 +1,50 @@
+// assetexporter.h - one export run: the output path, the host's rule object and the writer.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "assetwriter.h"
+#include "records.h"
+
+class ClRuleGenkashokyaku;
+
+class ClAssetExporter {
+public:
+    ClAssetExporter();
+    // Finishes the rule object's walk, then releases the writer, the rule object and the path.
+    virtual ~ClAssetExporter();
+    ClAssetExporter(const ClAssetExporter&) = delete;
+    ClAssetExporter& operator=(const ClAssetExporter&) = delete;
+
+    // The full path of the asset data file; set before the first step.
+    void SetOutputPath(const char* path) { m_outputPath = path ? path : ""; }
+    const std::string& GetOutputPath() const { return m_outputPath; }
+
+    // Opens the link error log and the asset data file and writes the data-file header; 1.
+    int StartOutput(const StDATAINFO* set);
+    // Converts every asset of the data set, then closes the data file and the log; 0 only when
+    // no rule object could be made.
+    int ExportAssets();
+    // Writes syurui.SSC beside the data file; 0 only when no rule object could be made.
+    int ExportAssetTypes(const StDATAINFO* set);
+
+    // 1 once a file could not be opened or a line was lost; the steps go on regardless.
+    int HadOutputFailure() const { return m_writer.HadOutputFailure(); }
+
+    ClAssetWriter& Writer() { return m_writer; }
+    // Takes over a rule object that the caller has bound already; the steps then use it as it is.
+    void AdoptRule(ClRuleGenkashokyaku* rule);
+    ClRuleGenkashokyaku* Rule() { return m_rule.get(); }
+
+private:
+    struct StRuleDeleter {
+        void operator()(ClRuleGenkashokyaku* rule) const;
+    };
+    int EnsureRule();
+
+    // Declared in this order so that the writer goes first, then the rule object, then the path.
+    std::string m_outputPath;
+    std::unique_ptr<ClRuleGenkashokyaku, StRuleDeleter> m_rule;
+    ClAssetWriter m_writer;
+};
