@@ -23,7 +23,7 @@ class RuleTest : public LedgerTest {
 protected:
     void Bind(const char* id) {
         char dataId[kDataIdBytes] = {};
-        std::strncpy(dataId, id, sizeof dataId);
+        std::memcpy(dataId, id, strnlen(id, sizeof dataId));  // NUL-padded, may fill the field
         rule.AttachSetMgr(ClDataMgr::Inst()->GetSetMgr());
         rule.SetCurDataID(dataId);
         rule.AttachOptLink(ClLinkMgr::Inst()->GetOptLink());
