@@ -394,12 +394,8 @@ unsigned long OsGetProfileString(const char* section, const char* key, const cha
     return CopyCut(fallback, buffer, room);
 }
 
-bool OsGetProgramFolder(char* buffer, size_t room) {
-    char self[PATH_MAX + 1];
-    const ssize_t n = ::readlink("/proc/self/exe", self, PATH_MAX);
-    if (n <= 0) return false;
-    std::string native(self, static_cast<size_t>(n));
-    native.erase(native.rfind('/') + 1);
+// A native folder in Windows form, ending in a backslash as the system's folder queries give it.
+static bool WindowsFolder(const std::string& native, char* buffer, size_t room) {
     if (!WindowsPath(native, buffer, room)) return false;
     const size_t length = std::strlen(buffer);
     if (buffer[length - 1] != '\\') {
@@ -408,6 +404,15 @@ bool OsGetProgramFolder(char* buffer, size_t room) {
         buffer[length + 1] = '\0';
     }
     return true;
+}
+
+bool OsGetProgramFolder(char* buffer, size_t room) {
+    char self[PATH_MAX + 1];
+    const ssize_t n = ::readlink("/proc/self/exe", self, PATH_MAX);
+    if (n <= 0) return false;
+    std::string native(self, static_cast<size_t>(n));
+    native.erase(native.rfind('/') + 1);
+    return WindowsFolder(native, buffer, room);
 }
 
 bool OsGetWindowsFolder(char* buffer, size_t room) {
@@ -421,14 +426,7 @@ bool OsGetWindowsFolder(char* buffer, size_t room) {
 bool OsGetTempFolder(char* buffer, size_t room) {
     const char* tmp = std::getenv("TMPDIR");
     std::string native = tmp && *tmp ? tmp : "/tmp";
-    if (!WindowsPath(native, buffer, room)) return false;
-    const size_t length = std::strlen(buffer);
-    if (buffer[length - 1] != '\\') {
-        if (length + 2 > room) return false;
-        buffer[length] = '\\';
-        buffer[length + 1] = '\0';
-    }
-    return true;
+    return WindowsFolder(native, buffer, room);
 }
 
 bool OsGetCurrentFolder(char* buffer, size_t room) {
