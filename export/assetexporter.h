@@ -31,6 +31,8 @@ public:
 
     // 1 once a file could not be opened or a line was lost; the steps go on regardless.
     int HadOutputFailure() const { return m_writer.HadOutputFailure(); }
+    // Which files failed so: bit 1 << _OutputFile for each.
+    int FailedFiles() const { return m_writer.FailedFiles(); }
 
     ClAssetWriter& Writer() { return m_writer; }
     // Takes over a rule object that the caller has bound already; the steps then use it as it is.

@@ -227,7 +227,7 @@ void ClAssetWriter::WriteAssetItems(const StKOTEISHISANINFO& m, const StKOTEINEN
     SetText(148, part);
     if (std::strlen(memo.text) > 40) LinkMessage(MsgMemoLength, memo.text);
 
-    NoteWrite(m_info.Write());
+    NoteWrite(DataFile, m_info.Write());
 }
 
 void ClAssetWriter::WriteBreakdownItems(const StKOTEISHISANINFO& m, const StIKKATSUINFO& b) {
@@ -279,5 +279,5 @@ void ClAssetWriter::WriteBreakdownItems(const StKOTEISHISANINFO& m, const StIKKA
     SetFixed(87, static_cast<tagCY>(100 - m.sgaShare) * 10000);
     SetFixed(88, kHundred);
 
-    NoteWrite(m_info.Write());
+    NoteWrite(DataFile, m_info.Write());
 }

@@ -13,7 +13,7 @@ ClAssetWriter::ClAssetWriter()
       m_header(G_HEADER_NAME, G_HEADER, G_HEADER_COUNT),
       m_ssc(G_SSC_NAME, G_SSC, G_SSC_COUNT),
       m_amountText(),
-      m_outputFailure(0) {
+      m_failedFiles(0) {
     // Room for a large run up front: the index then rarely rehashes.
     m_codes.reserve(1024);
 }
@@ -33,10 +33,12 @@ ClTextFile* ClAssetWriter::File(short file) {
     }
 }
 
-// Where the file name of path begins: just after its last separator, found character by
+// Where the file name of path begins: just after its last separator or the drive's colon, found character by
 // character so that a trail byte 0x5C of a double-byte character is never taken for one.
 static size_t NameStart(const char* path) {
-    size_t start = 0;
+    // "C:name.csv" lies in the current folder of drive C; its siblings must go there too.
+    const bool driveOnly = ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z')) && path[1] == ':';
+    size_t start = driveOnly ? 2 : 0;
     for (size_t pos = 0; path[pos] != '\0';) {
         if (IsLeadByte(static_cast<unsigned char>(path[pos])) && path[pos + 1] != '\0') {
             pos += 2;
@@ -54,7 +56,7 @@ int ClAssetWriter::OpenFile(short file, const char* path) {
     char buffer[kPathBytes] = {};
     const size_t length = strnlen(path, kPathBytes);
     if (length >= kPathBytes) {  // cut, it would name some other file
-        m_outputFailure = 1;
+        NoteFailure(file);
         return 0;
     }
     std::memcpy(buffer, path, length);
@@ -64,24 +66,29 @@ int ClAssetWriter::OpenFile(short file, const char* path) {
         const size_t start = NameStart(buffer);
         const char* name = file == TypeFile ? "syurui.SSC" : CurrentBuild().logName;
         if (start + std::strlen(name) >= kPathBytes) {
-            m_outputFailure = 1;
+            NoteFailure(file);
             return 0;
         }
         std::memcpy(buffer + start, name, std::strlen(name) + 1);
     }
     if (target->Open(buffer, TFWrite | TFOverwrite) == 0) return 1;
-    m_outputFailure = 1;
+    NoteFailure(file);
     return 0;
 }
 
 int ClAssetWriter::CloseFile(short file) {
     ClTextFile* target = File(file);
-    if (target && target->Close() != 0) m_outputFailure = 1;
+    if (target && target->Close() != 0) NoteFailure(file);
     return 1;
 }
 
-void ClAssetWriter::NoteWrite(long result) {
-    if (result != 0) m_outputFailure = 1;
+void ClAssetWriter::NoteWrite(short file, long result) {
+    if (result != 0) NoteFailure(file);
+}
+
+short ClAssetWriter::FileOf(const ClTextFile& file) const {
+    if (&file == &m_typeFile) return TypeFile;
+    return &file == &m_errorLog ? ErrorLog : DataFile;
 }
 
 // One G_HEADER line: whole characters only, so a long company name is never left with half a
@@ -90,7 +97,7 @@ void ClAssetWriter::HeaderLine(ClTextFile& file, const char* text) {
     file.Attach(&m_header);
     m_header.ClearRecord();
     std::memcpy(m_header.Record(), text, FitChars(text, kHeaderTextBytes));
-    NoteWrite(m_header.Write());
+    NoteWrite(FileOf(file), m_header.Write());
 }
 
 int ClAssetWriter::WriteDataHeader(const StDATAINFO* set) {
@@ -124,7 +131,7 @@ int ClAssetWriter::WriteDataHeader(const StDATAINFO* set) {
         const size_t length = strnlen(G_HEAD_TITLES[i], static_cast<size_t>(column.size) - 1);
         std::memcpy(m_head.Record() + column.offset, G_HEAD_TITLES[i], length);
     }
-    NoteWrite(m_head.Write());
+    NoteWrite(DataFile, m_head.Write());
     return 1;
 }
 

@@ -65,7 +65,9 @@ public:
     void ParseQuantity(const char* quantityText);
 
     // 1 once a file could not be opened or a line was not taken by its stream.
-    int HadOutputFailure() const { return m_outputFailure; }
+    int HadOutputFailure() const { return m_failedFiles != 0 ? 1 : 0; }
+    // Which files failed so: bit 1 << _OutputFile for each.
+    int FailedFiles() const { return m_failedFiles; }
 
     // The data-row accessor and its record, for callers that inspect a converted row.
     ClTextAccessor& InfoAccessor() { return m_info; }
@@ -79,7 +81,9 @@ private:
     void AssetCode(const StKOTEISHISANINFO& master, char* code);
     void LinkMessage(const char* format, ...);
     void HeaderLine(ClTextFile& file, const char* text);
-    void NoteWrite(long result);
+    void NoteWrite(short file, long result);
+    void NoteFailure(short file) { m_failedFiles |= 1 << file; }
+    short FileOf(const ClTextFile& file) const;
     ClTextFile* File(short file);
 
     void SetText(long item, const char* text);
@@ -100,5 +104,5 @@ private:
     // matching code of the ordered list is found without walking it.
     std::unordered_map<std::string, size_t> m_codes;
     char m_amountText[64];
-    int m_outputFailure;
+    int m_failedFiles;
 };

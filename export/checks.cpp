@@ -46,7 +46,7 @@ int ClAssetWriter::WriteLinkMessage(const char* text) {
     m_header.ClearRecord();
     // Cut on a character boundary: an entry never ends in half a character.
     std::memcpy(m_header.Record(), text, FitChars(text, kHeaderTextBytes));
-    NoteWrite(m_header.Write());
+    NoteWrite(ErrorLog, m_header.Write());
     return 1;
 }
 

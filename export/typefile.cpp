@@ -123,6 +123,6 @@ int ClAssetWriter::WriteTypeRow(const StSHISANKUBUNINFO* category) {
     fixed(13, 0);
     fixed(14, hundred);
     text(15, "該当しない");
-    NoteWrite(m_ssc.Write());
+    NoteWrite(TypeFile, m_ssc.Write());
     return 1;
 }

@@ -88,6 +88,14 @@ bool OsGetPlatformId(unsigned long* platformId);
 // program has ended, its exit code in *exitCode when given. False when it could not be started.
 bool OsRunProcess(const char* commandLine, const char* workFolder, bool wait, unsigned long* exitCode);
 
+// ---- terminal ----
+
+// A Shift-JIS text in the encoding of the terminal: converted where the locale's character set is
+// UTF-8, unchanged otherwise (a Shift-JIS console, or a plain C locale that passes bytes through).
+std::string OsTerminalText(const char* text);
+// What came from the terminal or the command line, as Shift-JIS; false when it has no Shift-JIS form.
+bool OsTextFromTerminal(const std::string& typed, std::string& text);
+
 // ---- native paths ----
 
 // The path the C and C++ runtime's file functions take for a Windows-form path. False when the

@@ -6,6 +6,7 @@
 // holds network paths ("\\server\share\x" is <folder>/server/share/x). Names are Shift-JIS in the
 // program and UTF-8 on the disk.
 #include <iconv.h>
+#include <langinfo.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/types.h>
@@ -15,6 +16,7 @@
 #include <cctype>
 #include <cerrno>
 #include <climits>
+#include <clocale>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -509,4 +511,33 @@ bool OsSetShareFolder(const char* nativeFolder) {
 bool OsResetDrives() {
     LoadFromEnvironment(Map());
     return true;
+}
+
+namespace {
+
+// The locale's character set, read once from the environment.
+bool TerminalIsUtf8() {
+    static const bool utf8 = [] {
+        std::setlocale(LC_CTYPE, "");
+        const char* codeset = nl_langinfo(CODESET);
+        return codeset && (std::strcmp(codeset, "UTF-8") == 0 || std::strcmp(codeset, "utf8") == 0);
+    }();
+    return utf8;
+}
+
+}  // namespace
+
+std::string OsTerminalText(const char* text) {
+    const std::string in = text ? text : "";
+    std::string out;
+    if (!TerminalIsUtf8() || !Convert("UTF-8", "CP932", in, out)) return in;
+    return out;
+}
+
+bool OsTextFromTerminal(const std::string& typed, std::string& text) {
+    if (!TerminalIsUtf8()) {
+        text = typed;
+        return true;
+    }
+    return Convert("CP932", "UTF-8", typed, text);
 }

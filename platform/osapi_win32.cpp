@@ -155,3 +155,11 @@ bool OsMapDrive(char, const char*, unsigned) { return false; }
 bool OsUnmapDrive(char) { return false; }
 bool OsSetShareFolder(const char*) { return false; }
 bool OsResetDrives() { return false; }
+
+// The console and the command line of a Japanese system are in the ANSI code page already.
+std::string OsTerminalText(const char* text) { return text ? text : ""; }
+
+bool OsTextFromTerminal(const std::string& typed, std::string& text) {
+    text = typed;
+    return true;
+}

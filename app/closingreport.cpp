@@ -1,0 +1,109 @@
+// closingreport.cpp - the closing notice, and the link error log in the text viewer.
+#include "closingreport.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "buildtable.h"
+#include "conditionview.h"
+#include "osapi.h"
+#include "pathrules.h"
+#include "shellui.h"
+#include "sjisbytes.h"
+
+namespace {
+
+const char kCaption[] = "減価償却";
+
+// Where the file name of path begins: after its last backslash, or after "X:" for a path on a
+// drive's current folder; the exporter puts the log and the type file in the same place.
+size_t NameStart(const char* path) {
+    const bool driveOnly = ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z')) && path[1] == ':';
+    size_t start = driveOnly ? 2 : 0;
+    for (size_t i = 0; path[i];) {
+        const int width = SjisCharBytes(path + i);
+        if (width == 1 && path[i] == '\\') start = i + 1;
+        i += static_cast<size_t>(width);
+    }
+    return start;
+}
+
+// The folder of path followed by name; empty when it does not fit the 260-byte path buffer.
+void Sibling(const char* path, const char* name, char* out) {
+    std::memset(out, 0, kPathRoom);
+    const size_t start = NameStart(path);
+    if (start + std::strlen(name) >= kPathRoom) return;
+    std::memcpy(out, path, start);
+    std::strcat(out, name);
+}
+
+void ShowLogInViewer(const char* logPath) {
+    char windows[kPathRoom];
+    std::memset(windows, 0, sizeof windows);
+    OsGetWindowsFolder(windows, sizeof windows);
+
+    char folder[kPathRoom];
+    std::memset(folder, 0, sizeof folder);
+    folder[0] = windows[0];
+    unsigned long platformId = 0;
+    if (OsGetPlatformId(&platformId))
+        std::strcat(folder, platformId == 2 ? ":\\Program Files\\Windows NT\\Accessories" : ":\\Program Files\\Accessories");
+
+    char commandLine[kPathRoom * 2 + 32];
+    std::snprintf(commandLine, sizeof commandLine, "%s\\Wordpad.exe \"%s\"", folder, logPath);
+    LaunchAndWait(commandLine, folder, 1);
+}
+
+// The files that could not be written, one line each, in the style of the success notice.
+void ShowFailure(ClShellUi& ui, const char* outputPath, const char* typePath, const char* logPath, int failedFiles) {
+    char text[1024];
+    int n = std::snprintf(text, sizeof text, "減価償却情報の出力に失敗しました。\n\n次のファイルを書き込めませんでした。\n");
+    const struct {
+        int bit;
+        const char* label;
+        const char* path;
+    } files[] = {{FailedDataFile, "償却資産データ", outputPath},
+                 {FailedTypeFile, "資産種類データ", typePath},
+                 {FailedErrorLog, "連動エラーログ", logPath}};
+    for (const auto& file : files) {
+        if (!(failedFiles & file.bit) || n < 0 || static_cast<size_t>(n) >= sizeof text) continue;
+        n += std::snprintf(text + n, sizeof text - n, "%s ⇒ %s    \n", file.label, file.path);
+    }
+    if (n >= 0 && static_cast<size_t>(n) < sizeof text)
+        std::snprintf(text + n, sizeof text - n, "\nアプリケーションを終了します。");
+    ui.MessageBox(text, kCaption, MB_TYPE_REFUSAL);
+}
+
+}  // namespace
+
+void ShowClosingReport(ClShellUi& ui, const char* outputPath, int failedFiles) {
+    char logPath[kPathRoom];
+    char typePath[kPathRoom];
+    Sibling(outputPath, CurrentBuild().logName, logPath);
+    Sibling(outputPath, "syurui.SSC", typePath);
+
+    const StFILESTATUS log = logPath[0] ? OsGetFileStatus(logPath) : StFILESTATUS{FileNone, 0};
+    if (log.size != 0) {
+        ShowLogInViewer(logPath);
+        if (failedFiles)
+            ShowFailure(ui, outputPath, typePath, logPath, failedFiles);
+        else
+            ui.MessageBox("減価償却情報の出力が一応終了しました。\n\nアプリケーションを終了します。", kCaption, MB_TYPE_NOTICE);
+        return;
+    }
+    if (log.kind == FilePlain) OsDeleteFile(logPath);
+    if (failedFiles) {
+        ShowFailure(ui, outputPath, typePath, logPath, failedFiles);
+        return;
+    }
+    char text[1024];
+    std::snprintf(text, sizeof text,
+                  "減価償却情報の出力が正常に終了しました。\n\n償却資産データ ⇒ %s    \n資産種類データ ⇒ %s    \n\n"
+                  "アプリケーションを終了します。",
+                  outputPath, typePath);
+    ui.MessageBox(text, kCaption, MB_TYPE_NOTICE);
+}
+
+int LaunchAndWait(const char* commandLine, const char* workFolder, int wait) {
+    return OsRunProcess(commandLine, workFolder, wait != 0, nullptr) ? 1 : 0;
+}

@@ -1,0 +1,202 @@
+// conditiondlg.cpp - proposal, browse, execute rules and keys of the condition dialog.
+#include "conditiondlg.h"
+
+#include <cstring>
+
+#include "buildtable.h"
+#include "folderservice.h"
+#include "osapi.h"
+#include "pathrules.h"
+#include "savedpath.h"
+#include "sjisbytes.h"
+
+namespace {
+
+const char kCaption[] = "減価償却";
+
+// OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST: no overwrite
+// prompt, since OnExecute asks that question itself.
+const unsigned long kSaveFlags = 0x180C;
+
+// Offset just past the last of the character c (a single byte) in text, or 0 when there is none;
+// the second byte of a double-byte character never counts.
+size_t PastLastChar(const std::string& text, char c) {
+    size_t past = 0;
+    for (size_t i = 0; i < text.size();) {
+        const int width = SjisCharBytes(text.c_str() + i);
+        if (width == 1 && text[i] == c) past = i + 1;
+        i += width;
+    }
+    return past;
+}
+
+}  // namespace
+
+CConditionDlg::CConditionDlg(void* /*parent*/)
+    : selectionNo(0), dataSetNo(0), dataSetId(), pastDataFlag(0), userId(), m_view(nullptr) {}
+
+CConditionDlg::~CConditionDlg() { ClFileMgr::Inst()->Release(); }
+
+void CConditionDlg::UpdateData(bool fromControls) {
+    if (!m_view) return;
+    if (fromControls) {
+        companyText = m_view->GetItemText(IDC_COMPANY);
+        periodText = m_view->GetItemText(IDC_PERIOD);
+        outputPath = m_view->GetItemText(IDC_PATH);
+    } else {
+        m_view->SetItemText(IDC_COMPANY, companyText.c_str());
+        m_view->SetItemText(IDC_PERIOD, periodText.c_str());
+        m_view->SetItemText(IDC_PATH, outputPath.c_str());
+    }
+}
+
+int CConditionDlg::Ask(const char* text, unsigned type) {
+    return m_view ? m_view->MessageBox(text, kCaption, type) : ANSWER_NO;
+}
+
+void CConditionDlg::RefocusPathBox() {
+    if (!m_view) return;
+    m_view->SetFocus(IDC_PATH);
+    m_view->SetSelection(IDC_PATH, 0, -1);
+    m_view->ScrollCaret(IDC_PATH);
+}
+
+bool CConditionDlg::OnInitDialog() {
+    UpdateData(false);
+    if (pastDataFlag == 1) {
+        Ask("過去実績データは、連携の対象として使用できません。\n\nアプリケーションを終了します。", MB_TYPE_REFUSAL);
+        if (m_view) m_view->EndDialog(IDC_CANCEL);
+    }
+    if (m_view) m_view->LimitText(IDC_PATH, 255);
+
+    char proposal[kPathRoom];
+    std::memset(proposal, 0, sizeof proposal);
+    if (!ReadSavedPath(proposal)) {
+        // The host's default output folder, used as it comes; else the temporary folder.
+        const char* folder = ClFileMgr::Inst()->GetAppFolderPath(ClFileMgr::FolderOutput);
+        std::strncpy(proposal, folder ? folder : "", kPathRoom - 1);
+        if (!proposal[0]) {
+            OsGetTempFolder(proposal, kPathRoom);
+            if (proposal[0]) AddTrailingBackslash(proposal, kPathRoom);
+        }
+        // A folder that leaves no room for the pattern gets none rather than a cut one.
+        if (std::strlen(proposal) + 5 < kPathRoom) std::strcat(proposal, "*.csv");
+    }
+    outputPath = proposal;
+    UpdateData(false);
+    return true;
+}
+
+void CConditionDlg::OnCancel() {
+    Ask("｢減価償却｣の集計を中止します。", MB_TYPE_NOTICE);
+    if (m_view) m_view->EndDialog(IDC_CANCEL);
+}
+
+void CConditionDlg::OnBrowse() {
+    if (!m_view) return;
+    UpdateData(true);
+    size_t split = PastLastChar(outputPath, '\\');
+    if (split == 0) split = PastLastChar(outputPath, ':');
+    const std::string folder = outputPath.substr(0, split);
+    const std::string name = outputPath.substr(split);
+
+    const StSAVEREQUEST request = {"CSV", name.c_str(), folder.c_str(), "保存ファイルを指定",
+                                   "CSV Files (*.csv)|*.csv||", kSaveFlags};
+    std::string chosen;
+    if (m_view->GetSaveFileName(request, chosen)) {
+        outputPath = chosen;
+        m_view->SetItemText(IDC_PATH, outputPath.c_str());
+    }
+    m_view->SetFocus(IDC_EXECUTE);
+}
+
+void CConditionDlg::OnExecute() {
+    if (!m_view) return;
+    UpdateData(true);
+    const char* path = outputPath.c_str();
+    if (outputPath.empty()) {
+        Ask("データ出力先が指定されていません。\n\n出力先を指定してください。", MB_TYPE_REFUSAL);
+        RefocusPathBox();
+        return;
+    }
+    // The run goes on with the path in a buffer of 260 bytes: a longer one would be exported cut,
+    // that is, to some other file.
+    if (outputPath.size() >= kPathRoom || !IsValidPathText(path)) {
+        Ask("データの出力先に不正な文字が含まれています。\n\n出力先を再入力してください。", MB_TYPE_REFUSAL);
+        RefocusPathBox();
+        return;
+    }
+    if (!IsValidDrive(path)) {
+        Ask("ドライブ名が有効でありません。\n\n有効なドライブを指定してください。", MB_TYPE_REFUSAL);
+        RefocusPathBox();
+        return;
+    }
+    const size_t split = PastLastChar(outputPath, '\\');
+    if (split == outputPath.size()) {
+        Ask("ファイル名が指定されていません。", MB_TYPE_REFUSAL);
+        RefocusPathBox();
+        return;
+    }
+    const std::string folder = outputPath.substr(0, split);
+    if (!folder.empty() && !FolderExists(folder.c_str())) {
+        if (Ask("指定されたフォルダは存在しません。\n\n作成してもよろしいですか？", MB_TYPE_QUESTION) != ANSWER_YES) {
+            RefocusPathBox();
+            return;
+        }
+        if (!CreateFolderChain(folder.c_str())) {
+            Ask("フォルダの作成に失敗しました。\n\n出力先を再入力してください。", MB_TYPE_REFUSAL);
+            RefocusPathBox();
+            return;
+        }
+    }
+    const StFILESTATUS status = OsGetFileStatus(path);
+    if (status.kind == FileNone) {
+        m_view->EndDialog(IDC_EXECUTE);
+        return;
+    }
+    if (status.kind == FileFolder) {
+        Ask("ファイル名が指定されていません。", MB_TYPE_REFUSAL);
+        RefocusPathBox();
+        return;
+    }
+    if (Ask("同名のファイルが存在します。\n\n上書きしてもよろしいですか？", MB_TYPE_QUESTION) == ANSWER_YES) {
+        m_view->EndDialog(IDC_EXECUTE);
+        return;
+    }
+    RefocusPathBox();
+}
+
+bool CConditionDlg::PreTranslateMessage(unsigned message, int virtualKey) {
+    if (!m_view || message != KEYMSG_KEYDOWN) return false;
+    if (m_view->IsKeyHeld(VKEY_SHIFT) || m_view->IsKeyHeld(VKEY_CONTROL) || m_view->IsKeyHeld(VKEY_MENU)) return false;
+    if (virtualKey == VKEY_F12) {
+        OnExecute();
+        return true;
+    }
+    if (virtualKey != VKEY_RETURN) return false;
+    switch (m_view->GetFocus()) {
+        case IDC_PATH:
+            m_view->SetFocus(m_view->IsEnabled(IDC_BROWSE) ? IDC_BROWSE : IDC_EXECUTE);
+            return true;
+        case IDC_BROWSE:
+            OnBrowse();
+            return true;
+        case IDC_EXECUTE:
+            OnExecute();
+            return true;
+        default:
+            return false;
+    }
+}
+
+int CConditionDlg::ReadSavedPath(char* path) {
+    const StSAVEDPATHOWNER owner = {userId, static_cast<int>(selectionNo), dataSetId};
+    return LoadSavedPath(ClFileMgr::Inst()->GetAppFolderPath(ClFileMgr::FolderSettings), CurrentBuild(), owner,
+                         path);
+}
+
+int CConditionDlg::SaveOutputPath(const char* path) {
+    const StSAVEDPATHOWNER owner = {userId, static_cast<int>(selectionNo), dataSetId};
+    return StoreSavedPath(ClFileMgr::Inst()->GetAppFolderPath(ClFileMgr::FolderSettings), CurrentBuild(), owner,
+                          path);
+}

@@ -1,0 +1,158 @@
+// exportapp.cpp - the run sequence: host connection, level check, dialog, export, report, shutdown.
+#include "exportapp.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "assetexporter.h"
+#include "buildtable.h"
+#include "closingreport.h"
+#include "conditiondlg.h"
+#include "hostconnect.h"
+#include "ledgercore.h"
+#include "levelcheck.h"
+#include "osapi.h"
+#include "pathrules.h"
+#include "shareddata.h"
+#include "shellui.h"
+#include "sjisbytes.h"
+
+namespace {
+
+// Bytes of text that fit room - 1 without splitting a double-byte character.
+size_t FitWholeChars(const char* text, size_t room) {
+    size_t n = 0;
+    while (text[n]) {
+        const size_t width = static_cast<size_t>(SjisCharBytes(text + n));
+        if (n + width >= room) break;
+        n += width;
+    }
+    return n;
+}
+
+}  // namespace
+
+CExportApp::CExportApp() : dataSetList(nullptr), m_ui(nullptr) {}
+
+int CExportApp::Run() {
+    InitInstance();
+    return ExitInstance();
+}
+
+int CExportApp::ExitInstance() {
+    ClAccConnect* connection = ClAccConnect::Inst();
+    connection->LogOut();
+    connection->Terminate();
+    connection->Release();
+    return 0;
+}
+
+bool CExportApp::InitInstance() {
+    ClAccConnect* connection = ClAccConnect::Inst();
+    connection->m_title = "減価償却";
+    connection->SetAppType(static_cast<ClSysEnvMgr::_AppType>(CurrentBuild().edition));
+    connection->SetUseDataType(3);
+    if (connection->Initiate() != 0) return false;
+
+    // The level file lies beside the program; if the change fails the check looks where we are.
+    char programFolder[kPathRoom];
+    std::memset(programFolder, 0, sizeof programFolder);
+    if (OsGetProgramFolder(programFolder, sizeof programFolder)) OsSetCurrentFolder(programFolder);
+
+    if (!CheckEnvironmentLevel(1)) return false;
+    if (connection->ExpSysLink() != 0) return false;
+    if (!m_ui) return false;
+
+    CConditionDlg dialog(nullptr);
+    StDATAINFO record;
+    std::memset(&record, 0, sizeof record);
+    ReadSelectedDataSet(&record);
+
+    ClSysUser* user = ClDataMgr::Inst()->GetSysUserObject();
+    if (user) {
+        user->GetCurUserID(dialog.userId);
+        user->GetSelectedNo(dialog.userId, &dialog.selectionNo, &dialog.dataSetNo);
+    }
+    if (dataSetList) {
+        const StDATAINFO* selected = dataSetList->GetSelectedInfo();
+        if (selected) ClUtyDBHpr::Inst()->MakeIDStr(reinterpret_cast<const char*>(selected), dialog.dataSetId);
+    }
+    dialog.pastDataFlag = record.dataKind == 99 ? 1 : 0;
+    dialog.companyText = MakeHeaderText(0, &record);
+    dialog.periodText = MakeHeaderText(1, &record);
+
+    // Only the execute result has been through the path rules; any other end exports nothing.
+    if (m_ui->DoModal(dialog) != IDC_EXECUTE) return false;
+
+    char outputPath[kPathRoom];
+    std::memset(outputPath, 0, sizeof outputPath);
+    if (dialog.outputPath.size() >= sizeof outputPath) return false;  // refused by OnExecute already
+    std::memcpy(outputPath, dialog.outputPath.data(), dialog.outputPath.size());
+
+    m_ui->BeginWaitCursor();
+    {
+        ClAssetExporter exporter;
+        exporter.SetOutputPath(outputPath);
+        exporter.StartOutput(&record);
+        exporter.ExportAssets();
+        exporter.ExportAssetTypes(&record);
+        m_ui->RestoreWaitCursor();
+
+        dialog.SaveOutputPath(outputPath);
+        ShowClosingReport(*m_ui, outputPath, exporter.FailedFiles());
+    }
+    m_ui->EndWaitCursor();
+    return true;
+}
+
+int CExportApp::ReadSelectedDataSet(StDATAINFO* record) {
+    if (!record) return 0;
+    if (!dataSetList) dataSetList = ClDataMgr::Inst()->GetSetObject(5, 1);
+    std::memset(record, 0, sizeof *record);
+
+    char user[65];
+    std::memset(user, 0, sizeof user);
+    long selectionNo = 0;
+    long dataSetNo = 0;
+    ClSysUser* sysUser = ClDataMgr::Inst()->GetSysUserObject();
+    if (sysUser) {
+        sysUser->GetCurUserID(user);
+        sysUser->GetSelectedNo(user, &selectionNo, &dataSetNo);
+    }
+    if (!dataSetList) return 1;
+
+    long cursor = 0;
+    dataSetList->GetDatCursor(&cursor);
+    dataSetList->ReadyDat(cursor, 0);
+    StDATAINFO work;
+    for (;;) {
+        std::memset(&work, 0, sizeof work);
+        if (dataSetList->WalkDat(&work, cursor) != 0) break;
+        if (work.dataNo == dataSetNo) {
+            std::memcpy(record, &work, sizeof work);
+            break;
+        }
+    }
+    dataSetList->ReleaseDatCursor(cursor);
+    return 1;
+}
+
+const char* CExportApp::MakeHeaderText(short selector, const StDATAINFO* record) {
+    static char text[256];
+    std::memset(text, 0, sizeof text);
+    if (!record) return text;
+    if (selector == 0) {
+        // A company name of up to 259 bytes is cut to whole characters, never half of one.
+        char name[sizeof record->companyName + 1];
+        std::memset(name, 0, sizeof name);
+        std::memcpy(name, record->companyName, sizeof record->companyName);
+        text[0] = ' ';
+        std::memcpy(text + 1, name, FitWholeChars(name, sizeof text - 1));
+    } else if (selector == 1) {
+        const long start = record->periodStart;
+        const long end = record->periodEnd;
+        std::snprintf(text, sizeof text, " %04ld/%02ld/%02ld～%04ld/%02ld/%02ld", start / 10000, start % 10000 / 100,
+                      start % 100, end / 10000, end % 10000 / 100, end % 100);
+    }
+    return text;
+}

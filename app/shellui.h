@@ -1,0 +1,20 @@
+// shellui.h - what the run sequence needs of the desktop framework: the modal dialog, message
+// boxes without an owner and the wait cursor. Each front end implements it.
+#pragma once
+
+class CConditionDlg;
+
+class ClShellUi {
+public:
+    virtual ~ClShellUi() {}
+
+    // Shows the dialog modally: makes its window and view, runs OnInitDialog, then the user's
+    // commands, until the dialog ends; the window is gone on return. Returns the end result.
+    virtual int DoModal(CConditionDlg& dialog) = 0;
+    // A message box with no owner window; answers as ClConditionView::MessageBox.
+    virtual int MessageBox(const char* text, const char* caption, unsigned type) = 0;
+    virtual void BeginWaitCursor() = 0;
+    // Shows the wait cursor again after something (a viewer, a box) may have changed it.
+    virtual void RestoreWaitCursor() = 0;
+    virtual void EndWaitCursor() = 0;
+};

@@ -1,0 +1,53 @@
+// main.cpp - one deliverable: the application object, and the front end the command line asks for.
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "buildtable.h"
+#include "exportapp.h"
+#include "scriptedui.h"
+#ifdef ASSETEXPORT_TERMINAL
+#include "terminalui.h"
+#endif
+
+// The one application object, alive for the whole program as the framework expects.
+CExportApp theApp;
+
+namespace {
+
+void PrintUsage(std::FILE* out) {
+    std::fprintf(out, "usage: %s                 the dialog in this terminal\n", CurrentBuild().name);
+    std::fprintf(out, "       %s [step ...]      the dialog driven by steps\n%s", CurrentBuild().name,
+                 ClScriptedUi::Usage());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc > 1 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        PrintUsage(stdout);
+        return 0;
+    }
+    if (argc == 1) {
+#ifdef ASSETEXPORT_TERMINAL
+        if (ClTerminalUi::Available()) {
+            ClTerminalUi terminal;
+            theApp.SetShellUi(&terminal);
+            return theApp.Run();
+        }
+        std::fprintf(stderr, "%s: no terminal for the dialog; give the steps on the command line\n",
+                     CurrentBuild().name);
+#endif
+        PrintUsage(stderr);
+        return 2;
+    }
+    ClScriptedUi scripted(stdout);
+    std::string error;
+    if (!scripted.ParseArguments(argc - 1, argv + 1, error)) {
+        std::fprintf(stderr, "%s: %s\n", CurrentBuild().name, error.c_str());
+        PrintUsage(stderr);
+        return 2;
+    }
+    theApp.SetShellUi(&scripted);
+    return theApp.Run();
+}

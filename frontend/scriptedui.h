@@ -1,0 +1,86 @@
+// scriptedui.h - the scripted front end: the dialog driven by steps from the command line, every
+// box printed to the terminal, for automation and tests.
+#pragma once
+
+#include <cstdio>
+#include <deque>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "conditionview.h"
+#include "shellui.h"
+
+class ClScriptedUi : public ClShellUi, public ClConditionView {
+public:
+    // One thing the user does in the dialog.
+    struct StSTEP {
+        enum Kind { TypePath, Key, Browse, Execute, Cancel } kind;
+        std::string text;  // TypePath: the text typed
+        int virtualKey;    // Key
+        bool shift, control, alt;
+    };
+
+    explicit ClScriptedUi(std::FILE* out);
+
+    // Reads the steps and answers from the command line (arguments after the program name):
+    //   --path TEXT   type TEXT into the path box      --key NAME   press a key (enter, f12, esc,
+    //   --browse      press the browse button            tab, space, o, d; prefixes shift+ ctrl+ alt+)
+    //   --execute     press the execute button         --cancel     press the cancel button
+    //   --answer yes|no    the next question's answer  --save-as PATH / --save-cancel  the next
+    //                                                   file-save dialog's answer
+    // Without a button or key step the script ends with --execute. False and a message on error.
+    bool ParseArguments(int argc, char** argv, std::string& error);
+    static const char* Usage();
+
+    void AddStep(const StSTEP& step) { m_steps.push_back(step); }
+    void AddAnswer(int answer) { m_answers.push_back(answer); }
+    void AddSaveAnswer(bool confirm, const std::string& path) { m_saves.push_back({confirm, path}); }
+
+    // ClShellUi
+    int DoModal(CConditionDlg& dialog) override;
+    // Both interfaces: a box owned by the dialog or by no window looks the same here.
+    int MessageBox(const char* text, const char* caption, unsigned type) override;
+    void BeginWaitCursor() override { ++m_waitCursor; }
+    void RestoreWaitCursor() override {}
+    void EndWaitCursor() override {
+        if (m_waitCursor > 0) --m_waitCursor;
+    }
+
+    // ClConditionView
+    void SetItemText(int id, const char* text) override { m_texts[id] = text ? text : ""; }
+    std::string GetItemText(int id) override { return m_texts[id]; }
+    void LimitText(int id, int bytes) override { m_limits[id] = bytes; }
+    void SetFocus(int id) override { m_focus = id; }
+    int GetFocus() override { return m_focus; }
+    bool IsEnabled(int id) override { return id != 0; }
+    void SetSelection(int id, int start, int end) override;
+    void ScrollCaret(int) override {}
+    bool IsKeyHeld(int virtualKey) override;
+    void EndDialog(int result) override;
+    bool GetSaveFileName(const StSAVEREQUEST& request, std::string& path) override;
+
+    // What a run left behind, for the caller that drives it.
+    int WaitCursorDepth() const { return m_waitCursor; }
+    const std::string& SelectedText() const { return m_selection; }
+
+private:
+    void Print(const std::string& sjis);
+    void Perform(CConditionDlg& dialog, const StSTEP& step);
+    // What the dialog framework does with a key the dialog did not take.
+    void DefaultKey(CConditionDlg& dialog, const StSTEP& step);
+    void Press(CConditionDlg& dialog, int id);
+
+    std::FILE* m_out;
+    std::vector<StSTEP> m_steps;
+    std::deque<int> m_answers;
+    std::deque<std::pair<bool, std::string>> m_saves;
+    std::map<int, std::string> m_texts;
+    std::map<int, int> m_limits;
+    std::string m_selection;
+    int m_focus;
+    bool m_ended;
+    int m_result;
+    int m_waitCursor;
+    const StSTEP* m_current;  // the step whose keys are held
+};
