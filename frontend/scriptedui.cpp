@@ -58,8 +58,8 @@ bool ParseKey(const std::string& spec, ClScriptedUi::StSTEP& step) {
 
 }  // namespace
 
-ClScriptedUi::ClScriptedUi(std::FILE* out)
-    : m_out(out), m_focus(0), m_ended(false), m_result(0), m_waitCursor(0), m_current(nullptr) {}
+ClScriptedUi::ClScriptedUi(std::FILE* out, bool terminalEncoding)
+    : m_out(out), m_terminalEncoding(terminalEncoding), m_focus(0), m_ended(false), m_result(0), m_waitCursor(0), m_current(nullptr) {}
 
 const char* ClScriptedUi::Usage() {
     return "options: --path TEXT | --key [shift+|ctrl+|alt+]enter|f12|esc|tab|space|o|d | --browse | --execute |\n"
@@ -78,7 +78,8 @@ bool ClScriptedUi::ParseArguments(int argc, char** argv, std::string& error) {
                 return false;
             }
             std::string value;
-            if (!OsTextFromTerminal(argv[++i], value)) {
+            value = argv[++i];
+            if (m_terminalEncoding && !OsTextFromTerminal(argv[i], value)) {
                 error = option + ": the text has no Shift-JIS form";
                 return false;
             }
@@ -119,7 +120,7 @@ bool ClScriptedUi::ParseArguments(int argc, char** argv, std::string& error) {
 }
 
 void ClScriptedUi::Print(const std::string& sjis) {
-    const std::string shown = OsTerminalText(sjis.c_str());
+    const std::string shown = m_terminalEncoding ? OsTerminalText(sjis.c_str()) : sjis;
     std::fwrite(shown.data(), 1, shown.size(), m_out);
     std::fflush(m_out);  // before a viewer or anything else writes to the same terminal
 }

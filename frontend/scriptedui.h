@@ -21,7 +21,8 @@ public:
         bool shift, control, alt;
     };
 
-    explicit ClScriptedUi(std::FILE* out);
+    // terminalEncoding: the transcript in the terminal's encoding; false keeps it Shift-JIS.
+    explicit ClScriptedUi(std::FILE* out, bool terminalEncoding = true);
 
     // Reads the steps and answers from the command line (arguments after the program name):
     //   --path TEXT   type TEXT into the path box      --key NAME   press a key (enter, f12, esc,
@@ -72,6 +73,7 @@ private:
     void Press(CConditionDlg& dialog, int id);
 
     std::FILE* m_out;
+    bool m_terminalEncoding;
     std::vector<StSTEP> m_steps;
     std::deque<int> m_answers;
     std::deque<std::pair<bool, std::string>> m_saves;

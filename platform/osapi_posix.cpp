@@ -451,8 +451,27 @@ bool OsGetPlatformId(unsigned long* platformId) {
 bool OsRunProcess(const char* commandLine, const char* workFolder, bool wait, unsigned long* exitCode) {
     if (!commandLine) return false;
     // Windows-form words become native paths; other words only change their encoding.
+    // An unquoted program path with blanks in it is found as CreateProcess finds it: the shortest
+    // run of words up to a blank that names an existing file is the program.
+    std::string program;
+    const char* rest = commandLine;
+    if (commandLine[0] != '"') {
+        for (const char* blank = std::strchr(commandLine, ' '); blank; blank = std::strchr(blank + 1, ' ')) {
+            const std::string candidate(commandLine, static_cast<size_t>(blank - commandLine));
+            std::string native;
+            struct stat st;
+            if (IsDrivePath(candidate.c_str()) && OsNativePath(candidate.c_str(), native) &&
+                ::stat(native.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+                program = candidate;
+                rest = blank;
+                break;
+            }
+        }
+    }
+    std::vector<std::string> split = SplitCommandLine(rest);
+    if (!program.empty()) split.insert(split.begin(), program);
     std::vector<std::string> words;
-    for (const std::string& word : SplitCommandLine(commandLine)) {
+    for (const std::string& word : split) {
         std::string native;
         if ((IsDrivePath(word.c_str()) || IsSharePath(word.c_str())) && OsNativePath(word.c_str(), native)) {
             words.push_back(native);

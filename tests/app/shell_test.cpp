@@ -1,0 +1,373 @@
+// shell_test.cpp - whole runs of the application object through the scripted front end, over a
+// ledger written by the test: host calls, the dialog's rules, the saved path and the closing report.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "conditiondlg.h"
+#include "exportapp.h"
+#include "hostsim.h"
+#include "osapi.h"
+#include "records.h"
+#include "platform/mapped_temp.h"
+#include "scriptedui.h"
+#include "setmgr.h"
+#include "shareddata.h"
+
+namespace {
+
+const std::string kHyo = "\x95\x5C";  // 表, trail byte 0x5C
+// The printable identifier of data set 7 ("ID-SEVEN" in 16 bytes).
+const std::string kSevenId = "49442D534556454E" + std::string(16, '0');
+
+// The scripted front end with its transcript kept in Shift-JIS, and every box's text.
+class RecordingUi : public ClScriptedUi {
+public:
+    RecordingUi() : ClScriptedUi(m_file = std::tmpfile(), false) {}
+    ~RecordingUi() override { std::fclose(m_file); }
+
+    void Script(const std::vector<std::string>& arguments) {
+        std::vector<char*> argv;
+        for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+        std::string error;
+        ASSERT_TRUE(ParseArguments(static_cast<int>(argv.size()), argv.data(), error)) << error;
+    }
+    int MessageBox(const char* text, const char* caption, unsigned type) override {
+        boxes.push_back(text);
+        types.push_back(type);
+        if (onBox) onBox(text);
+        return ClScriptedUi::MessageBox(text, caption, type);
+    }
+    std::string Transcript() {
+        std::fflush(m_file);
+        std::rewind(m_file);
+        std::string all;
+        char buffer[4096];
+        size_t n;
+        while ((n = std::fread(buffer, 1, sizeof buffer, m_file)) > 0) all.append(buffer, n);
+        return all;
+    }
+
+    std::vector<std::string> boxes;
+    std::vector<unsigned> types;
+    std::function<void(const char*)> onBox;
+
+private:
+    std::FILE* m_file;
+};
+
+const char kPastData[] = "過去実績データは、連携の対象として使用できません。\n\nアプリケーションを終了します。";
+const char kCancelled[] = "｢減価償却｣の集計を中止します。";
+const char kNoPath[] = "データ出力先が指定されていません。\n\n出力先を指定してください。";
+const char kBadChars[] = "データの出力先に不正な文字が含まれています。\n\n出力先を再入力してください。";
+const char kBadDrive[] = "ドライブ名が有効でありません。\n\n有効なドライブを指定してください。";
+const char kNoFileName[] = "ファイル名が指定されていません。";
+const char kNoFolder[] = "指定されたフォルダは存在しません。\n\n作成してもよろしいですか？";
+const char kCreateFailed[] = "フォルダの作成に失敗しました。\n\n出力先を再入力してください。";
+const char kOverwrite[] = "同名のファイルが存在します。\n\n上書きしてもよろしいですか？";
+const char kFinishedWithLog[] = "減価償却情報の出力が一応終了しました。\n\nアプリケーションを終了します。";
+
+// Two assets without a problem, and one whose code repeats the first (a log entry).
+std::string AssetRow(const std::string& key, const std::string& code) {
+    return key + "," + code + ",5,NAME,3台,memo,0,,20200401,20200501,1000,0,0,6,5,200,0,0,0,10000,30,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0\r\n";
+}
+
+class ShellRun : public ::testing::Test {
+protected:
+    ShellRun() {
+        ledger = temp.Native("ledger");
+        OsCreateDirectory(temp.Win("ledger").c_str());
+        ClDataMgr::Inst()->GetSetMgr()->SetLedgerFolder(ledger);
+        WriteLedger(7, AssetRow("K1", "000001") + AssetRow("K2", "000002"));
+        ClHostSim::Inst()->Reset();
+    }
+    ~ShellRun() override { ClHostSim::Inst()->Reset(); }
+
+    void WriteLedger(int selected, const std::string& assets) {
+        WriteBytes(ledger + "/session.csv", "tanaka,2," + std::to_string(selected) + "," + temp.Win("out") + "," +
+                                                temp.Win("settings") + "\r\n");
+        WriteBytes(ledger + "/datasets.csv",
+                   "7,ID-SEVEN,株式会社テスト,20230401,20240331,1,0\r\n8,ID-PAST,株式会社テスト,20220401,20230331,99,0\r\n");
+        WriteBytes(ledger + "/assets-7.csv", assets);
+        WriteBytes(ledger + "/assets-8.csv", "");
+        ClHostSim::Inst()->Reset();
+    }
+    void WriteFault(const std::string& operation) {
+        WriteBytes(ledger + "/faults.csv", operation + ",-5,\r\n");
+        ClHostSim::Inst()->Reset();
+    }
+
+    // One whole run as the framework makes it; the result of InitInstance.
+    bool Run(RecordingUi& ui) {
+        CExportApp app;
+        app.SetShellUi(&ui);
+        const bool exported = app.InitInstance();
+        app.ExitInstance();
+        return exported;
+    }
+    std::string Journal() const {
+        std::string all;
+        for (const std::string& entry : ClHostSim::Inst()->Journal()) all += entry + "\n";
+        return all;
+    }
+    bool Exists(const std::string& rel) { return OsGetFileStatus(temp.Win(rel).c_str()).kind != FileNone; }
+    std::string Settings() { return ReadBytes(temp.Native("settings/Marlo3Export.env")); }
+
+    MappedTemp temp;
+    std::string ledger;
+};
+
+TEST_F(ShellRun, HostCallsInOrderExportAndSuccessNotice) {
+    RecordingUi ui;
+    ui.Script({"--path", temp.Win("out\\assets.csv"), "--answer", "yes"});
+    EXPECT_TRUE(Run(ui));
+    EXPECT_EQ(Journal(),
+              "SetAppType\t3\nSetUseDataType\t3\nInitiate\t減価償却\t0\nExpSysLink\t0\nLogOut\nTerminate\nRelease\n");
+
+    const std::string shown = ui.Transcript();
+    EXPECT_NE(shown.find("事業所名： 株式会社テスト\n会計期間： 2023/04/01\x81\x60" "2024/03/31\n"), std::string::npos) << shown;
+    EXPECT_NE(shown.find("出力先  ：" + temp.Win("out\\") + "*.csv\n"), std::string::npos) << shown;
+
+    EXPECT_TRUE(Exists("out\\assets.csv"));
+    EXPECT_TRUE(Exists("out\\syurui.SSC"));
+    EXPECT_FALSE(Exists("out\\Marlo3SysErr.txt"));  // empty, so removed
+    ASSERT_FALSE(ui.boxes.empty());
+    EXPECT_EQ(ui.boxes.back(), "減価償却情報の出力が正常に終了しました。\n\n償却資産データ \x81\xCB " + temp.Win("out\\assets.csv") +
+                                   "    \n資産種類データ \x81\xCB " + temp.Win("out\\syurui.SSC") +
+                                   "    \n\nアプリケーションを終了します。");
+    EXPECT_EQ(ui.types.back(), 0x40u);
+    EXPECT_EQ(ui.WaitCursorDepth(), 0);
+    // Saved with the selection number in this build's key, before the report.
+    EXPECT_EQ(Settings(), "tanaka/2/" + kSevenId + ":" +
+                              temp.Win("out\\assets.csv") + "\n");
+}
+
+TEST_F(ShellRun, RefusedHostConnectionEndsBeforeTheDialog) {
+    for (const char* operation : {"Initiate", "ExpSysLink"}) {
+        SCOPED_TRACE(operation);
+        WriteFault(operation);
+        RecordingUi ui;
+        ui.Script({"--path", temp.Win("out\\assets.csv"), "--answer", "yes"});
+        EXPECT_FALSE(Run(ui));
+        const std::string journal = Journal();
+        ASSERT_GE(journal.size(), 25u);
+        EXPECT_EQ(journal.substr(journal.size() - 25), "LogOut\nTerminate\nRelease\n");
+        EXPECT_EQ(journal.find("ExpSysLink") != std::string::npos, std::string(operation) == "ExpSysLink");
+        EXPECT_EQ(ui.Transcript(), "");
+        EXPECT_FALSE(Exists("out"));
+    }
+}
+
+TEST_F(ShellRun, PastActualDataIsRefusedBeforeTheDialogIsShown) {
+    WriteLedger(8, "");
+    RecordingUi ui;
+    ui.Script({"--path", temp.Win("out\\assets.csv"), "--answer", "yes"});
+    EXPECT_FALSE(Run(ui));
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0], kPastData);
+    EXPECT_EQ(ui.types[0], 0x30u);
+    EXPECT_EQ(ui.Transcript().find("集計条件 =="), std::string::npos);
+    EXPECT_FALSE(Exists("out"));
+    EXPECT_FALSE(Exists("settings"));
+}
+
+TEST_F(ShellRun, CancelKeepsSettingsAndWritesNothing) {
+    OsCreateDirectory(temp.Win("settings").c_str());
+    const std::string before = "other/1/X:C:\\a.csv\n";
+    WriteBytes(temp.Native("settings/Marlo3Export.env"), before);
+    for (const char* how : {"--cancel", "--key"}) {
+        RecordingUi ui;
+        if (std::string(how) == "--key")
+            ui.Script({"--path", temp.Win("out\\assets.csv"), "--key", "esc"});
+        else
+            ui.Script({"--path", temp.Win("out\\assets.csv"), "--cancel"});
+        EXPECT_FALSE(Run(ui));
+        ASSERT_EQ(ui.boxes.size(), 1u);
+        EXPECT_EQ(ui.boxes[0], kCancelled);
+        EXPECT_EQ(ui.boxes[0].substr(0, 1), "\xA2");
+        EXPECT_EQ(ui.types[0], 0x40u);
+    }
+    EXPECT_EQ(Settings(), before);
+    EXPECT_FALSE(Exists("out"));
+}
+
+TEST_F(ShellRun, EveryRefusalLeavesTheDialogOpenWithThePathSelected) {
+    OsCreateDirectory(temp.Win("out").c_str());
+    OsCreateDirectory(temp.Win("out\\sub").c_str());
+    RecordingUi ui;
+    ui.Script({"--execute",  // the proposal ends in *.csv
+               "--path", "", "--execute",                         //
+               "--path", "1:\\x.csv", "--execute",                //
+               "--path", temp.Win("out\\"), "--execute",          //
+               "--path", temp.Win("out\\sub"), "--execute",       //
+               "--path", temp.Win("out\\a,b.csv"), "--execute",   //
+               "--path", temp.Win("out\\new\\x.csv"), "--key", "f12", "--answer", "no",  //
+               "--cancel"});
+    EXPECT_FALSE(Run(ui));
+    const std::vector<std::string> expected = {kBadChars, kNoPath, kBadDrive, kNoFileName, kNoFileName,
+                                               kBadChars, kNoFolder, kCancelled};
+    EXPECT_EQ(ui.boxes, expected);
+    EXPECT_FALSE(Exists("out\\new"));
+    EXPECT_FALSE(Exists("settings"));
+}
+
+TEST_F(ShellRun, RefocusSelectsTheWholePath) {
+    RecordingUi ui;
+    ui.Script({"--path", "a|b.csv", "--key", "f12", "--cancel"});
+    Run(ui);
+    EXPECT_EQ(ui.SelectedText(), "a|b.csv");
+    EXPECT_EQ(ui.GetFocus(), IDC_CANCEL);  // the last step pressed cancel
+}
+
+TEST_F(ShellRun, MissingFoldersAreCreatedOnYes) {
+    RecordingUi ui;
+    ui.Script({"--path", temp.Win("out\\" + kHyo + "\\deep\\assets.csv"), "--answer", "yes"});
+    EXPECT_TRUE(Run(ui));
+    ASSERT_FALSE(ui.boxes.empty());
+    EXPECT_EQ(ui.boxes[0], kNoFolder);
+    EXPECT_EQ(ui.types[0], 0x24u);
+    EXPECT_TRUE(Exists("out\\" + kHyo + "\\deep\\assets.csv"));
+    EXPECT_TRUE(Exists("out\\" + kHyo + "\\deep\\syurui.SSC"));
+}
+
+TEST_F(ShellRun, FailedCreationRemovesTheFoldersItMade) {
+    SKIP_UNLESS_DRIVES_CAN_BE_MAPPED(temp);
+    OsCreateDirectory(temp.Win("out").c_str());
+    std::string tooLong;  // 270 bytes in UTF-8: beyond what the file system takes for a name
+    for (int i = 0; i < 90; ++i) tooLong += kHyo;
+    RecordingUi ui;
+    ui.Script({"--path", temp.Win("out\\a\\b\\" + tooLong + "\\x.csv"), "--execute", "--answer", "yes", "--cancel"});
+    EXPECT_FALSE(Run(ui));
+    ASSERT_GE(ui.boxes.size(), 2u);
+    EXPECT_EQ(ui.boxes[1], kCreateFailed);
+    EXPECT_FALSE(Exists("out\\a"));
+    EXPECT_TRUE(Exists("out"));
+}
+
+TEST_F(ShellRun, OverwriteQuestion) {
+    OsCreateDirectory(temp.Win("out").c_str());
+    WriteWin(temp.Win("out\\assets.csv"), "old");
+    {
+        RecordingUi ui;
+        ui.Script({"--path", temp.Win("out\\assets.csv"), "--execute", "--answer", "no", "--cancel"});
+        EXPECT_FALSE(Run(ui));
+        EXPECT_EQ(ui.boxes[0], kOverwrite);
+        EXPECT_EQ(ReadBytes(temp.Native("out/assets.csv")), "old");
+    }
+    ClHostSim::Inst()->Reset();
+    RecordingUi ui;
+    ui.Script({"--path", temp.Win("out\\assets.csv"), "--answer", "yes"});
+    EXPECT_TRUE(Run(ui));
+    EXPECT_EQ(ui.boxes[0], kOverwrite);
+    EXPECT_EQ(ReadBytes(temp.Native("out/assets.csv")).substr(0, 10), "バージョン");
+}
+
+TEST_F(ShellRun, PlainConfirmNeverExports) {
+    RecordingUi ui;
+    ui.Script({"--path", temp.Win("assets.csv"), "--key", "ctrl+enter", "--key", "shift+enter"});
+    EXPECT_FALSE(Run(ui));
+    EXPECT_FALSE(Exists("assets.csv"));
+    EXPECT_EQ(ui.boxes, std::vector<std::string>{kCancelled});  // closed at the end of the script
+}
+
+TEST_F(ShellRun, KeyboardRules) {
+    RecordingUi ui;
+    // Enter in the path box moves to browse; Enter there browses; F12 executes from anywhere.
+    ui.Script({"--path", "C:name.csv", "--key", "enter", "--key", "enter", "--save-cancel", "--key", "tab",
+               "--key", "tab", "--path", temp.Win("k.csv"), "--key", "tab", "--key", "f12"});
+    EXPECT_TRUE(Run(ui));
+    const std::string shown = ui.Transcript();
+    EXPECT_NE(shown.find("-- 保存ファイルを指定 --\nフォルダ: C:\nファイル名: name.csv\n"), std::string::npos) << shown;
+    EXPECT_TRUE(Exists("k.csv"));
+}
+
+TEST_F(ShellRun, BrowsedPathIsTakenWithTheDefaultExtension) {
+    OsCreateDirectory(temp.Win("out").c_str());
+    RecordingUi ui;
+    ui.Script({"--path", temp.Win("out\\first.csv"), "--browse", "--save-as", temp.Win("out\\chosen"), "--execute"});
+    EXPECT_TRUE(Run(ui));
+    EXPECT_NE(ui.Transcript().find("フォルダ: " + temp.Win("out\\") + "\nファイル名: first.csv\n"), std::string::npos);
+    EXPECT_TRUE(Exists("out\\chosen.CSV"));
+}
+
+TEST_F(ShellRun, SavedPathIsProposedNextTimeAndReplacedInPlace) {
+    OsCreateDirectory(temp.Win("settings").c_str());
+    WriteBytes(temp.Native("settings/Marlo3Export.env"), "xtanaka/2/" + kSevenId + ":keep\n");
+    for (const char* name : {"one.csv", "two.csv"}) {
+        RecordingUi ui;
+        ui.Script({"--path", temp.Win(name)});
+        EXPECT_TRUE(Run(ui));
+        ClHostSim::Inst()->Reset();
+    }
+    RecordingUi ui;
+    ui.Script({"--cancel"});
+    Run(ui);
+    EXPECT_NE(ui.Transcript().find("出力先  ：" + temp.Win("two.csv") + "\n"), std::string::npos);
+    EXPECT_EQ(Settings(), "xtanaka/2/" + kSevenId + ":keep\ntanaka/2/" + kSevenId + ":" +
+                              temp.Win("two.csv") + "\n");
+}
+
+TEST_F(ShellRun, LogIsShownInTheViewerBeforeTheNotice) {
+    SKIP_UNLESS_DRIVES_CAN_BE_MAPPED(temp);
+    WriteLedger(7, AssetRow("K1", "000001") + AssetRow("K2", "000001"));  // a repeated code
+    const std::string accessories = temp.Native("Program Files/Windows NT/Accessories");
+    ASSERT_TRUE(OsCreateDirectory(temp.Win("Program Files").c_str()));
+    ASSERT_TRUE(OsCreateDirectory(temp.Win("Program Files\\Windows NT").c_str()));
+    ASSERT_TRUE(OsCreateDirectory(temp.Win("Program Files\\Windows NT\\Accessories").c_str()));
+    WriteBytes(accessories + "/Wordpad.exe",
+               "#!/bin/sh\nsleep 0.2\nprintf '%s' \"$1\" > \"" + temp.Native("viewer-args") + "\"\n");
+    ASSERT_EQ(std::system(("chmod +x '" + accessories + "/Wordpad.exe'").c_str()), 0);
+    setenv("ASSETEXPORT_WINDIR", "M:\\windows", 1);
+
+    RecordingUi ui;
+    std::string argsWhenNoticeShown;
+    ui.onBox = [&](const char* text) {
+        if (std::string(text) == kFinishedWithLog) argsWhenNoticeShown = ReadBytes(temp.Native("viewer-args"));
+    };
+    ui.Script({"--path", temp.Win("out.csv")});
+    EXPECT_TRUE(Run(ui));
+    unsetenv("ASSETEXPORT_WINDIR");
+    EXPECT_EQ(ui.boxes.back(), kFinishedWithLog);
+    EXPECT_EQ(argsWhenNoticeShown, temp.Native("Marlo3SysErr.txt"));
+    EXPECT_TRUE(Exists("Marlo3SysErr.txt"));
+    EXPECT_TRUE(Exists("settings\\Marlo3Export.env"));
+}
+
+TEST_F(ShellRun, AFileThatCannotBeWrittenIsNamedInsteadOfSuccess) {
+    OsCreateDirectory(temp.Win("out").c_str());
+    OsCreateDirectory(temp.Win("out\\syurui.SSC").c_str());  // a folder where the type file goes
+    RecordingUi ui;
+    ui.Script({"--path", temp.Win("out\\assets.csv")});
+    EXPECT_TRUE(Run(ui));
+    ASSERT_FALSE(ui.boxes.empty());
+    EXPECT_EQ(ui.boxes.back(), "減価償却情報の出力に失敗しました。\n\n次のファイルを書き込めませんでした。\n資産種類データ \x81\xCB " +
+                                   temp.Win("out\\syurui.SSC") + "    \n\nアプリケーションを終了します。");
+    EXPECT_EQ(ui.types.back(), 0x30u);
+    EXPECT_TRUE(Exists("out\\assets.csv"));
+}
+
+}  // namespace
+
+TEST(MakeHeaderText, CompanyAndPeriod) {
+    StDATAINFO record = {};
+    std::strcpy(record.companyName, "株式会社");
+    record.periodStart = 20230401;
+    record.periodEnd = 20240331;
+    EXPECT_STREQ(CExportApp::MakeHeaderText(0, &record), " 株式会社");
+    EXPECT_STREQ(CExportApp::MakeHeaderText(1, &record), " 2023/04/01\x81\x60" "2024/03/31");
+    EXPECT_STREQ(CExportApp::MakeHeaderText(2, &record), "");
+    EXPECT_STREQ(CExportApp::MakeHeaderText(0, nullptr), "");
+    const StDATAINFO zero = {};
+    EXPECT_STREQ(CExportApp::MakeHeaderText(1, &zero), " 0000/00/00\x81\x60" "0000/00/00");
+    // 129 double-byte characters: the name is cut to whole characters within 255 bytes.
+    StDATAINFO longName = {};
+    for (int i = 0; i < 129; ++i) std::strcat(longName.companyName, "表");
+    const std::string text = CExportApp::MakeHeaderText(0, &longName);
+    EXPECT_EQ(text.size(), 255u);
+    EXPECT_EQ(text.substr(text.size() - 2), "表");
+}
