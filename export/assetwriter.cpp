@@ -6,6 +6,8 @@
 
 #include "buildtable.h"
 #include "conversions.h"
+#include "messages.h"
+#include "sjisbytes.h"
 
 ClAssetWriter::ClAssetWriter()
     : m_info(G_INFO_NAME, G_INFO, G_INFO_COUNT),
@@ -142,6 +144,21 @@ void ClAssetWriter::SetText(long item, const char* text) {
     std::memcpy(slot, text, length);
     slot[length] = '\0';
     Show(item);
+    // Rows carry no quotes: a comma would split the column and a line break the row. A comma
+    // becomes the half-width "､" (one byte, so no cut moves), a line break a blank.
+    bool replaced = false;
+    for (size_t i = 0; i < length;) {
+        if (i + 1 < length && SjisCharBytes(reinterpret_cast<const char*>(slot + i)) == 2) {
+            i += 2;
+            continue;
+        }
+        if (slot[i] == ',' || slot[i] == '\r' || slot[i] == '\n') {
+            slot[i] = slot[i] == ',' ? 0xA4 : ' ';
+            replaced = true;
+        }
+        ++i;
+    }
+    if (replaced) LinkMessage(MsgTextSeparator, reinterpret_cast<const char*>(slot));
 }
 
 void ClAssetWriter::SetInt16(long item, int value) {

@@ -37,6 +37,12 @@ const char MsgBreakdownDuplicate[] =
     "08s｣は、\n他の資産･内訳コードと重複しています。";
 const char MsgBreakdownPrefixDuplicate[] =
     "\n＜ERROR＞\n資産コード+内訳付番｢%08s｣は、\n資産コード｢%s｣が他の資産コードと重複してしまいます。";
+// The data file is written without quotes, so a comma or line break inside a text would shift
+// every later column of the row; such characters are replaced and the user is told.
+const char MsgTextSeparator[] =
+    "\n＜WARNING＞\n｢%"
+    "s｣の半角カンマ・改行は、\n自動的に｢､｣・空白に置き換えられます。";
+
 const char MsgBreakdownNameLength[] =
     "\n＜WARNING＞\n内訳名称｢%"
     "s｣は、\n連携可能最大文字数をオーバーしています。\n超過した文字は、自動的に切り捨てられます。";

@@ -15,3 +15,4 @@ extern const char MsgBreakdownCodeChars[];
 extern const char MsgBreakdownDuplicate[];
 extern const char MsgBreakdownPrefixDuplicate[];
 extern const char MsgBreakdownNameLength[];
+extern const char MsgTextSeparator[];

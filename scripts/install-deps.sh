@@ -2,9 +2,14 @@
 # Installs the Debian packages the build and the tests need, once per machine.
 set -euo pipefail
 
-pkgs=(cmake ninja-build g++ googletest libgtest-dev
-      g++-mingw-w64-x86-64-posix wine wine64 locales xvfb xauth
-      fonts-ipafont-gothic imagemagick tmux)
+# "native": only what the Linux build of the programs needs (the demo run); otherwise everything.
+if [ "${1:-}" = native ]; then
+  pkgs=(cmake ninja-build g++)
+else
+  pkgs=(cmake ninja-build g++ googletest libgtest-dev
+        g++-mingw-w64-x86-64-posix wine wine64 locales xvfb xauth
+        fonts-ipafont-gothic imagemagick tmux)
+fi
 
 missing=()
 for p in "${pkgs[@]}"; do
@@ -17,6 +22,8 @@ if [ ${#missing[@]} -gt 0 ]; then
   apt-get update -qq
   apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
+
+[ "${1:-}" = native ] && exit 0
 
 # Wine needs the Japanese locale so that the ANSI code page is 932.
 if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then

@@ -268,6 +268,22 @@ TEST(AssetRow, LongTextsAreCutOnCharacterBoundaries) {
     EXPECT_EQ(f[148], "あいうえおかきくけこ");
 }
 
+// A line break in a text would end the row early; a comma whose byte is a trail byte is no comma.
+TEST(AssetRow, LineBreaksAndCommasInTextsKeepTheRowWhole) {
+    StAsset a = OldMethodAsset();
+    Put(a.master.assetName, "A\r\nB,\x83\x2C");  // 0x83 0x2C is no character: the comma stands alone
+    Put(a.master.memoText, "\x95\x5C");            // 表: nothing to replace, no entry
+    WriterRun run;
+    run.writer.WriteAssetRow(&a.master, &a.yearly, &a.monthly, &a.breakdown);
+    const std::vector<std::string> rows = run.Rows();
+    ASSERT_EQ(rows.size(), 1u);
+    const std::vector<std::string> f = SplitFields(rows[0]);
+    ASSERT_EQ(f.size(), 149u);
+    EXPECT_EQ(f[9], "A  B\xA4\x83\xA4");
+    const std::string log = run.Log();
+    EXPECT_EQ(log, "\n＜WARNING＞\n｢A  B\xA4\x83\xA4｣の半角カンマ・改行は、\n自動的に｢､｣・空白に置き換えられます。\r\n");
+}
+
 TEST(BreakdownRow, CarriesBreakdownAndMasterFields) {
     StAsset a;
     Put(a.master.assetCode, "123");
