@@ -1,0 +1,162 @@
+// program_test.cpp - the deliverables as a user starts them: the level file beside the program, the
+// settings key of each build, the terminal's encoding and the command line's errors.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "testutil.h"
+
+namespace {
+
+const std::string kNoEnvironment =
+    "動作環境が不正です。\\nES_APRPACKAGENAMEが正しくインストールされているか確認してください。";
+const std::string kOlderPackage =
+    "ご利用の連動コンポーネントは、インストールされているES_APRPACKAGENAMEでは使用できません。\\n"
+    "ES_APRPACKAGENAMEの最新版を入手してインストールしてからご利用ください。";
+const std::string kOlderComponent =
+    "ご利用の連動コンポーネントは、インストールされているES_APRPACKAGENAMEでは使用できません。\\n"
+    "連動コンポーネントの最新版を入手してインストールしてからご利用ください。";
+
+// A ledger, a drive C: for the output and the settings, and a place for the program.
+class ProgramRun : public ::testing::Test {
+protected:
+    ProgramRun() {
+        std::filesystem::create_directories(dir.File("c"));
+        std::filesystem::create_directories(dir.File("ledger"));
+        WriteSession(2);
+        WriteBytes(dir.File("ledger/datasets.csv"), "7,ID-SEVEN,Company,20230401,20240331,1,0\r\n");
+        WriteBytes(dir.File("ledger/assets-7.csv"),
+                   "K1,000001,5,NAME,3台,memo,0,,20200401,20200501,1000,0,0,6,5,200,0,0,0,10000,30,0,0,0,0,0,0,0,0,"
+                   "0,0,0,0,0,0,0,0\r\n");
+    }
+    void WriteSession(int selectionNo) {
+        WriteBytes(dir.File("ledger/session.csv"),
+                   "tanaka," + std::to_string(selectionNo) + ",7,C:\\out,C:\\settings\\\r\n");
+    }
+
+    // Runs the program with the steps (Shift-JIS, single-quoted for the shell) under the C locale;
+    // its exit code. The transcript is in out, the host's journal in journal.
+    int Run(const std::string& program, const std::string& steps) {
+        std::remove(dir.File("journal").c_str());
+        const std::string command = "cd '" + dir.Path() + "' && LC_ALL=C HOSTSIM_LEDGER='" + dir.File("ledger") +
+                                    "' HOSTSIM_JOURNAL='" + dir.File("journal") + "' ASSETEXPORT_DRIVES='C=" +
+                                    dir.File("c") + ":fixed' '" + program + "' " + steps + " >out 2>err";
+        const int status = std::system(command.c_str());
+        out = ReadBytes(dir.File("out"));
+        journal = ReadBytes(dir.File("journal"));
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    // A copy of the edition-3 program in folder, with the level file content beside it (none: no file).
+    std::string PlaceProgram(const std::string& folder, const char* levelFile) {
+        const std::string target = dir.File(folder);
+        std::filesystem::create_directories(target);
+        std::filesystem::copy_file(MARLO3_PROGRAM, target + "/Marlo3Export",
+                                   std::filesystem::copy_options::overwrite_existing);
+        std::remove((target + "/ZorvanDef.ini").c_str());
+        if (levelFile) WriteBytes(target + "/ZorvanDef.ini", levelFile);
+        return target + "/Marlo3Export";
+    }
+
+    TempDir dir;
+    std::string out, journal;
+};
+
+TEST_F(ProgramRun, LevelFileDecidesBeforeTheLink) {
+    const struct {
+        const char* file;  // null: no level file
+        const std::string* message;  // null: the check passes
+    } cases[] = {
+        {nullptr, &kNoEnvironment},
+        {"[ProgramLevel]\r\nOTHER=2\r\n", &kOlderPackage},  // missing key: the default 1
+        {"[ProgramLevel]\r\nRX52=\r\n", &kNoEnvironment},   // empty value, unlike a missing key
+        {"[ProgramLevel]\r\nRX52=2\r\n", nullptr},
+        {"[ProgramLevel]\r\nRX52= 2\r\n", nullptr},
+        {"[programlevel]\r\nrx52=02\r\n", nullptr},
+        {"[ProgramLevel]\r\nRX52=3\r\n", &kOlderComponent},
+        {"[ProgramLevel]\r\nRX52=abc\r\n", &kOlderPackage},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file ? c.file : "(no file)");
+        const std::string program = PlaceProgram("prog", c.file);
+        EXPECT_EQ(Run(program, "--cancel"), 0);
+        const std::string start = "SetAppType\t3\nSetUseDataType\t3\nInitiate\t減価償却\t0\n";
+        if (c.message) {
+            EXPECT_EQ(journal, start + "DispMsg\t48\t減価償却\t" + *c.message + "\nLogOut\nTerminate\nRelease\n");
+            EXPECT_EQ(out, "");
+        } else {
+            EXPECT_EQ(journal, start + "ExpSysLink\t0\nLogOut\nTerminate\nRelease\n");
+            EXPECT_NE(out.find("｢減価償却｣の集計を中止します。"), std::string::npos);
+        }
+    }
+}
+
+TEST_F(ProgramRun, ProgramFolderEndingInATrailByteBackslash) {
+    // 表 is 0x95 0x5C in Shift-JIS: the folder still gets its separating backslash.
+    const std::string program = PlaceProgram(u8"prog表", "[ProgramLevel]\r\nRX52=2\r\n");
+    EXPECT_EQ(Run(program, "--cancel"), 0);
+    EXPECT_NE(journal.find("ExpSysLink\t0\n"), std::string::npos) << journal;
+}
+
+TEST_F(ProgramRun, SettingsKeyPerBuild) {
+    EXPECT_EQ(Run(MARLO3_PROGRAM, "--path 'C:\\out\\a.csv' --answer yes"), 0);
+    EXPECT_EQ(Run(MARLO5_PROGRAM, "--path 'C:\\out\\b.csv'"), 0);
+    WriteSession(3);  // another selection of the same user and data set
+    EXPECT_EQ(Run(MARLO3_PROGRAM, "--cancel"), 0);
+    EXPECT_NE(out.find("出力先  ：C:\\out\\*.csv\n"), std::string::npos) << out;  // nothing for selection 3
+    EXPECT_EQ(Run(MARLO5_PROGRAM, "--cancel"), 0);
+    EXPECT_NE(out.find("出力先  ：C:\\out\\b.csv\n"), std::string::npos) << out;  // shared by selections
+
+    const std::string id = "49442D534556454E" + std::string(16, '0');
+    EXPECT_EQ(ReadBytes(dir.File("c/settings/Marlo3Export.env")), "tanaka/2/" + id + ":C:\\out\\a.csv\n");
+    EXPECT_EQ(ReadBytes(dir.File("c/settings/Marlo5Export.env")), "tanaka/" + id + ":C:\\out\\b.csv\n");
+    EXPECT_NE(journal.find("SetAppType\t5\n"), std::string::npos);
+}
+
+TEST_F(ProgramRun, EveryBuildNamesItsOwnLog) {
+    const struct {
+        const char* program;
+        const char* edition;
+        const char* log;
+    } builds[] = {{MARLO3_PROGRAM, "3", "Marlo3SysErr.txt"},
+                  {MARLO5_PROGRAM, "5", "Marlo5SysErr.txt"},
+                  {MARLO4_PROGRAM, "4", "Marlo4SysErr.txt"},
+                  {MARLO0_PROGRAM, "0", "Marlo0SysErr.txt"}};
+    // A repeated code: the log is not empty and stays beside the data file.
+    WriteBytes(dir.File("ledger/assets-7.csv"),
+               "K1,000001,5,NAME,1台,memo,0,,20200401,20200501,1000,0,0,6,5,200,0,0,0,10000,30,0,0,0,0,0,0,0,0,"
+               "0,0,0,0,0,0,0,0\r\n"
+               "K2,000001,5,NAME,1台,memo,0,,20200401,20200501,1000,0,0,6,5,200,0,0,0,10000,30,0,0,0,0,0,0,0,0,"
+               "0,0,0,0,0,0,0,0\r\n");
+    for (const auto& build : builds) {
+        SCOPED_TRACE(build.edition);
+        const std::string folder = std::string("C:\\e") + build.edition;
+        EXPECT_EQ(Run(build.program, "--path '" + folder + "\\x.csv' --answer yes"), 0);
+        EXPECT_EQ(journal.substr(0, 12), std::string("SetAppType\t") + build.edition);
+        EXPECT_NE(ReadBytes(dir.File(std::string("c/e") + build.edition + "/" + build.log)).find("＜ERROR＞"),
+                  std::string::npos);
+        EXPECT_NE(out.find("減価償却情報の出力が一応終了しました。"), std::string::npos);
+    }
+}
+
+TEST_F(ProgramRun, TerminalEncodingAndCommandLineErrors) {
+    // Under a UTF-8 locale the transcript is UTF-8 and the typed path is taken from UTF-8.
+    const std::string command = "cd '" + dir.Path() + "' && LC_ALL=C.UTF-8 HOSTSIM_LEDGER='" + dir.File("ledger") +
+                                "' ASSETEXPORT_DRIVES='C=" + dir.File("c") + ":fixed' '" + MARLO3_PROGRAM +
+                                "' --path '" + u8"C:\\表\\a.csv" + "' --answer yes >out 2>err";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    EXPECT_NE(ReadBytes(dir.File("out")).find(u8"減価償却情報の出力が正常に終了しました。"), std::string::npos);
+    struct stat st;
+    EXPECT_EQ(stat(dir.File(u8"c/表/a.csv").c_str(), &st), 0);
+
+    EXPECT_EQ(Run(MARLO3_PROGRAM, "--unknown"), 2);
+    EXPECT_NE(ReadBytes(dir.File("err")).find("unknown option: --unknown"), std::string::npos);
+    EXPECT_EQ(journal, "");  // refused before the host connection
+    EXPECT_EQ(Run(MARLO3_PROGRAM, "--answer maybe"), 2);
+    EXPECT_EQ(Run(MARLO3_PROGRAM, "</dev/null"), 2);  // no terminal for the dialog and no steps
+}
+
+}  // namespace
