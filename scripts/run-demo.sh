@@ -28,6 +28,7 @@ export LC_ALL=C.UTF-8 HOSTSIM_LEDGER="$work/ledger" ASSETEXPORT_DRIVES="C=$work/
 build/demo/frontend/Marlo3Export --path 'C:\出力\表計算\償却資産.csv' --answer yes
 
 out="$work/c/出力/表計算"
+set +o pipefail  # head closes the pipes early
 echo
 echo "==== files in $out"
 ls -l "$out"
