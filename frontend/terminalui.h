@@ -57,7 +57,9 @@ public:
     bool HasPending() const { return !m_pending.empty(); }
 
 private:
-    enum Result { Done, NeedMore, Skip };
+    // Done: a key; NeedMore: wait for more bytes; Ignore: bytes that make no key;
+    // NotSequence: ESC [ or ESC O that starts no sequence (then it is Alt with that key).
+    enum Result { Done, NeedMore, Ignore, NotSequence };
     // Decodes one key at the start of bytes; consumed tells how many bytes it took.
     Result Decode(const std::string& bytes, bool flush, StTERMKEY& key, size_t& consumed) const;
     Result DecodeCsi(const std::string& bytes, bool flush, StTERMKEY& key, size_t& consumed) const;
@@ -148,9 +150,6 @@ public:
     bool GetSaveFileName(const StSAVEREQUEST& request, std::string& path) override;
 
 private:
-    class ClScreen;
-    struct StSESSION;
-
     // Raw mode and the alternate screen for one modal loop; nested loops share it.
     void EnterScreen();
     void LeaveScreen();
@@ -177,6 +176,7 @@ private:
     int m_screenDepth;
     bool m_rawMode;
     int m_rows, m_columns;
+    int m_cursorRow, m_cursorColumn;  // where the drawing leaves the caret; row -1: hidden
 
     // The dialog's window while it is shown.
     bool m_dialogShown;

@@ -1,0 +1,418 @@
+// terminalui_test.cpp - the terminal front end: key decoding, the path box's editing, dialog runs
+// fed through a pipe, and the terminal's mode over a pseudo-terminal.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include "conditiondlg.h"
+#include "osapi.h"
+#include "platform/mapped_temp.h"
+#include "terminalui.h"
+
+namespace {
+
+// The texts typed and shown are UTF-8 on the terminal; set before the first conversion.
+const bool kUtf8Locale = setenv("LC_ALL", "C.UTF-8", 1) == 0;
+
+const std::string kHyoSjis = "\x95\x5C";        // 表: its trail byte is a backslash
+const std::string kHyoUtf8 = "\xE8\xA1\xA8";    // 表 as the terminal sends it
+const std::string kF12 = "\x1b[24~";
+
+StTERMKEY Decode(ClKeyDecoder& decoder, const std::string& bytes, bool flush = false) {
+    decoder.Feed(bytes.data(), bytes.size());
+    StTERMKEY key{-1, false, false, false, ""};
+    if (!decoder.Next(key, flush)) key.virtualKey = -1;
+    return key;
+}
+
+TEST(KeyDecoder, FunctionAndEditingKeysWithModifiers) {
+    ClKeyDecoder decoder(true);
+    StTERMKEY key = Decode(decoder, kF12);
+    EXPECT_EQ(VKEY_F12, key.virtualKey);
+    EXPECT_FALSE(key.shift || key.control || key.alt);
+
+    key = Decode(decoder, "\x1b[24;2~");
+    EXPECT_EQ(VKEY_F12, key.virtualKey);
+    EXPECT_TRUE(key.shift);
+
+    key = Decode(decoder, "\x1b[Z");
+    EXPECT_EQ(VKEY_TAB, key.virtualKey);
+    EXPECT_TRUE(key.shift);
+
+    key = Decode(decoder, "\x1b[1;5C");
+    EXPECT_EQ(VKEY_RIGHT, key.virtualKey);
+    EXPECT_TRUE(key.control);
+    EXPECT_FALSE(key.shift);
+
+    key = Decode(decoder, "\x1b[3~");
+    EXPECT_EQ(VKEY_DELETE, key.virtualKey);
+    key = Decode(decoder, "\x1bOH");
+    EXPECT_EQ(VKEY_HOME, key.virtualKey);
+    EXPECT_FALSE(decoder.HasPending());
+}
+
+TEST(KeyDecoder, EscAloneOnlyWhenNothingFollows) {
+    ClKeyDecoder decoder(true);
+    // Alone it may still become a sequence: it waits, then is the Esc key.
+    EXPECT_EQ(-1, Decode(decoder, "\x1b").virtualKey);
+    StTERMKEY key = Decode(decoder, "", true);
+    EXPECT_EQ(VKEY_ESCAPE, key.virtualKey);
+    EXPECT_FALSE(key.alt);
+
+    key = Decode(decoder, "\x1bo");
+    EXPECT_EQ('O', key.virtualKey);
+    EXPECT_TRUE(key.alt);
+    EXPECT_TRUE(key.text.empty());  // Alt+O types nothing
+    key = Decode(decoder, "\x1b" "d");
+    EXPECT_EQ('D', key.virtualKey);
+    EXPECT_TRUE(key.alt);
+
+    // ESC O could start SS3; with nothing after it, it is Alt with O.
+    EXPECT_EQ(-1, Decode(decoder, "\x1bO").virtualKey);
+    key = Decode(decoder, "", true);
+    EXPECT_EQ('O', key.virtualKey);
+    EXPECT_TRUE(key.alt);
+
+    // Ctrl+C is a key, not a signal, in raw mode.
+    key = Decode(decoder, "\x03");
+    EXPECT_EQ('C', key.virtualKey);
+    EXPECT_TRUE(key.control);
+}
+
+TEST(KeyDecoder, ModifiedEnter) {
+    ClKeyDecoder decoder(true);
+    StTERMKEY key = Decode(decoder, "\r");
+    EXPECT_EQ(VKEY_RETURN, key.virtualKey);
+    EXPECT_FALSE(key.shift || key.control || key.alt);
+
+    key = Decode(decoder, "\x1b\r");
+    EXPECT_EQ(VKEY_RETURN, key.virtualKey);
+    EXPECT_TRUE(key.alt);
+
+    key = Decode(decoder, "\x1b[13;5u");
+    EXPECT_EQ(VKEY_RETURN, key.virtualKey);
+    EXPECT_TRUE(key.control);
+
+    key = Decode(decoder, "\x1b[27;2;13~");
+    EXPECT_EQ(VKEY_RETURN, key.virtualKey);
+    EXPECT_TRUE(key.shift);
+}
+
+TEST(KeyDecoder, CharactersWholeAcrossReads) {
+    ClKeyDecoder decoder(true);
+    // A character split over two reads comes out once, whole.
+    EXPECT_EQ(-1, Decode(decoder, kHyoUtf8.substr(0, 2)).virtualKey);
+    StTERMKEY key = Decode(decoder, kHyoUtf8.substr(2));
+    EXPECT_EQ(VKEY_PROCESSKEY, key.virtualKey);
+    EXPECT_EQ(kHyoUtf8, key.text);
+
+    decoder.Feed("aB\x1b[D\x7f", 6);
+    ASSERT_TRUE(decoder.Next(key, false));
+    EXPECT_EQ('A', key.virtualKey);
+    EXPECT_EQ("a", key.text);
+    ASSERT_TRUE(decoder.Next(key, false));
+    EXPECT_EQ('B', key.virtualKey);
+    EXPECT_TRUE(key.shift);
+    ASSERT_TRUE(decoder.Next(key, false));
+    EXPECT_EQ(VKEY_LEFT, key.virtualKey);
+    ASSERT_TRUE(decoder.Next(key, false));
+    EXPECT_EQ(VKEY_BACK, key.virtualKey);
+
+    // A broken UTF-8 byte is dropped, the character after it survives.
+    key = Decode(decoder, "\xFF" "x");
+    EXPECT_EQ("x", key.text);
+
+    // A Shift-JIS terminal sends the two bytes of a character.
+    ClKeyDecoder sjis(false);
+    key = Decode(sjis, kHyoSjis);
+    EXPECT_EQ(kHyoSjis, key.text);
+}
+
+TEST(LineEdit, WidthsCountDoubleByteCharactersTwice) {
+    EXPECT_EQ(4u, SjisColumns(kHyoSjis + "\xB1" "a"));  // half-width katakana takes one column
+    EXPECT_EQ(1u, SjisFitColumns("a" + kHyoSjis, 2));   // never half a character
+    EXPECT_EQ(3u, SjisFitColumns("a" + kHyoSjis, 3));
+}
+
+TEST(LineEdit, LimitCountsBytesAndRefusesWhatDoesNotFit) {
+    ClLineEdit edit;
+    edit.SetLimit(5);
+    for (const char* c : {"a", "b", "c", "d"}) ASSERT_TRUE(edit.Insert(c));
+    EXPECT_FALSE(edit.Insert(kHyoSjis));  // 4 + 2 > 5
+    EXPECT_EQ("abcd", edit.Text());
+    EXPECT_TRUE(edit.Insert("e"));
+    EXPECT_FALSE(edit.Insert("f"));
+    EXPECT_EQ("abcde", edit.Text());
+
+    // A text the program sets is taken whole; replacing its selection frees room.
+    edit.SetText("0123456789");
+    edit.Select(0, -1);
+    EXPECT_TRUE(edit.Insert(kHyoSjis));
+    EXPECT_EQ(kHyoSjis, edit.Text());
+}
+
+TEST(LineEdit, WholeCharactersAroundTrailByte5C) {
+    ClLineEdit edit;
+    edit.SetText("C:\\" + kHyoSjis + "\\");
+    edit.End(false);
+    edit.Backspace();  // the real backslash only
+    EXPECT_EQ("C:\\" + kHyoSjis, edit.Text());
+    edit.Backspace();  // the whole of 表, not its 0x5C
+    EXPECT_EQ("C:\\", edit.Text());
+
+    edit.SetText("a" + kHyoSjis + "b");
+    edit.End(false);
+    edit.Left(false);
+    edit.Left(false);
+    EXPECT_EQ(1u, edit.Caret());
+    edit.Delete();
+    EXPECT_EQ("ab", edit.Text());
+
+    // A selection given in bytes never starts inside a character.
+    edit.SetText(kHyoSjis + kHyoSjis);
+    edit.Select(1, 3);
+    EXPECT_EQ(0u, edit.SelectionStart());
+    EXPECT_EQ(2u, edit.SelectionEnd());
+}
+
+TEST(LineEdit, SelectionIsReplacedOrCollapsed) {
+    ClLineEdit edit;
+    edit.SetText("C:\\old.csv");
+    edit.Select(0, -1);
+    ASSERT_TRUE(edit.Insert("x"));
+    EXPECT_EQ("x", edit.Text());
+    EXPECT_FALSE(edit.HasSelection());
+
+    edit.SetText("abcdef");
+    edit.Select(1, 4);
+    edit.Left(false);  // to the selection's start
+    EXPECT_EQ(1u, edit.Caret());
+    EXPECT_FALSE(edit.HasSelection());
+    edit.Right(true);
+    edit.Right(true);
+    edit.Backspace();
+    EXPECT_EQ("adef", edit.Text());
+}
+
+TEST(LineEdit, ScrollsByWholeCharactersToKeepTheCaretVisible) {
+    ClLineEdit edit;
+    std::string wide;
+    for (int i = 0; i < 10; ++i) wide += kHyoSjis;
+    edit.SetText(wide);
+    edit.End(false);
+    // 7 columns: the caret's cell and three characters before it.
+    EXPECT_EQ(14u, edit.ScrollFor(7));
+    edit.Home(false);
+    EXPECT_EQ(0u, edit.ScrollFor(7));
+    edit.SetText("short");
+    edit.End(false);
+    EXPECT_EQ(0u, edit.ScrollFor(7));
+}
+
+// ---- whole dialog runs through a pipe ----
+
+// The dialog in a ClTerminalUi reading script and writing to a file; output gets the screen.
+int RunDialog(CConditionDlg& dialog, const std::string& script, std::string& output) {
+    int keys[2];
+    if (::pipe(keys) != 0) return -1;
+    const ssize_t written = ::write(keys[1], script.data(), script.size());
+    ::close(keys[1]);
+    std::FILE* screen = std::tmpfile();
+    int result = -1;
+    if (written == static_cast<ssize_t>(script.size()) && screen) {
+        ClTerminalUi ui(keys[0], fileno(screen));
+        result = ui.DoModal(dialog);
+    }
+    ::close(keys[0]);
+    output.clear();
+    if (screen) {
+        std::rewind(screen);
+        char buffer[4096];
+        size_t n;
+        while ((n = std::fread(buffer, 1, sizeof buffer, screen)) > 0) output.append(buffer, n);
+        std::fclose(screen);
+    }
+    return result;
+}
+
+bool Shows(const std::string& output, const char* sjis) { return output.find(OsTerminalText(sjis)) != std::string::npos; }
+
+TEST(TerminalDialog, F12RefusesAnInvalidPathThenCtrlCCancels) {
+    ASSERT_TRUE(kUtf8Locale);
+    CConditionDlg dialog;
+    dialog.companyText = " Company";
+    std::string output;
+    // The proposal is selected, so typing replaces it; Enter closes the refusal.
+    const int result = RunDialog(dialog, "C:\\a*b.csv" + kF12 + "\r" + "\x03" + "\r", output);
+    EXPECT_EQ(IDC_CANCEL, result);
+    EXPECT_EQ("C:\\a*b.csv", dialog.outputPath);
+    EXPECT_TRUE(Shows(output, "減価償却 - 集計条件"));
+    EXPECT_TRUE(Shows(output, " Company"));
+    const size_t refusal = output.find(OsTerminalText("データの出力先に不正な文字が含まれています。"));
+    const size_t cancel = output.find(OsTerminalText("｢減価償却｣の集計を中止します。"));
+    ASSERT_NE(std::string::npos, refusal);
+    ASSERT_NE(std::string::npos, cancel);
+    EXPECT_LT(refusal, cancel);
+    // The screen is given back at the end.
+    EXPECT_EQ(output.size() - 8, output.rfind("\x1b[?1049l"));
+}
+
+TEST(TerminalDialog, JapaneseTypedAndCorrectedExecutes) {
+    ASSERT_TRUE(kUtf8Locale);
+    MappedTemp temp;
+    SKIP_UNLESS_DRIVES_CAN_BE_MAPPED(temp);
+    CConditionDlg dialog;
+    std::string output;
+    // Type, take back one character with Backspace, finish and execute with F12.
+    const std::string typed = "M:\\" + kHyoUtf8 + "x\x7f" + ".csv";
+    EXPECT_EQ(IDC_EXECUTE, RunDialog(dialog, typed + kF12, output));
+    EXPECT_EQ("M:\\" + kHyoSjis + ".csv", dialog.outputPath);
+}
+
+TEST(TerminalDialog, TabEnterPressesButtonsAndEscAloneCancels) {
+    ASSERT_TRUE(kUtf8Locale);
+    CConditionDlg dialog;
+    std::string output;
+    // Shift+Tab from the path box reaches the cancel button; Enter presses it.
+    EXPECT_EQ(IDC_CANCEL, RunDialog(dialog, "\x1b[Z\r\r", output));
+    EXPECT_TRUE(Shows(output, "｢減価償却｣の集計を中止します。"));
+    EXPECT_FALSE(Shows(output, "データ出力先が指定されていません。"));
+
+    // Esc as the last key, with nothing after it.
+    CConditionDlg second;
+    EXPECT_EQ(IDC_CANCEL, RunDialog(second, "\x1b", output));
+    EXPECT_TRUE(Shows(output, "｢減価償却｣の集計を中止します。"));
+}
+
+TEST(TerminalDialog, BrowsePromptAppendsExtensionAndFolderIsCreated) {
+    ASSERT_TRUE(kUtf8Locale);
+    MappedTemp temp;
+    SKIP_UNLESS_DRIVES_CAN_BE_MAPPED(temp);
+    CConditionDlg dialog;
+    std::string output;
+    // Alt+D opens the prompt with the name selected; "out" replaces it, Enter confirms. The focus is
+    // then on the execute button: Enter executes, and "y" answers the folder question.
+    const int result = RunDialog(dialog, "M:\\sub\\name\x1b" "dout\r\ry", output);
+    EXPECT_TRUE(Shows(output, "保存ファイルを指定"));
+    EXPECT_TRUE(Shows(output, "指定されたフォルダは存在しません。"));
+    EXPECT_EQ(IDC_EXECUTE, result);
+    EXPECT_EQ("M:\\sub\\out.CSV", dialog.outputPath);
+    EXPECT_TRUE(OsIsDirectory("M:\\sub\\"));
+}
+
+// ---- the terminal's mode ----
+
+class PseudoTerminal {
+public:
+    PseudoTerminal() {
+        m_master = ::posix_openpt(O_RDWR | O_NOCTTY);
+        if (m_master < 0 || ::grantpt(m_master) != 0 || ::unlockpt(m_master) != 0) return;
+        m_slave = ::open(::ptsname(m_master), O_RDWR | O_NOCTTY);
+        ::fcntl(m_master, F_SETFL, ::fcntl(m_master, F_GETFL) | O_NONBLOCK);
+    }
+    ~PseudoTerminal() {
+        if (m_slave >= 0) ::close(m_slave);
+        if (m_master >= 0) ::close(m_master);
+    }
+    bool Open() const { return m_slave >= 0; }
+    int Slave() const { return m_slave; }
+    bool Canonical() const {
+        struct termios mode;
+        return ::tcgetattr(m_slave, &mode) == 0 && (mode.c_lflag & ICANON) && (mode.c_lflag & ECHO);
+    }
+    // Reads what the program drew; waits until raw mode is on (or gives up after 5 s).
+    bool AwaitRawMode() {
+        for (int i = 0; i < 500; ++i) {
+            Drain();
+            if (!Canonical()) return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return false;
+    }
+    void Drain() {
+        char buffer[4096];
+        ssize_t n;
+        while ((n = ::read(m_master, buffer, sizeof buffer)) > 0) screen.append(buffer, static_cast<size_t>(n));
+    }
+    void Type(const std::string& bytes) {
+        const ssize_t n = ::write(m_master, bytes.data(), bytes.size());
+        EXPECT_EQ(static_cast<ssize_t>(bytes.size()), n);
+    }
+
+    std::string screen;
+
+private:
+    int m_master = -1;
+    int m_slave = -1;
+};
+
+TEST(TerminalMode, RawWhileTheDialogRunsAndRestoredAfter) {
+    PseudoTerminal pty;
+    if (!pty.Open()) GTEST_SKIP() << "no pseudo-terminal";
+    ASSERT_TRUE(pty.Canonical());
+    std::atomic<bool> raw{false};
+    std::thread user([&] {
+        raw = pty.AwaitRawMode();
+        if (raw) pty.Type("\x03");  // Ctrl+C cancels, as no signal is raised from it now
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        pty.Type("\r");
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        pty.Drain();
+    });
+    CConditionDlg dialog;
+    int result;
+    {
+        ClTerminalUi ui(pty.Slave(), pty.Slave());
+        result = ui.DoModal(dialog);
+        EXPECT_TRUE(pty.Canonical());
+    }
+    user.join();
+    EXPECT_TRUE(raw);
+    EXPECT_EQ(IDC_CANCEL, result);
+}
+
+TEST(TerminalMode, RestoredWhenTerminatedBySignal) {
+    PseudoTerminal pty;
+    if (!pty.Open()) GTEST_SKIP() << "no pseudo-terminal";
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        CConditionDlg dialog;
+        ClTerminalUi ui(pty.Slave(), pty.Slave());
+        ui.DoModal(dialog);
+        ::_exit(3);
+    }
+    const bool raw = pty.AwaitRawMode();
+    ::kill(child, SIGTERM);
+    // A handler that swallows the signal would leave the child running: bounded wait.
+    int status = 0;
+    pid_t ended = 0;
+    for (int i = 0; i < 500 && ended == 0; ++i) {
+        ended = ::waitpid(child, &status, WNOHANG);
+        if (ended == 0) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    if (ended == 0) {
+        ::kill(child, SIGKILL);
+        ::waitpid(child, &status, 0);
+        FAIL() << "the program did not end on SIGTERM";
+    }
+    pty.Drain();
+    EXPECT_TRUE(raw);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    EXPECT_EQ(SIGTERM, WTERMSIG(status));
+    EXPECT_TRUE(pty.Canonical());
+    EXPECT_NE(std::string::npos, pty.screen.rfind("\x1b[?1049l"));
+}
+
+}  // namespace
