@@ -2,17 +2,17 @@
 // dialog, its boxes and the file-save prompt.
 #include "terminalui.h"
 
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
-
-#include <poll.h>
-#include <sys/ioctl.h>
-#include <termios.h>
-#include <unistd.h>
 
 #include "conditiondlg.h"
 #include "osapi.h"
@@ -73,8 +73,8 @@ void KeyOfAscii(unsigned char c, StTERMKEY& key) {
         static const struct {
             char plain, shifted;
             int key;
-        } oem[] = {{';', ':', 0xBA}, {'=', '+', 0xBB}, {',', '<', 0xBC}, {'-', '_', 0xBD},
-                   {'.', '>', 0xBE}, {'/', '?', 0xBF}, {'`', '~', 0xC0}, {'[', '{', 0xDB},
+        } oem[] = {{';', ':', 0xBA},  {'=', '+', 0xBB}, {',', '<', 0xBC}, {'-', '_', 0xBD},
+                   {'.', '>', 0xBE},  {'/', '?', 0xBF}, {'`', '~', 0xC0}, {'[', '{', 0xDB},
                    {'\\', '|', 0xDC}, {']', '}', 0xDD}, {'\'', '"', 0xDE}};
         const char* digit = std::strchr(shiftedDigits, c);
         if (digit) {
@@ -83,7 +83,8 @@ void KeyOfAscii(unsigned char c, StTERMKEY& key) {
             return;
         }
         for (const auto& entry : oem) {
-            if (c == static_cast<unsigned char>(entry.plain) || c == static_cast<unsigned char>(entry.shifted)) {
+            if (c == static_cast<unsigned char>(entry.plain) ||
+                c == static_cast<unsigned char>(entry.shifted)) {
                 key.virtualKey = entry.key;
                 key.shift = c == static_cast<unsigned char>(entry.shifted);
                 return;
@@ -96,12 +97,21 @@ void KeyOfAscii(unsigned char c, StTERMKEY& key) {
 // A key given by its character code, as CSI u and xterm's modifyOtherKeys report it.
 void KeyOfCode(long code, bool utf8, StTERMKEY& key) {
     switch (code) {
-        case 9: key.virtualKey = VKEY_TAB; return;
-        case 13: key.virtualKey = VKEY_RETURN; return;
-        case 27: key.virtualKey = VKEY_ESCAPE; return;
+        case 9:
+            key.virtualKey = VKEY_TAB;
+            return;
+        case 13:
+            key.virtualKey = VKEY_RETURN;
+            return;
+        case 27:
+            key.virtualKey = VKEY_ESCAPE;
+            return;
         case 8:
-        case 127: key.virtualKey = VKEY_BACK; return;
-        default: break;
+        case 127:
+            key.virtualKey = VKEY_BACK;
+            return;
+        default:
+            break;
     }
     if (code >= 0x20 && code < 0x7F) {
         KeyOfAscii(static_cast<unsigned char>(code), key);
@@ -209,18 +219,36 @@ ClKeyDecoder::Result ClKeyDecoder::DecodeCsi(const std::string& bytes, bool flus
         if (bytes.size() < 3) return flush ? NotSequence : NeedMore;
         consumed = 3;
         switch (bytes[2]) {
-            case 'A': key.virtualKey = VKEY_UP; return Done;
-            case 'B': key.virtualKey = VKEY_DOWN; return Done;
-            case 'C': key.virtualKey = VKEY_RIGHT; return Done;
-            case 'D': key.virtualKey = VKEY_LEFT; return Done;
-            case 'H': key.virtualKey = VKEY_HOME; return Done;
-            case 'F': key.virtualKey = VKEY_END; return Done;
-            case 'M': key.virtualKey = VKEY_RETURN; return Done;
+            case 'A':
+                key.virtualKey = VKEY_UP;
+                return Done;
+            case 'B':
+                key.virtualKey = VKEY_DOWN;
+                return Done;
+            case 'C':
+                key.virtualKey = VKEY_RIGHT;
+                return Done;
+            case 'D':
+                key.virtualKey = VKEY_LEFT;
+                return Done;
+            case 'H':
+                key.virtualKey = VKEY_HOME;
+                return Done;
+            case 'F':
+                key.virtualKey = VKEY_END;
+                return Done;
+            case 'M':
+                key.virtualKey = VKEY_RETURN;
+                return Done;
             case 'P':
             case 'Q':
             case 'R':
-            case 'S': key.virtualKey = VKEY_F1 + (bytes[2] - 'P'); return Done;
-            default: consumed = 1; return NotSequence;
+            case 'S':
+                key.virtualKey = VKEY_F1 + (bytes[2] - 'P');
+                return Done;
+            default:
+                consumed = 1;
+                return NotSequence;
         }
     }
     // ESC [ parameters (0x30-0x3F), intermediates (0x20-0x2F), final (0x40-0x7E).
@@ -253,12 +281,24 @@ ClKeyDecoder::Result ClKeyDecoder::DecodeCsi(const std::string& bytes, bool flus
     };
     ApplyModifiers(static_cast<int>(parameter(1, 1)), key);
     switch (final) {
-        case 'A': key.virtualKey = VKEY_UP; return Done;
-        case 'B': key.virtualKey = VKEY_DOWN; return Done;
-        case 'C': key.virtualKey = VKEY_RIGHT; return Done;
-        case 'D': key.virtualKey = VKEY_LEFT; return Done;
-        case 'H': key.virtualKey = VKEY_HOME; return Done;
-        case 'F': key.virtualKey = VKEY_END; return Done;
+        case 'A':
+            key.virtualKey = VKEY_UP;
+            return Done;
+        case 'B':
+            key.virtualKey = VKEY_DOWN;
+            return Done;
+        case 'C':
+            key.virtualKey = VKEY_RIGHT;
+            return Done;
+        case 'D':
+            key.virtualKey = VKEY_LEFT;
+            return Done;
+        case 'H':
+            key.virtualKey = VKEY_HOME;
+            return Done;
+        case 'F':
+            key.virtualKey = VKEY_END;
+            return Done;
         case 'Z':
             key.virtualKey = VKEY_TAB;
             key.shift = true;
@@ -266,38 +306,63 @@ ClKeyDecoder::Result ClKeyDecoder::DecodeCsi(const std::string& bytes, bool flus
         case 'P':
         case 'Q':
         case 'R':
-        case 'S': key.virtualKey = VKEY_F1 + (final - 'P'); return Done;
+        case 'S':
+            key.virtualKey = VKEY_F1 + (final - 'P');
+            return Done;
         case 'u':
             KeyOfCode(parameter(0, 0), m_utf8, key);
             return key.virtualKey ? Done : Ignore;
-        case '~': break;
-        default: return Ignore;
+        case '~':
+            break;
+        default:
+            return Ignore;
     }
     switch (parameter(0, 0)) {
         case 1:
-        case 7: key.virtualKey = VKEY_HOME; return Done;
+        case 7:
+            key.virtualKey = VKEY_HOME;
+            return Done;
         case 4:
-        case 8: key.virtualKey = VKEY_END; return Done;
-        case 2: key.virtualKey = VKEY_INSERT; return Done;
-        case 3: key.virtualKey = VKEY_DELETE; return Done;
-        case 5: key.virtualKey = VKEY_PRIOR; return Done;
-        case 6: key.virtualKey = VKEY_NEXT; return Done;
+        case 8:
+            key.virtualKey = VKEY_END;
+            return Done;
+        case 2:
+            key.virtualKey = VKEY_INSERT;
+            return Done;
+        case 3:
+            key.virtualKey = VKEY_DELETE;
+            return Done;
+        case 5:
+            key.virtualKey = VKEY_PRIOR;
+            return Done;
+        case 6:
+            key.virtualKey = VKEY_NEXT;
+            return Done;
         case 11:
         case 12:
         case 13:
         case 14:
-        case 15: key.virtualKey = VKEY_F1 + static_cast<int>(parameter(0, 0) - 11); return Done;
+        case 15:
+            key.virtualKey = VKEY_F1 + static_cast<int>(parameter(0, 0) - 11);
+            return Done;
         case 17:
         case 18:
         case 19:
         case 20:
-        case 21: key.virtualKey = VKEY_F1 + 5 + static_cast<int>(parameter(0, 0) - 17); return Done;
-        case 23: key.virtualKey = VKEY_F1 + 10; return Done;
-        case 24: key.virtualKey = VKEY_F12; return Done;
+        case 21:
+            key.virtualKey = VKEY_F1 + 5 + static_cast<int>(parameter(0, 0) - 17);
+            return Done;
+        case 23:
+            key.virtualKey = VKEY_F1 + 10;
+            return Done;
+        case 24:
+            key.virtualKey = VKEY_F12;
+            return Done;
         case 27:  // modifyOtherKeys: ESC [ 27 ; modifiers ; code ~
             KeyOfCode(parameter(2, 0), m_utf8, key);
             return key.virtualKey ? Done : Ignore;
-        default: return Ignore;  // bracketed paste markers and keys the dialog has no use for
+        default:
+            return Ignore;  // bracketed paste markers and keys the dialog has no use for
     }
 }
 
@@ -363,7 +428,8 @@ size_t ClLineEdit::NextChar(size_t at) const {
 
 void ClLineEdit::Select(int start, int end) {
     const auto position = [this](int at) {
-        return at < 0 || static_cast<size_t>(at) >= m_text.size() ? m_text.size() : Boundary(static_cast<size_t>(at));
+        return at < 0 || static_cast<size_t>(at) >= m_text.size() ? m_text.size()
+                                                                  : Boundary(static_cast<size_t>(at));
     };
     m_anchor = position(start);
     m_caret = position(end);
@@ -541,7 +607,9 @@ size_t ButtonColumns(const std::string& sjis) {
 }
 
 // The text cut to whole characters that fit columns.
-std::string Cut(const std::string& sjis, size_t columns) { return sjis.substr(0, SjisFitColumns(sjis, columns)); }
+std::string Cut(const std::string& sjis, size_t columns) {
+    return sjis.substr(0, SjisFitColumns(sjis, columns));
+}
 
 // Lines of a box text: LF breaks, and lines wider than columns are wrapped at whole characters.
 std::vector<std::string> WrapLines(const std::string& text, size_t columns) {
@@ -579,8 +647,9 @@ std::string EditField(ClLineEdit& edit, size_t columns, bool focused, size_t& ca
     const size_t from = clamp(edit.SelectionStart());
     const size_t to = clamp(edit.SelectionEnd());
     // Focused: the field in reverse video, its selection in normal video and underlined.
-    return "\x1b[7m" + Shown(visible.substr(0, from)) + "\x1b[27;4m" + Shown(visible.substr(from, to - from)) +
-           "\x1b[24;7m" + Shown(visible.substr(to)) + pad + "\x1b[27m";
+    return "\x1b[7m" + Shown(visible.substr(0, from)) + "\x1b[27;4m" +
+           Shown(visible.substr(from, to - from)) + "\x1b[24;7m" + Shown(visible.substr(to)) + pad +
+           "\x1b[27m";
 }
 
 // Offset of the file name in a path: after the last backslash or, without one, the last colon.
@@ -642,8 +711,8 @@ void ClTerminalUi::Write(const std::string& bytes) {
 void ClTerminalUi::QuerySize() {
     struct winsize size;
     std::memset(&size, 0, sizeof size);
-    if ((::ioctl(m_out, TIOCGWINSZ, &size) == 0 || ::ioctl(m_in, TIOCGWINSZ, &size) == 0) && size.ws_row > 0 &&
-        size.ws_col > 0) {
+    if ((::ioctl(m_out, TIOCGWINSZ, &size) == 0 || ::ioctl(m_in, TIOCGWINSZ, &size) == 0) &&
+        size.ws_row > 0 && size.ws_col > 0) {
         m_rows = size.ws_row;
         m_columns = size.ws_col;
     }
@@ -839,13 +908,26 @@ void ClTerminalUi::MoveFocus(bool backwards) {
 bool ClTerminalUi::EditKey(ClLineEdit& edit, const StTERMKEY& key) {
     if (key.alt) return false;
     switch (key.virtualKey) {
-        case VKEY_LEFT: edit.Left(key.shift); return true;
-        case VKEY_RIGHT: edit.Right(key.shift); return true;
-        case VKEY_HOME: edit.Home(key.shift); return true;
-        case VKEY_END: edit.End(key.shift); return true;
-        case VKEY_BACK: edit.Backspace(); return true;
-        case VKEY_DELETE: edit.Delete(); return true;
-        default: break;
+        case VKEY_LEFT:
+            edit.Left(key.shift);
+            return true;
+        case VKEY_RIGHT:
+            edit.Right(key.shift);
+            return true;
+        case VKEY_HOME:
+            edit.Home(key.shift);
+            return true;
+        case VKEY_END:
+            edit.End(key.shift);
+            return true;
+        case VKEY_BACK:
+            edit.Backspace();
+            return true;
+        case VKEY_DELETE:
+            edit.Delete();
+            return true;
+        default:
+            break;
     }
     if (key.control) {
         if (key.virtualKey != 'A') return false;
@@ -886,7 +968,8 @@ std::string ClTerminalUi::DrawDialog() {
     size_t caret = 0;
     const bool pathFocused = m_focus == IDC_PATH;
     out += At(top + 9, groupLeft + 2) + "[" +
-           EditField(m_path, static_cast<size_t>(fieldColumns > 1 ? fieldColumns : 1), pathFocused, caret) + "]";
+           EditField(m_path, static_cast<size_t>(fieldColumns > 1 ? fieldColumns : 1), pathFocused, caret) +
+           "]";
     out += At(top + 9, groupLeft + 2 + fieldColumns + 3) + browse;
     m_cursorRow = pathFocused ? top + 9 : -1;
     m_cursorColumn = groupLeft + 3 + static_cast<int>(caret);
@@ -909,11 +992,13 @@ std::string ClTerminalUi::DrawMessageBox(const std::string& text, const std::str
     const size_t room = m_columns > 20 ? static_cast<size_t>(m_columns - 12) : 8;
     const std::vector<std::string> lines = WrapLines(text, room);
     size_t textColumns = 0;
-    for (const std::string& line : lines) textColumns = SjisColumns(line) > textColumns ? SjisColumns(line) : textColumns;
+    for (const std::string& line : lines)
+        textColumns = SjisColumns(line) > textColumns ? SjisColumns(line) : textColumns;
 
     const std::string yes = "はい(&Y)";
     const std::string no = "いいえ(&N)";
-    const size_t buttonsColumns = question ? ButtonColumns(yes) + 2 + ButtonColumns(no) : ButtonColumns(" OK ");
+    const size_t buttonsColumns =
+        question ? ButtonColumns(yes) + 2 + ButtonColumns(no) : ButtonColumns(" OK ");
     size_t width = textColumns + icon.size() + 7;
     if (SjisColumns(caption) + 4 > width) width = SjisColumns(caption) + 4;
     if (buttonsColumns + 6 > width) width = buttonsColumns + 6;
@@ -968,29 +1053,43 @@ int ClTerminalUi::MessageBox(const char* text, const char* caption, unsigned typ
 
 // ---- the file-save prompt ----
 
-std::string ClTerminalUi::DrawSavePrompt(const StSAVEREQUEST& request, ClLineEdit& edit, const std::string& note) {
+std::string ClTerminalUi::DrawSavePrompt(const StSAVEREQUEST& request, ClLineEdit& edit,
+                                         const std::string& note) {
     const int width = m_columns < 76 ? m_columns : 76;
     const int height = 14;
     const int top = m_rows > height ? (m_rows - height) / 2 : 0;
     const int left = m_columns > width ? (m_columns - width) / 2 : 0;
-    const size_t room = width > 20 ? static_cast<size_t>(width - 18) : 2;
-
     std::string out = Frame(top, left, height, width, true);
-    out += At(top + 1, left + 2) + "\x1b[1m" + Shown(Cut(request.title ? request.title : "", width - 4)) + "\x1b[22m";
-    out += At(top + 4, left + 3) + Shown("フォルダ    ： " + Cut(request.initialFolder ? request.initialFolder : "", room));
-    out += At(top + 5, left + 3) + Shown("ファイル名  ： " + Cut(request.fileName ? request.fileName : "", room));
+    out += At(top + 1, left + 2) + "\x1b[1m" + Shown(Cut(request.title ? request.title : "", width - 4)) +
+           "\x1b[22m";
     // The filter's first entry, in the framework's form "text|pattern||".
     const std::string filter = request.filter ? request.filter : "";
-    out += At(top + 6, left + 3) + Shown("ファイルの種類： " + Cut(filter.substr(0, filter.find('|')), room));
+    const struct {
+        const char* label;
+        std::string value;
+    } lines[] = {{"フォルダ", request.initialFolder ? request.initialFolder : ""},
+                 {"ファイル名", request.fileName ? request.fileName : ""},
+                 {"ファイルの種類", filter.substr(0, filter.find('|'))}};
+    const size_t labelColumns = SjisColumns("ファイルの種類");
+    const size_t room =
+        width > static_cast<int>(labelColumns) + 12 ? static_cast<size_t>(width) - labelColumns - 10 : 1;
+    for (size_t i = 0; i < 3; ++i) {
+        const std::string label = lines[i].label;
+        out += At(top + 4 + static_cast<int>(i), left + 3) +
+               Shown(label + Repeat(' ', static_cast<int>(labelColumns - SjisColumns(label))) + " ： " +
+                     Cut(lines[i].value, room));
+    }
     size_t caret = 0;
     const int fieldColumns = width - 8;
-    out += At(top + 8, left + 3) + "[" + EditField(edit, static_cast<size_t>(fieldColumns), true, caret) + "]";
+    out +=
+        At(top + 8, left + 3) + "[" + EditField(edit, static_cast<size_t>(fieldColumns), true, caret) + "]";
     if (!note.empty()) out += At(top + 9, left + 4) + "\x1b[1m" + Shown(Cut(note, width - 6)) + "\x1b[22m";
     size_t columns = 0;
     const std::string buttons = Button("保存(Enter)", false, columns) + "  ";
     size_t cancelColumns = 0;
     const std::string cancel = Button("キャンセル(Esc)", false, cancelColumns);
-    out += At(top + height - 3, left + width - 3 - static_cast<int>(columns + 2 + cancelColumns)) + buttons + cancel;
+    out += At(top + height - 3, left + width - 3 - static_cast<int>(columns + 2 + cancelColumns)) + buttons +
+           cancel;
     m_cursorRow = top + 8;
     m_cursorColumn = left + 4 + static_cast<int>(caret);
     return out;
@@ -1026,7 +1125,8 @@ bool ClTerminalUi::GetSaveFileName(const StSAVEREQUEST& request, std::string& pa
             continue;
         }
         // The platform adds the default extension to a name that has none.
-        if (chosen.find('.', nameStart) == std::string::npos && request.defaultExtension && *request.defaultExtension)
+        if (chosen.find('.', nameStart) == std::string::npos && request.defaultExtension &&
+            *request.defaultExtension)
             chosen += std::string(".") + request.defaultExtension;
         if (chosen.size() > kMaxSavePath) {
             note = "パスが長すぎます。";
@@ -1088,8 +1188,8 @@ void ClTerminalUi::SetSelection(int id, int start, int end) {
 
 bool ClTerminalUi::IsKeyHeld(int virtualKey) {
     if (!m_current) return false;
-    return (virtualKey == VKEY_SHIFT && m_current->shift) || (virtualKey == VKEY_CONTROL && m_current->control) ||
-           (virtualKey == VKEY_MENU && m_current->alt);
+    return (virtualKey == VKEY_SHIFT && m_current->shift) ||
+           (virtualKey == VKEY_CONTROL && m_current->control) || (virtualKey == VKEY_MENU && m_current->alt);
 }
 
 void ClTerminalUi::EndDialog(int result) {

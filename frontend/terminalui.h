@@ -38,7 +38,7 @@ size_t SjisFitColumns(const std::string& sjis, size_t columns);
 
 // One key press as the terminal reports it.
 struct StTERMKEY {
-    int virtualKey;    // VKEY_ code; 0 for nothing
+    int virtualKey;  // VKEY_ code; 0 for nothing
     bool shift, control, alt;
     std::string text;  // the character typed, in the terminal's encoding; empty for keys that type nothing
 };
@@ -165,7 +165,8 @@ private:
     bool EditKey(ClLineEdit& edit, const StTERMKEY& key);
 
     std::string DrawDialog();
-    std::string DrawMessageBox(const std::string& text, const std::string& caption, unsigned type, int focused);
+    std::string DrawMessageBox(const std::string& text, const std::string& caption, unsigned type,
+                               int focused);
     std::string DrawSavePrompt(const StSAVEREQUEST& request, ClLineEdit& edit, const std::string& note);
     void Show(const std::string& frame);
 

@@ -1,6 +1,12 @@
 // terminalui_test.cpp - the terminal front end: key decoding, the path box's editing, dialog runs
 // fed through a pipe, and the terminal's mode over a pseudo-terminal.
+#include "terminalui.h"
+
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
@@ -10,23 +16,17 @@
 #include <string>
 #include <thread>
 
-#include <fcntl.h>
-#include <sys/wait.h>
-#include <termios.h>
-#include <unistd.h>
-
 #include "conditiondlg.h"
 #include "osapi.h"
 #include "platform/mapped_temp.h"
-#include "terminalui.h"
 
 namespace {
 
 // The texts typed and shown are UTF-8 on the terminal; set before the first conversion.
 const bool kUtf8Locale = setenv("LC_ALL", "C.UTF-8", 1) == 0;
 
-const std::string kHyoSjis = "\x95\x5C";        // 表: its trail byte is a backslash
-const std::string kHyoUtf8 = "\xE8\xA1\xA8";    // 表 as the terminal sends it
+const std::string kHyoSjis = "\x95\x5C";      // 表: its trail byte is a backslash
+const std::string kHyoUtf8 = "\xE8\xA1\xA8";  // 表 as the terminal sends it
 const std::string kF12 = "\x1b[24~";
 
 StTERMKEY Decode(ClKeyDecoder& decoder, const std::string& bytes, bool flush = false) {
@@ -74,7 +74,9 @@ TEST(KeyDecoder, EscAloneOnlyWhenNothingFollows) {
     EXPECT_EQ('O', key.virtualKey);
     EXPECT_TRUE(key.alt);
     EXPECT_TRUE(key.text.empty());  // Alt+O types nothing
-    key = Decode(decoder, "\x1b" "d");
+    key = Decode(decoder,
+                 "\x1b"
+                 "d");
     EXPECT_EQ('D', key.virtualKey);
     EXPECT_TRUE(key.alt);
 
@@ -130,7 +132,9 @@ TEST(KeyDecoder, CharactersWholeAcrossReads) {
     EXPECT_EQ(VKEY_BACK, key.virtualKey);
 
     // A broken UTF-8 byte is dropped, the character after it survives.
-    key = Decode(decoder, "\xFF" "x");
+    key = Decode(decoder,
+                 "\xFF"
+                 "x");
     EXPECT_EQ("x", key.text);
 
     // A Shift-JIS terminal sends the two bytes of a character.
@@ -140,8 +144,9 @@ TEST(KeyDecoder, CharactersWholeAcrossReads) {
 }
 
 TEST(LineEdit, WidthsCountDoubleByteCharactersTwice) {
-    EXPECT_EQ(4u, SjisColumns(kHyoSjis + "\xB1" "a"));  // half-width katakana takes one column
-    EXPECT_EQ(1u, SjisFitColumns("a" + kHyoSjis, 2));   // never half a character
+    EXPECT_EQ(4u, SjisColumns(kHyoSjis + "\xB1"
+                                         "a"));        // half-width katakana takes one column
+    EXPECT_EQ(1u, SjisFitColumns("a" + kHyoSjis, 2));  // never half a character
     EXPECT_EQ(3u, SjisFitColumns("a" + kHyoSjis, 3));
 }
 
@@ -246,7 +251,9 @@ int RunDialog(CConditionDlg& dialog, const std::string& script, std::string& out
     return result;
 }
 
-bool Shows(const std::string& output, const char* sjis) { return output.find(OsTerminalText(sjis)) != std::string::npos; }
+bool Shows(const std::string& output, const char* sjis) {
+    return output.find(OsTerminalText(sjis)) != std::string::npos;
+}
 
 TEST(TerminalDialog, F12RefusesAnInvalidPathThenCtrlCCancels) {
     ASSERT_TRUE(kUtf8Locale);
@@ -303,12 +310,79 @@ TEST(TerminalDialog, BrowsePromptAppendsExtensionAndFolderIsCreated) {
     std::string output;
     // Alt+D opens the prompt with the name selected; "out" replaces it, Enter confirms. The focus is
     // then on the execute button: Enter executes, and "y" answers the folder question.
-    const int result = RunDialog(dialog, "M:\\sub\\name\x1b" "dout\r\ry", output);
+    const int result = RunDialog(dialog,
+                                 "M:\\sub\\name\x1b"
+                                 "dout\r\ry",
+                                 output);
     EXPECT_TRUE(Shows(output, "保存ファイルを指定"));
     EXPECT_TRUE(Shows(output, "指定されたフォルダは存在しません。"));
     EXPECT_EQ(IDC_EXECUTE, result);
     EXPECT_EQ("M:\\sub\\out.CSV", dialog.outputPath);
     EXPECT_TRUE(OsIsDirectory("M:\\sub\\"));
+}
+
+// A box with no dialog under it, answered by script; output gets the screen.
+int RunBox(unsigned type, const std::string& script, std::string& output) {
+    int keys[2];
+    if (::pipe(keys) != 0) return -1;
+    const ssize_t written = ::write(keys[1], script.data(), script.size());
+    ::close(keys[1]);
+    std::FILE* screen = std::tmpfile();
+    int answer = -1;
+    if (written == static_cast<ssize_t>(script.size()) && screen) {
+        ClTerminalUi ui(keys[0], fileno(screen));
+        answer = ui.MessageBox("一行目\n二行目", "減価償却", type);
+    }
+    ::close(keys[0]);
+    output.clear();
+    if (screen) {
+        std::rewind(screen);
+        char buffer[4096];
+        size_t n;
+        while ((n = std::fread(buffer, 1, sizeof buffer, screen)) > 0) output.append(buffer, n);
+        std::fclose(screen);
+    }
+    return answer;
+}
+
+TEST(TerminalBox, QuestionAnswers) {
+    std::string output;
+    EXPECT_EQ(ANSWER_YES, RunBox(MB_TYPE_QUESTION, "\r", output));  // Yes is the default button
+    EXPECT_TRUE(Shows(output, "はい(") && Shows(output, "いいえ("));
+    EXPECT_TRUE(Shows(output, "一行目") && Shows(output, "二行目"));
+    EXPECT_EQ(ANSWER_NO, RunBox(MB_TYPE_QUESTION, "\x1b[C\r", output));
+    EXPECT_EQ(ANSWER_YES, RunBox(MB_TYPE_QUESTION, "\t\t ", output));
+    EXPECT_EQ(ANSWER_NO, RunBox(MB_TYPE_QUESTION, "xn", output));
+    EXPECT_EQ(ANSWER_YES, RunBox(MB_TYPE_QUESTION, "Y", output));
+    EXPECT_EQ(ANSWER_NO, RunBox(MB_TYPE_QUESTION, "\x1b", output));
+    EXPECT_EQ(ANSWER_NO, RunBox(MB_TYPE_QUESTION, "", output));  // input gone: not a yes
+    // An OK box waits for Enter, Space or Esc, not for any key.
+    EXPECT_EQ(ANSWER_OK, RunBox(MB_TYPE_NOTICE, "ab\x1b", output));
+}
+
+TEST(TerminalBox, WaitLineWhileTheWaitCursorIsOn) {
+    std::FILE* screen = std::tmpfile();
+    ASSERT_TRUE(screen);
+    {
+        ClTerminalUi ui(-1, fileno(screen));
+        ui.BeginWaitCursor();
+        ui.BeginWaitCursor();
+        const off_t shown = ::lseek(fileno(screen), 0, SEEK_CUR);
+        ui.EndWaitCursor();
+        EXPECT_EQ(shown, ::lseek(fileno(screen), 0, SEEK_CUR));  // still waiting: the line stays
+        ui.EndWaitCursor();
+        EXPECT_GT(::lseek(fileno(screen), 0, SEEK_CUR), shown);
+    }
+    std::rewind(screen);
+    std::string output;
+    char buffer[4096];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, screen)) > 0) output.append(buffer, n);
+    std::fclose(screen);
+    const std::string line = OsTerminalText("処理中...");
+    ASSERT_NE(std::string::npos, output.find(line));
+    EXPECT_EQ(output.find(line), output.rfind(line));  // drawn once for the nested begin
+    EXPECT_EQ("\r\x1b[K", output.substr(output.size() - 4));
 }
 
 // ---- the terminal's mode ----
@@ -343,7 +417,8 @@ public:
     void Drain() {
         char buffer[4096];
         ssize_t n;
-        while ((n = ::read(m_master, buffer, sizeof buffer)) > 0) screen.append(buffer, static_cast<size_t>(n));
+        while ((n = ::read(m_master, buffer, sizeof buffer)) > 0)
+            screen.append(buffer, static_cast<size_t>(n));
     }
     void Type(const std::string& bytes) {
         const ssize_t n = ::write(m_master, bytes.data(), bytes.size());
@@ -364,7 +439,8 @@ TEST(TerminalMode, RawWhileTheDialogRunsAndRestoredAfter) {
     std::atomic<bool> raw{false};
     std::thread user([&] {
         raw = pty.AwaitRawMode();
-        if (raw) pty.Type("\x03");  // Ctrl+C cancels, as no signal is raised from it now
+        // Esc alone, told from a sequence by the pause after it, cancels; Enter closes the notice.
+        if (raw) pty.Type("\x1b");
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
         pty.Type("\r");
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
