@@ -25,9 +25,9 @@ std::string CutToWholeChars(const std::string& text, size_t limit) {
     return text.substr(0, n);
 }
 
-bool ParseKey(const std::string& spec, ClScriptedUi::StSTEP& step) {
+bool ParseKey(const std::string& name, ClScriptedUi::StSTEP& step) {
     step = ClScriptedUi::StSTEP{ClScriptedUi::StSTEP::Key, "", 0, false, false, false};
-    std::string rest = spec;
+    std::string rest = name;
     for (;;) {
         if (rest.compare(0, 6, "shift+") == 0) {
             step.shift = true;

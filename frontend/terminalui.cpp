@@ -213,30 +213,36 @@ ClKeyDecoder::Result ClKeyDecoder::Decode(const std::string& bytes, bool flush, 
     return Done;
 }
 
+// The cursor keys share their final byte in both the ESC O and the ESC [ forms; 0 for others.
+static int CursorKey(char final) {
+    switch (final) {
+        case 'A':
+            return VKEY_UP;
+        case 'B':
+            return VKEY_DOWN;
+        case 'C':
+            return VKEY_RIGHT;
+        case 'D':
+            return VKEY_LEFT;
+        case 'H':
+            return VKEY_HOME;
+        case 'F':
+            return VKEY_END;
+        default:
+            return 0;
+    }
+}
+
 ClKeyDecoder::Result ClKeyDecoder::DecodeCsi(const std::string& bytes, bool flush, StTERMKEY& key,
                                              size_t& consumed) const {
     if (bytes[1] == 'O') {
         if (bytes.size() < 3) return flush ? NotSequence : NeedMore;
         consumed = 3;
+        if (const int cursor = CursorKey(bytes[2])) {
+            key.virtualKey = cursor;
+            return Done;
+        }
         switch (bytes[2]) {
-            case 'A':
-                key.virtualKey = VKEY_UP;
-                return Done;
-            case 'B':
-                key.virtualKey = VKEY_DOWN;
-                return Done;
-            case 'C':
-                key.virtualKey = VKEY_RIGHT;
-                return Done;
-            case 'D':
-                key.virtualKey = VKEY_LEFT;
-                return Done;
-            case 'H':
-                key.virtualKey = VKEY_HOME;
-                return Done;
-            case 'F':
-                key.virtualKey = VKEY_END;
-                return Done;
             case 'M':
                 key.virtualKey = VKEY_RETURN;
                 return Done;
@@ -280,25 +286,11 @@ ClKeyDecoder::Result ClKeyDecoder::DecodeCsi(const std::string& bytes, bool flus
         return n < parameters.size() && given[n] ? parameters[n] : fallback;
     };
     ApplyModifiers(static_cast<int>(parameter(1, 1)), key);
+    if (const int cursor = CursorKey(final)) {
+        key.virtualKey = cursor;
+        return Done;
+    }
     switch (final) {
-        case 'A':
-            key.virtualKey = VKEY_UP;
-            return Done;
-        case 'B':
-            key.virtualKey = VKEY_DOWN;
-            return Done;
-        case 'C':
-            key.virtualKey = VKEY_RIGHT;
-            return Done;
-        case 'D':
-            key.virtualKey = VKEY_LEFT;
-            return Done;
-        case 'H':
-            key.virtualKey = VKEY_HOME;
-            return Done;
-        case 'F':
-            key.virtualKey = VKEY_END;
-            return Done;
         case 'Z':
             key.virtualKey = VKEY_TAB;
             key.shift = true;
