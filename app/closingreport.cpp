@@ -6,32 +6,19 @@
 
 #include "buildtable.h"
 #include "conditionview.h"
+#include "conversions.h"
 #include "osapi.h"
 #include "pathrules.h"
 #include "shellui.h"
-#include "sjisbytes.h"
 
 namespace {
 
 const char kCaption[] = "減価償却";
 
-// Where the file name of path begins: after its last backslash, or after "X:" for a path on a
-// drive's current folder; the exporter puts the log and the type file in the same place.
-size_t NameStart(const char* path) {
-    const bool driveOnly = ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z')) && path[1] == ':';
-    size_t start = driveOnly ? 2 : 0;
-    for (size_t i = 0; path[i];) {
-        const int width = SjisCharBytes(path + i);
-        if (width == 1 && path[i] == '\\') start = i + 1;
-        i += static_cast<size_t>(width);
-    }
-    return start;
-}
-
 // The folder of path followed by name; empty when it does not fit the 260-byte path buffer.
 void Sibling(const char* path, const char* name, char* out) {
     std::memset(out, 0, kPathRoom);
-    const size_t start = NameStart(path);
+    const size_t start = FileNameStart(path);  // where the exporter puts the siblings
     if (start + std::strlen(name) >= kPathRoom) return;
     std::memcpy(out, path, start);
     std::strcat(out, name);

@@ -36,29 +36,6 @@ const char* MethodText(int method) {
     }
 }
 
-// Null for codes that have no text: the item is masked then.
-const char* AssetTypeText(int32_t code) {
-    switch (code) {
-        case 1:
-        case 4:
-        case 6:
-        case 7:
-        case 8:
-        case 9:
-        case 10:
-        case 11:
-            return "申告なし";
-        case 2:
-            return "構築物";
-        case 3:
-            return "機械及び装置";
-        case 5:
-            return "工具器具及び備品";
-        default:
-            return nullptr;
-    }
-}
-
 bool IsNewMethod(int method) { return method >= 5 && method <= 8; }
 
 const tagCY kHundred = 1000000;  // 100 as a fixed-point value
@@ -213,7 +190,7 @@ void ClAssetWriter::WriteAssetItems(const StKOTEISHISANINFO& m, const StKOTEINEN
     SetFixed(87, static_cast<tagCY>(100 - m.sgaShare) * 10000);
     SetFixed(88, kHundred);
     SetAmount(89, m.manufacturingAmount);
-    if (const char* typeText = AssetTypeText(type)) SetText(93, typeText);
+    if (const char* typeText = ReturnKindText(type)) SetText(93, typeText);  // none: masked
     if (m.disposalKind == 4) SetText(113, "売却");
 
     const StField<sizeof m.memoText> memo(m.memoText);

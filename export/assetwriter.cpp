@@ -35,23 +35,6 @@ ClTextFile* ClAssetWriter::File(short file) {
     }
 }
 
-// Where the file name of path begins: just after its last separator or the drive's colon, found character by
-// character so that a trail byte 0x5C of a double-byte character is never taken for one.
-static size_t NameStart(const char* path) {
-    // "C:name.csv" lies in the current folder of drive C; its siblings must go there too.
-    const bool driveOnly = ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z')) && path[1] == ':';
-    size_t start = driveOnly ? 2 : 0;
-    for (size_t pos = 0; path[pos] != '\0';) {
-        if (IsLeadByte(static_cast<unsigned char>(path[pos])) && path[pos + 1] != '\0') {
-            pos += 2;
-            continue;
-        }
-        if (path[pos] == '\\' || path[pos] == '/') start = pos + 1;
-        ++pos;
-    }
-    return start;
-}
-
 int ClAssetWriter::OpenFile(short file, const char* path) {
     ClTextFile* target = File(file);
     if (!target) return 1;
@@ -65,7 +48,7 @@ int ClAssetWriter::OpenFile(short file, const char* path) {
     if (file != DataFile) {
         // The type file and the log lie beside the data file. A name that does not fit the
         // buffer is refused rather than cut, which would write to some other file.
-        const size_t start = NameStart(buffer);
+        const size_t start = FileNameStart(buffer);
         const char* name = file == TypeFile ? "syurui.SSC" : CurrentBuild().logName;
         if (start + std::strlen(name) >= kPathBytes) {
             NoteFailure(file);

@@ -206,3 +206,40 @@ void ClAssetWriter::ParseQuantity(const char* quantityText) {
     SetFixed(14, negative ? -value : value);
     if (static_cast<float>(x) >= 1000000.0f) LinkMessage(MsgQuantityDigits, x);
 }
+
+const char* ReturnKindText(long code) {
+    switch (code) {
+        case 1:
+        case 4:
+        case 6:
+        case 7:
+        case 8:
+        case 9:
+        case 10:
+        case 11:
+            return "申告なし";
+        case 2:
+            return "構築物";
+        case 3:
+            return "機械及び装置";
+        case 5:
+            return "工具器具及び備品";
+        default:
+            return nullptr;
+    }
+}
+
+size_t FileNameStart(const char* path) {
+    // "C:name.csv" lies in the current folder of drive C; its siblings must go there too.
+    const bool driveOnly = ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z')) && path[1] == ':';
+    size_t start = driveOnly ? 2 : 0;
+    for (size_t pos = 0; path[pos] != '\0';) {
+        if (IsLeadByte(static_cast<unsigned char>(path[pos])) && path[pos + 1] != '\0') {
+            pos += 2;
+            continue;
+        }
+        if (path[pos] == '\\' || path[pos] == '/') start = pos + 1;
+        ++pos;
+    }
+    return start;
+}

@@ -5,6 +5,10 @@
 
 #include "hosttypes.h"
 
+// Where the file name of path begins: after its last separator ("\\" or "/") or the colon of
+// "X:", found character by character so that a trail byte 0x5C is never taken for a separator.
+size_t FileNameStart(const char* path);
+
 // True for a byte that begins a double-byte Shift-JIS character.
 bool IsLeadByte(unsigned char byte);
 
@@ -20,6 +24,9 @@ void PadZero(const char* text, size_t width, char* out);
 
 // A copy of text without any "," or " " byte; out holds strlen(text) + 1 bytes.
 void CleanNumberText(const char* text, char* out);
+
+// The asset return kind of an asset type code (1 to 11); null for any other code.
+const char* ReturnKindText(long code);
 
 // The leading decimal integer of text (blanks, sign, digits); 0 when there is none.
 long LeadingInteger(const char* text);

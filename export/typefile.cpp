@@ -56,28 +56,6 @@ const char* CategoryMethodText(int32_t code, int method) {
     }
 }
 
-const char* ReturnKindText(int32_t code) {
-    switch (code) {
-        case 2:
-            return "構築物";
-        case 3:
-            return "機械及び装置";
-        case 5:
-            return "工具器具及び備品";
-        case 1:
-        case 4:
-        case 6:
-        case 7:
-        case 8:
-        case 9:
-        case 10:
-        case 11:
-            return "申告なし";
-        default:
-            return "";
-    }
-}
-
 }  // namespace
 
 int ClAssetWriter::WriteTypeRow(const StSHISANKUBUNINFO* category) {
@@ -114,7 +92,8 @@ int ClAssetWriter::WriteTypeRow(const StSHISANKUBUNINFO* category) {
              : category->categoryResidual != 0 ? category->categoryResidual
                                                : 10);
     int32(7, code == 10 ? 10 : deferred || nonDepreciable ? 0 : 5);
-    text(8, ReturnKindText(code));
+    const char* returnKind = ReturnKindText(code);
+    text(8, returnKind ? returnKind : "");
     const tagCY hundred = nonDepreciable ? 0 : 1000000;
     fixed(9, 0);
     fixed(10, hundred);
