@@ -24,7 +24,9 @@ void Sibling(const char* path, const char* name, char* out) {
     std::strcat(out, name);
 }
 
-void ShowLogInViewer(const char* logPath) {
+// Wordpad from the Windows folder's drive; where it is not installed (as on current systems),
+// the Windows folder's Notepad, so that the user still sees what did not carry over.
+void ShowLogInViewer(ClShellUi& ui, const char* logPath) {
     char windows[kPathRoom];
     std::memset(windows, 0, sizeof windows);
     OsGetWindowsFolder(windows, sizeof windows);
@@ -38,7 +40,11 @@ void ShowLogInViewer(const char* logPath) {
 
     char commandLine[kPathRoom * 2 + 32];
     std::snprintf(commandLine, sizeof commandLine, "%s\\Wordpad.exe \"%s\"", folder, logPath);
-    LaunchAndWait(commandLine, folder, 1);
+    if (LaunchAndWait(commandLine, folder, 1)) return;
+
+    std::snprintf(commandLine, sizeof commandLine, "%s\\notepad.exe \"%s\"", windows, logPath);
+    if (windows[0] && LaunchAndWait(commandLine, windows, 1)) return;
+    ui.ShowTextFile(logPath);
 }
 
 // The files that could not be written, one line each, in the style of the success notice.
@@ -71,7 +77,7 @@ void ShowClosingReport(ClShellUi& ui, const char* outputPath, int failedFiles) {
 
     const StFILESTATUS log = logPath[0] ? OsGetFileStatus(logPath) : StFILESTATUS{FileNone, 0};
     if (log.size != 0) {
-        ShowLogInViewer(logPath);
+        ShowLogInViewer(ui, logPath);
         if (failedFiles)
             ShowFailure(ui, outputPath, typePath, logPath, failedFiles);
         else

@@ -17,4 +17,8 @@ public:
     // Shows the wait cursor again after something (a viewer, a box) may have changed it.
     virtual void RestoreWaitCursor() = 0;
     virtual void EndWaitCursor() = 0;
+    // Shows a Shift-JIS text file and returns when the user has closed it; for the link error log
+    // when neither of the platform's viewers could be started. False: this front end has no way
+    // of its own to show it.
+    virtual bool ShowTextFile(const char* /*path*/) { return false; }
 };

@@ -6,7 +6,9 @@
 #include "buildtable.h"
 #include "exportapp.h"
 #include "scriptedui.h"
-#ifdef ASSETEXPORT_TERMINAL
+#if defined(ASSETEXPORT_WIN32)
+#include "win32ui.h"
+#elif defined(ASSETEXPORT_TERMINAL)
 #include "terminalui.h"
 #endif
 
@@ -16,20 +18,34 @@ CExportApp theApp;
 namespace {
 
 void PrintUsage(std::FILE* out) {
-    std::fprintf(out, "usage: %s                 the dialog in this terminal\n", CurrentBuild().name);
-    std::fprintf(out, "       %s [step ...]      the dialog driven by steps\n%s", CurrentBuild().name,
-                 ClScriptedUi::Usage());
+#if defined(ASSETEXPORT_WIN32)
+    const char* dialog = "the condition dialog (as the accounting package starts it)";
+#else
+    const char* dialog = "the condition dialog in this terminal";
+#endif
+    std::fprintf(out, "usage: %s                 %s\n", CurrentBuild().name, dialog);
+    std::fprintf(out, "       %s [step ...]      the dialog driven by steps, the transcript on the console\n%s",
+                 CurrentBuild().name, ClScriptedUi::Usage());
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+#if defined(ASSETEXPORT_WIN32)
+    if (argc == 1) {
+        ClWin32Ui windows;
+        theApp.SetShellUi(&windows);
+        return theApp.Run();
+    }
+    // A GUI program has no console of its own: the transcript goes to the one it was started from.
+    ConnectToParentConsole();
+#endif
     if (argc > 1 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
         PrintUsage(stdout);
         return 0;
     }
     if (argc == 1) {
-#ifdef ASSETEXPORT_TERMINAL
+#if defined(ASSETEXPORT_TERMINAL)
         if (ClTerminalUi::Available()) {
             ClTerminalUi terminal;
             theApp.SetShellUi(&terminal);
