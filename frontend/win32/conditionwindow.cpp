@@ -1,0 +1,128 @@
+// conditionwindow.cpp - the controls, boxes and file-save dialog of the condition dialog's window.
+#include "conditionwindow.h"
+
+#include <commdlg.h>
+
+#include <cstring>
+
+#include "conditiondlg.h"
+#include "sjisbytes.h"
+
+ClConditionWindow::ClConditionWindow(HINSTANCE instance, CConditionDlg& dialog)
+    : ClModalDialog(instance, CConditionDlg::IDD), m_dialog(dialog) {}
+
+ClConditionWindow::~ClConditionWindow() { m_dialog.AttachView(nullptr); }
+
+BOOL ClConditionWindow::OnInitDialog() {
+    m_dialog.AttachView(this);
+    return m_dialog.OnInitDialog() ? TRUE : FALSE;
+}
+
+void ClConditionWindow::OnCommand(int id, int notification) {
+    if (notification != BN_CLICKED) return;  // the path box's notifications
+    switch (id) {
+        case IDC_BROWSE:
+            m_dialog.OnBrowse();
+            break;
+        case IDC_EXECUTE:
+            m_dialog.OnExecute();
+            break;
+        case IDC_CANCEL:
+        case IDCANCEL:  // Esc, the close box
+            m_dialog.OnCancel();
+            break;
+        case IDOK:  // Enter that no keyboard rule took: the plain confirm
+            m_dialog.OnOK();
+            break;
+        default:
+            break;
+    }
+}
+
+bool ClConditionWindow::PreTranslateMessage(const MSG& message) {
+    return m_dialog.PreTranslateMessage(message.message, static_cast<int>(message.wParam));
+}
+
+void ClConditionWindow::SetItemText(int id, const char* text) { SetDlgItemTextA(Window(), id, text ? text : ""); }
+
+std::string ClConditionWindow::GetItemText(int id) {
+    const HWND control = GetDlgItem(Window(), id);
+    if (!control) return std::string();
+    // The ANSI length is in bytes; a path chosen in the file-save dialog may exceed the box's limit.
+    const int length = GetWindowTextLengthA(control);
+    if (length <= 0) return std::string();
+    std::string text(static_cast<size_t>(length) + 1, '\0');
+    const UINT copied = GetDlgItemTextA(Window(), id, &text[0], length + 1);
+    text.resize(copied);
+    return text;
+}
+
+void ClConditionWindow::LimitText(int id, int bytes) {
+    SendDlgItemMessageA(Window(), id, EM_LIMITTEXT, static_cast<WPARAM>(bytes), 0);
+}
+
+// Through the dialog manager rather than SetFocus, so that a focused push button becomes the
+// button Enter presses and is drawn as such.
+void ClConditionWindow::SetFocus(int id) {
+    const HWND control = GetDlgItem(Window(), id);
+    if (control) SendMessageA(Window(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
+}
+
+int ClConditionWindow::GetFocus() {
+    const HWND focus = ::GetFocus();
+    return focus && IsChild(Window(), focus) ? GetDlgCtrlID(focus) : 0;
+}
+
+bool ClConditionWindow::IsEnabled(int id) {
+    const HWND control = GetDlgItem(Window(), id);
+    return control && IsWindowEnabled(control);
+}
+
+void ClConditionWindow::SetSelection(int id, int start, int end) {
+    SendDlgItemMessageA(Window(), id, EM_SETSEL, static_cast<WPARAM>(start), static_cast<LPARAM>(end));
+}
+
+void ClConditionWindow::ScrollCaret(int id) { SendDlgItemMessageA(Window(), id, EM_SCROLLCARET, 0, 0); }
+
+bool ClConditionWindow::IsKeyHeld(int virtualKey) { return GetKeyState(virtualKey) < 0; }
+
+int ClConditionWindow::MessageBox(const char* text, const char* caption, unsigned type) {
+    return MessageBoxA(Window(), text, caption, type);
+}
+
+bool ClConditionWindow::GetSaveFileName(const StSAVEREQUEST& request, std::string& path) {
+    // The framework's filter form "text|pattern||" becomes the API's NUL-separated list.
+    std::string filter = request.filter ? request.filter : "";
+    for (size_t i = 0; i < filter.size(); i += static_cast<size_t>(SjisCharBytes(filter.c_str() + i))) {
+        if (filter[i] == '|') filter[i] = '\0';
+    }
+    filter.push_back('\0');
+
+    // The initial name in the API's path buffer, cut to whole characters when it does not fit.
+    char file[MAX_PATH];
+    std::memset(file, 0, sizeof file);
+    const char* name = request.fileName ? request.fileName : "";
+    size_t n = 0;
+    while (name[n]) {
+        const size_t width = static_cast<size_t>(SjisCharBytes(name + n));
+        if (n + width >= sizeof file) break;
+        n += width;
+    }
+    std::memcpy(file, name, n);
+
+    OPENFILENAMEA open;
+    std::memset(&open, 0, sizeof open);
+    open.lStructSize = sizeof open;
+    open.hwndOwner = Window();
+    open.lpstrFilter = filter.c_str();
+    open.nFilterIndex = 1;
+    open.lpstrFile = file;
+    open.nMaxFile = sizeof file;
+    open.lpstrInitialDir = request.initialFolder && request.initialFolder[0] ? request.initialFolder : nullptr;
+    open.lpstrTitle = request.title;
+    open.Flags = request.flags;
+    open.lpstrDefExt = request.defaultExtension;
+    if (!GetSaveFileNameA(&open)) return false;
+    path = file;
+    return true;
+}
