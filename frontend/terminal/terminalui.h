@@ -1,119 +1,15 @@
-// terminalui.h - the interactive front end for a POSIX terminal: the condition dialog, its message
-// boxes and a file-save prompt drawn with ANSI sequences, keys read in raw mode.
+// terminalui.h - the interactive front end for a POSIX terminal.
 //
-// The parts without terminal I/O (key decoding, the path box's editing model, display widths) are
-// declared here too, so that they can be exercised without a terminal.
+// The condition dialog, its message boxes and a file-save prompt drawn with ANSI sequences
+// (screen.h), keys read in raw mode (keydecoder.h).
 #pragma once
 
-#include <cstddef>
 #include <string>
 
 #include "conditionview.h"
+#include "keydecoder.h"
+#include "lineedit.h"
 #include "shellui.h"
-
-// Virtual key codes of the keys the terminal front end handles besides those of conditionview.h.
-enum {
-    VKEY_BACK = 0x08,
-    VKEY_TAB = 0x09,
-    VKEY_SPACE = 0x20,
-    VKEY_PRIOR = 0x21,
-    VKEY_NEXT = 0x22,
-    VKEY_END = 0x23,
-    VKEY_HOME = 0x24,
-    VKEY_LEFT = 0x25,
-    VKEY_UP = 0x26,
-    VKEY_RIGHT = 0x27,
-    VKEY_DOWN = 0x28,
-    VKEY_INSERT = 0x2D,
-    VKEY_DELETE = 0x2E,
-    VKEY_F1 = 0x70,
-    VKEY_PROCESSKEY = 0xE5  // a character that has no key of its own (input method)
-};
-
-// Display columns of a Shift-JIS text: a double-byte character takes 2, any single byte
-// (half-width katakana included) 1.
-size_t SjisColumns(const std::string& sjis);
-// Bytes of the longest head of sjis that is made of whole characters and fits columns.
-size_t SjisFitColumns(const std::string& sjis, size_t columns);
-
-// One key press as the terminal reports it.
-struct StTERMKEY {
-    int virtualKey;  // VKEY_ code; 0 for nothing
-    bool shift, control, alt;
-    std::string text;  // the character typed, in the terminal's encoding; empty for keys that type nothing
-};
-
-// Turns the bytes a terminal sends into key presses. Escape sequences: CSI (ESC [) with xterm
-// modifier parameters ("1;5C", "24;2~", "13;2u"), SS3 (ESC O), ESC + key as Alt + key.
-class ClKeyDecoder {
-public:
-    // utf8: characters arrive in UTF-8; otherwise as Shift-JIS bytes.
-    explicit ClKeyDecoder(bool utf8) : m_utf8(utf8) {}
-
-    void Feed(const char* bytes, size_t count) { m_pending.append(bytes, count); }
-    // The next key. False when nothing complete is pending; flush (no more bytes came in time)
-    // takes what is pending as it stands, so that ESC alone is the Esc key.
-    bool Next(StTERMKEY& key, bool flush);
-    bool HasPending() const { return !m_pending.empty(); }
-
-private:
-    // Done: a key; NeedMore: wait for more bytes; Ignore: bytes that make no key;
-    // NotSequence: ESC [ or ESC O that starts no sequence (then it is Alt with that key).
-    enum Result { Done, NeedMore, Ignore, NotSequence };
-    // Decodes one key at the start of bytes; consumed tells how many bytes it took.
-    Result Decode(const std::string& bytes, bool flush, StTERMKEY& key, size_t& consumed) const;
-    Result DecodeCsi(const std::string& bytes, bool flush, StTERMKEY& key, size_t& consumed) const;
-    Result DecodeCharacter(const std::string& bytes, bool flush, StTERMKEY& key, size_t& consumed) const;
-
-    bool m_utf8;
-    std::string m_pending;
-};
-
-// The text of a single-line edit box in Shift-JIS with caret, selection, text limit and horizontal
-// scrolling. Positions are byte offsets, always at the start of a character.
-class ClLineEdit {
-public:
-    ClLineEdit() : m_limit(0), m_caret(0), m_anchor(0), m_scroll(0) {}
-
-    // Replaces the whole text, as a program sets it (the limit does not apply); caret to the start.
-    void SetText(const std::string& sjis);
-    const std::string& Text() const { return m_text; }
-    // What the user can type at most, in bytes; 0: no limit.
-    void SetLimit(size_t bytes) { m_limit = bytes; }
-    // Selects from start to end (-1: the end of the text); the caret goes to end.
-    void Select(int start, int end);
-    bool HasSelection() const { return m_anchor != m_caret; }
-    size_t SelectionStart() const { return m_anchor < m_caret ? m_anchor : m_caret; }
-    size_t SelectionEnd() const { return m_anchor < m_caret ? m_caret : m_anchor; }
-    size_t Caret() const { return m_caret; }
-
-    // Types one character (1 or 2 bytes) in place of the selection; false, nothing changed, when
-    // the text would grow beyond the limit.
-    bool Insert(const std::string& character);
-    void Backspace();
-    void Delete();
-    // Caret movements; extend keeps the anchor (Shift held).
-    void Left(bool extend);
-    void Right(bool extend);
-    void Home(bool extend);
-    void End(bool extend);
-
-    // Start of the visible part of a box columns wide, moved so that the caret is visible.
-    size_t ScrollFor(size_t columns);
-
-private:
-    size_t PreviousChar(size_t at) const;
-    size_t NextChar(size_t at) const;
-    size_t Boundary(size_t at) const;  // at, or the start of the character it falls into
-    void MoveCaret(size_t to, bool extend);
-    void EraseSelection();
-
-    std::string m_text;
-    size_t m_limit;
-    size_t m_caret;
-    size_t m_anchor;
-    size_t m_scroll;
-};
 
 class ClTerminalUi : public ClShellUi, public ClConditionView {
 public:
@@ -135,6 +31,8 @@ public:
     void BeginWaitCursor() override;
     void RestoreWaitCursor() override;
     void EndWaitCursor() override;
+    // In the pager (see pager.h), the terminal in its normal mode and on its normal screen meanwhile.
+    bool ShowTextFile(const char* path) override;
 
     // ClConditionView
     void SetItemText(int id, const char* text) override;
@@ -153,6 +51,8 @@ private:
     // Raw mode and the alternate screen for one modal loop; nested loops share it.
     void EnterScreen();
     void LeaveScreen();
+    // Raw mode and the alternate screen themselves, also taken back after the pager.
+    void TakeTerminal();
     // The next key; false at the end of the input.
     bool ReadKey(StTERMKEY& key);
     void Write(const std::string& bytes);
@@ -164,6 +64,7 @@ private:
     // Editing keys of a focused edit box; false when the key is not one of them.
     bool EditKey(ClLineEdit& edit, const StTERMKEY& key);
 
+    // The drawings of screen.h for this screen's size and the dialog's state.
     std::string DrawDialog();
     std::string DrawMessageBox(const std::string& text, const std::string& caption, unsigned type,
                                int focused);

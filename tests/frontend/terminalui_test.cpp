@@ -1,9 +1,10 @@
-// terminalui_test.cpp - the terminal front end: key decoding, the path box's editing, dialog runs
-// fed through a pipe, and the terminal's mode over a pseudo-terminal.
+// terminalui_test.cpp - the terminal front end: dialog runs fed through a pipe, the terminal's mode
+// over a pseudo-terminal, and the log shown in the pager.
 #include "terminalui.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
@@ -28,202 +29,6 @@ const bool kUtf8Locale = setenv("LC_ALL", "C.UTF-8", 1) == 0;
 const std::string kHyoSjis = "\x95\x5C";      // 表: its trail byte is a backslash
 const std::string kHyoUtf8 = "\xE8\xA1\xA8";  // 表 as the terminal sends it
 const std::string kF12 = "\x1b[24~";
-
-StTERMKEY Decode(ClKeyDecoder& decoder, const std::string& bytes, bool flush = false) {
-    decoder.Feed(bytes.data(), bytes.size());
-    StTERMKEY key{-1, false, false, false, ""};
-    if (!decoder.Next(key, flush)) key.virtualKey = -1;
-    return key;
-}
-
-TEST(KeyDecoder, FunctionAndEditingKeysWithModifiers) {
-    ClKeyDecoder decoder(true);
-    StTERMKEY key = Decode(decoder, kF12);
-    EXPECT_EQ(VKEY_F12, key.virtualKey);
-    EXPECT_FALSE(key.shift || key.control || key.alt);
-
-    key = Decode(decoder, "\x1b[24;2~");
-    EXPECT_EQ(VKEY_F12, key.virtualKey);
-    EXPECT_TRUE(key.shift);
-
-    key = Decode(decoder, "\x1b[Z");
-    EXPECT_EQ(VKEY_TAB, key.virtualKey);
-    EXPECT_TRUE(key.shift);
-
-    key = Decode(decoder, "\x1b[1;5C");
-    EXPECT_EQ(VKEY_RIGHT, key.virtualKey);
-    EXPECT_TRUE(key.control);
-    EXPECT_FALSE(key.shift);
-
-    key = Decode(decoder, "\x1b[3~");
-    EXPECT_EQ(VKEY_DELETE, key.virtualKey);
-    key = Decode(decoder, "\x1bOH");
-    EXPECT_EQ(VKEY_HOME, key.virtualKey);
-    EXPECT_FALSE(decoder.HasPending());
-}
-
-TEST(KeyDecoder, EscAloneOnlyWhenNothingFollows) {
-    ClKeyDecoder decoder(true);
-    // Alone it may still become a sequence: it waits, then is the Esc key.
-    EXPECT_EQ(-1, Decode(decoder, "\x1b").virtualKey);
-    StTERMKEY key = Decode(decoder, "", true);
-    EXPECT_EQ(VKEY_ESCAPE, key.virtualKey);
-    EXPECT_FALSE(key.alt);
-
-    key = Decode(decoder, "\x1bo");
-    EXPECT_EQ('O', key.virtualKey);
-    EXPECT_TRUE(key.alt);
-    EXPECT_TRUE(key.text.empty());  // Alt+O types nothing
-    key = Decode(decoder,
-                 "\x1b"
-                 "d");
-    EXPECT_EQ('D', key.virtualKey);
-    EXPECT_TRUE(key.alt);
-
-    // ESC O could start SS3; with nothing after it, it is Alt with O.
-    EXPECT_EQ(-1, Decode(decoder, "\x1bO").virtualKey);
-    key = Decode(decoder, "", true);
-    EXPECT_EQ('O', key.virtualKey);
-    EXPECT_TRUE(key.alt);
-
-    // Ctrl+C is a key, not a signal, in raw mode.
-    key = Decode(decoder, "\x03");
-    EXPECT_EQ('C', key.virtualKey);
-    EXPECT_TRUE(key.control);
-}
-
-TEST(KeyDecoder, ModifiedEnter) {
-    ClKeyDecoder decoder(true);
-    StTERMKEY key = Decode(decoder, "\r");
-    EXPECT_EQ(VKEY_RETURN, key.virtualKey);
-    EXPECT_FALSE(key.shift || key.control || key.alt);
-
-    key = Decode(decoder, "\x1b\r");
-    EXPECT_EQ(VKEY_RETURN, key.virtualKey);
-    EXPECT_TRUE(key.alt);
-
-    key = Decode(decoder, "\x1b[13;5u");
-    EXPECT_EQ(VKEY_RETURN, key.virtualKey);
-    EXPECT_TRUE(key.control);
-
-    key = Decode(decoder, "\x1b[27;2;13~");
-    EXPECT_EQ(VKEY_RETURN, key.virtualKey);
-    EXPECT_TRUE(key.shift);
-}
-
-TEST(KeyDecoder, CharactersWholeAcrossReads) {
-    ClKeyDecoder decoder(true);
-    // A character split over two reads comes out once, whole.
-    EXPECT_EQ(-1, Decode(decoder, kHyoUtf8.substr(0, 2)).virtualKey);
-    StTERMKEY key = Decode(decoder, kHyoUtf8.substr(2));
-    EXPECT_EQ(VKEY_PROCESSKEY, key.virtualKey);
-    EXPECT_EQ(kHyoUtf8, key.text);
-
-    decoder.Feed("aB\x1b[D\x7f", 6);
-    ASSERT_TRUE(decoder.Next(key, false));
-    EXPECT_EQ('A', key.virtualKey);
-    EXPECT_EQ("a", key.text);
-    ASSERT_TRUE(decoder.Next(key, false));
-    EXPECT_EQ('B', key.virtualKey);
-    EXPECT_TRUE(key.shift);
-    ASSERT_TRUE(decoder.Next(key, false));
-    EXPECT_EQ(VKEY_LEFT, key.virtualKey);
-    ASSERT_TRUE(decoder.Next(key, false));
-    EXPECT_EQ(VKEY_BACK, key.virtualKey);
-
-    // A broken UTF-8 byte is dropped, the character after it survives.
-    key = Decode(decoder,
-                 "\xFF"
-                 "x");
-    EXPECT_EQ("x", key.text);
-
-    // A Shift-JIS terminal sends the two bytes of a character.
-    ClKeyDecoder sjis(false);
-    key = Decode(sjis, kHyoSjis);
-    EXPECT_EQ(kHyoSjis, key.text);
-}
-
-TEST(LineEdit, WidthsCountDoubleByteCharactersTwice) {
-    EXPECT_EQ(4u, SjisColumns(kHyoSjis + "\xB1"
-                                         "a"));        // half-width katakana takes one column
-    EXPECT_EQ(1u, SjisFitColumns("a" + kHyoSjis, 2));  // never half a character
-    EXPECT_EQ(3u, SjisFitColumns("a" + kHyoSjis, 3));
-}
-
-TEST(LineEdit, LimitCountsBytesAndRefusesWhatDoesNotFit) {
-    ClLineEdit edit;
-    edit.SetLimit(5);
-    for (const char* c : {"a", "b", "c", "d"}) ASSERT_TRUE(edit.Insert(c));
-    EXPECT_FALSE(edit.Insert(kHyoSjis));  // 4 + 2 > 5
-    EXPECT_EQ("abcd", edit.Text());
-    EXPECT_TRUE(edit.Insert("e"));
-    EXPECT_FALSE(edit.Insert("f"));
-    EXPECT_EQ("abcde", edit.Text());
-
-    // A text the program sets is taken whole; replacing its selection frees room.
-    edit.SetText("0123456789");
-    edit.Select(0, -1);
-    EXPECT_TRUE(edit.Insert(kHyoSjis));
-    EXPECT_EQ(kHyoSjis, edit.Text());
-}
-
-TEST(LineEdit, WholeCharactersAroundTrailByte5C) {
-    ClLineEdit edit;
-    edit.SetText("C:\\" + kHyoSjis + "\\");
-    edit.End(false);
-    edit.Backspace();  // the real backslash only
-    EXPECT_EQ("C:\\" + kHyoSjis, edit.Text());
-    edit.Backspace();  // the whole of 表, not its 0x5C
-    EXPECT_EQ("C:\\", edit.Text());
-
-    edit.SetText("a" + kHyoSjis + "b");
-    edit.End(false);
-    edit.Left(false);
-    edit.Left(false);
-    EXPECT_EQ(1u, edit.Caret());
-    edit.Delete();
-    EXPECT_EQ("ab", edit.Text());
-
-    // A selection given in bytes never starts inside a character.
-    edit.SetText(kHyoSjis + kHyoSjis);
-    edit.Select(1, 3);
-    EXPECT_EQ(0u, edit.SelectionStart());
-    EXPECT_EQ(2u, edit.SelectionEnd());
-}
-
-TEST(LineEdit, SelectionIsReplacedOrCollapsed) {
-    ClLineEdit edit;
-    edit.SetText("C:\\old.csv");
-    edit.Select(0, -1);
-    ASSERT_TRUE(edit.Insert("x"));
-    EXPECT_EQ("x", edit.Text());
-    EXPECT_FALSE(edit.HasSelection());
-
-    edit.SetText("abcdef");
-    edit.Select(1, 4);
-    edit.Left(false);  // to the selection's start
-    EXPECT_EQ(1u, edit.Caret());
-    EXPECT_FALSE(edit.HasSelection());
-    edit.Right(true);
-    edit.Right(true);
-    edit.Backspace();
-    EXPECT_EQ("adef", edit.Text());
-}
-
-TEST(LineEdit, ScrollsByWholeCharactersToKeepTheCaretVisible) {
-    ClLineEdit edit;
-    std::string wide;
-    for (int i = 0; i < 10; ++i) wide += kHyoSjis;
-    edit.SetText(wide);
-    edit.End(false);
-    // 7 columns: the caret's cell and three characters before it.
-    EXPECT_EQ(14u, edit.ScrollFor(7));
-    edit.Home(false);
-    EXPECT_EQ(0u, edit.ScrollFor(7));
-    edit.SetText("short");
-    edit.End(false);
-    EXPECT_EQ(0u, edit.ScrollFor(7));
-}
 
 // ---- whole dialog runs through a pipe ----
 
@@ -321,6 +126,33 @@ TEST(TerminalDialog, BrowsePromptAppendsExtensionAndFolderIsCreated) {
     EXPECT_TRUE(OsIsDirectory("M:\\sub\\"));
 }
 
+// The screen drawn when the text sjis was first shown, up to the next clearing of the screen.
+std::string FrameShowing(const std::string& output, const char* sjis) {
+    const size_t at = output.find(OsTerminalText(sjis));
+    if (at == std::string::npos) return "";
+    const size_t start = output.rfind("\x1b[2J", at);
+    const size_t end = output.find("\x1b[2J", at);
+    return output.substr(start, end == std::string::npos ? std::string::npos : end - start);
+}
+
+TEST(TerminalDialog, CaretOnlyInTheFieldOnTop) {
+    ASSERT_TRUE(kUtf8Locale);
+    CConditionDlg dialog;
+    std::string output;
+    // A refusal over the focused path box, then the browse prompt, cancelled, then the dialog.
+    RunDialog(dialog,
+              "C:\\a*b.csv" + kF12 +
+                  "\r\x1b"
+                  "d\x03\x03\r",
+              output);
+    const std::string box = FrameShowing(output, "データの出力先に不正な文字が含まれています。");
+    const std::string prompt = FrameShowing(output, "保存ファイルを指定");
+    ASSERT_FALSE(box.empty());
+    ASSERT_FALSE(prompt.empty());
+    EXPECT_EQ(std::string::npos, box.find("\x1b[?25h"));
+    EXPECT_NE(std::string::npos, prompt.find("\x1b[?25h"));
+}
+
 // A box with no dialog under it, answered by script; output gets the screen.
 int RunBox(unsigned type, const std::string& script, std::string& output) {
     int keys[2];
@@ -383,6 +215,75 @@ TEST(TerminalBox, WaitLineWhileTheWaitCursorIsOn) {
     ASSERT_NE(std::string::npos, output.find(line));
     EXPECT_EQ(output.find(line), output.rfind(line));  // drawn once for the nested begin
     EXPECT_EQ("\r\x1b[K", output.substr(output.size() - 4));
+}
+
+// ---- the log in the pager ----
+
+// A Shift-JIS log with Windows line ends in the mapped folder, and a pager script that copies its
+// input to copy.txt there.
+class PagerFixture {
+public:
+    explicit PagerFixture(const std::string& log) {
+        WriteWin(temp.Win("ERR.LOG"), log);
+        const std::string script = temp.Native("pager.sh");
+        WriteBytes(script, "#!/bin/sh\nexec cat > '" + temp.Native("copy.txt") + "'\n");
+        ::chmod(script.c_str(), 0755);
+    }
+    std::string Log() const { return temp.Win("ERR.LOG"); }
+    std::string Script() const { return temp.Native("pager.sh"); }
+    std::string Copy() const { return ReadBytes(temp.Native("copy.txt")); }
+
+    MappedTemp temp;
+};
+
+bool ShowInPager(const std::string& path) {
+    std::FILE* screen = std::tmpfile();
+    if (!screen) return false;
+    bool shown;
+    {
+        ClTerminalUi ui(-1, fileno(screen));
+        shown = ui.ShowTextFile(path.c_str());
+    }
+    std::fclose(screen);
+    return shown;
+}
+
+TEST(TerminalPager, LogArrivesInTheTerminalsEncoding) {
+    ASSERT_TRUE(kUtf8Locale);
+    // 0x81 0x60 is the wave dash of the user's texts; the line with a stray byte stays as it is.
+    PagerFixture fixture("\x95\x5C\x81\x60\r\nbad \x82\r\nend");
+    SKIP_UNLESS_DRIVES_CAN_BE_MAPPED(fixture.temp);
+    // Through the shell, so that options are taken as options.
+    ASSERT_EQ(0, setenv("PAGER", (fixture.Script() + " -R").c_str(), 1));
+    EXPECT_TRUE(ShowInPager(fixture.Log()));
+    EXPECT_EQ("\xE8\xA1\xA8\xEF\xBD\x9E\nbad \x82\nend", fixture.Copy());
+}
+
+TEST(TerminalPager, QuitBeforeTheEndDoesNotEndTheProgram) {
+    ASSERT_TRUE(kUtf8Locale);
+    // More than a pipe holds, so that the writer meets the closed pipe.
+    PagerFixture fixture(std::string(1 << 20, 'x'));
+    SKIP_UNLESS_DRIVES_CAN_BE_MAPPED(fixture.temp);
+    ASSERT_EQ(0, setenv("PAGER", "exit 0", 1));
+    EXPECT_TRUE(ShowInPager(fixture.Log()));
+}
+
+TEST(TerminalPager, NoLogOrNoPagerAnswersFalse) {
+    ASSERT_TRUE(kUtf8Locale);
+    PagerFixture fixture("text\r\n");
+    SKIP_UNLESS_DRIVES_CAN_BE_MAPPED(fixture.temp);
+    ASSERT_EQ(0, setenv("PAGER", fixture.Script().c_str(), 1));
+    EXPECT_FALSE(ShowInPager(fixture.temp.Win("NONE.LOG")));
+    EXPECT_FALSE(ShowInPager(fixture.temp.Win()));  // a folder
+    EXPECT_EQ("", fixture.Copy());
+
+    // Neither the named program nor less can be found.
+    const std::string path = std::getenv("PATH") ? std::getenv("PATH") : "";
+    ASSERT_EQ(0, setenv("PAGER", "no-such-pager-program", 1));
+    ASSERT_EQ(0, setenv("PATH", fixture.temp.Dir().Path().c_str(), 1));
+    const bool shown = ShowInPager(fixture.Log());
+    setenv("PATH", path.c_str(), 1);
+    EXPECT_FALSE(shown);
 }
 
 // ---- the terminal's mode ----
