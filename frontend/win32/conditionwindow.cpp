@@ -9,7 +9,8 @@
 #include "sjisbytes.h"
 
 ClConditionWindow::ClConditionWindow(HINSTANCE instance, CConditionDlg& dialog)
-    : ClModalDialog(instance, CConditionDlg::IDD), m_dialog(dialog) {}
+    : ClModalDialog(instance, CConditionDlg::IDD), m_dialog(dialog), m_limitedId(0), m_limitBytes(0),
+      m_settingText(false) {}
 
 ClConditionWindow::~ClConditionWindow() { m_dialog.AttachView(nullptr); }
 
@@ -19,7 +20,8 @@ BOOL ClConditionWindow::OnInitDialog() {
 }
 
 void ClConditionWindow::OnCommand(int id, int notification) {
-    if (notification != BN_CLICKED) return;  // the path box's notifications
+    if (notification == EN_UPDATE && id == m_limitedId && !m_settingText) KeepToByteLimit();
+    if (notification != BN_CLICKED) return;  // the path box's other notifications
     switch (id) {
         case IDC_BROWSE:
             m_dialog.OnBrowse();
@@ -43,7 +45,18 @@ bool ClConditionWindow::PreTranslateMessage(const MSG& message) {
     return m_dialog.PreTranslateMessage(message.message, static_cast<int>(message.wParam));
 }
 
-void ClConditionWindow::SetItemText(int id, const char* text) { SetDlgItemTextA(Window(), id, text ? text : ""); }
+void ClConditionWindow::SetTextUnchecked(HWND control, const char* text) {
+    m_settingText = true;
+    SetWindowTextA(control, text);
+    m_settingText = false;
+}
+
+void ClConditionWindow::SetItemText(int id, const char* text) {
+    const HWND control = GetDlgItem(Window(), id);
+    if (!control) return;
+    SetTextUnchecked(control, text ? text : "");
+    if (id == m_limitedId) m_accepted = GetItemText(id);
+}
 
 std::string ClConditionWindow::GetItemText(int id) {
     const HWND control = GetDlgItem(Window(), id);
@@ -59,6 +72,59 @@ std::string ClConditionWindow::GetItemText(int id) {
 
 void ClConditionWindow::LimitText(int id, int bytes) {
     SendDlgItemMessageA(Window(), id, EM_LIMITTEXT, static_cast<WPARAM>(bytes), 0);
+    m_limitedId = id;
+    m_limitBytes = bytes > 0 ? static_cast<size_t>(bytes) : 0;
+    m_accepted = GetItemText(id);
+}
+
+// Windows counts the limit of an ANSI edit control in bytes, so a double-byte character counts
+// two; some implementations of the control (Wine's) count characters. What a change inserted
+// beyond the byte limit is taken back here, keeping the whole characters that fit, as the
+// control itself does with a paste that is too long.
+void ClConditionWindow::KeepToByteLimit() {
+    const HWND control = GetDlgItem(Window(), m_limitedId);
+    const std::string now = GetItemText(m_limitedId);
+    if (!control || m_limitBytes == 0 || now.size() <= m_limitBytes || now.size() <= m_accepted.size()) {
+        m_accepted = now;
+        return;
+    }
+    // The change is what lies between the common head and the common tail of the two texts; both
+    // ends are put on character boundaries of the new text.
+    size_t head = 0;
+    while (head < now.size()) {
+        const size_t width = static_cast<size_t>(SjisCharBytes(now.c_str() + head));
+        if (head + width > m_accepted.size() || now.compare(head, width, m_accepted, head, width) != 0) break;
+        head += width;
+    }
+    size_t tail = 0;
+    while (head + tail < now.size() && head + tail < m_accepted.size() &&
+           now[now.size() - 1 - tail] == m_accepted[m_accepted.size() - 1 - tail])
+        ++tail;
+    size_t end = head;
+    while (end < now.size() - tail) end += static_cast<size_t>(SjisCharBytes(now.c_str() + end));
+    if (end > now.size()) end = now.size();
+
+    // Whole characters of the inserted text, as many as the limit leaves room for.
+    const size_t base = head + (now.size() - end);
+    const size_t room = m_limitBytes > base ? m_limitBytes - base : 0;
+    size_t taken = 0;
+    while (head + taken < end) {
+        const size_t width = static_cast<size_t>(SjisCharBytes(now.c_str() + head + taken));
+        if (taken + width > room) break;
+        taken += width;
+    }
+    const std::string kept = now.substr(0, head + taken) + now.substr(end);
+
+    // The caret goes after what was kept, in the control's own units (bytes or characters): the
+    // end of a selection of that head alone.
+    SetTextUnchecked(control, kept.substr(0, head + taken).c_str());
+    SendMessageA(control, EM_SETSEL, 0, -1);
+    DWORD caret = 0;
+    SendMessageA(control, EM_GETSEL, 0, reinterpret_cast<LPARAM>(&caret));
+    SetTextUnchecked(control, kept.c_str());
+    SendMessageA(control, EM_SETSEL, caret, caret);
+    SendMessageA(control, EM_SCROLLCARET, 0, 0);
+    m_accepted = kept;
 }
 
 // Through the dialog manager rather than SetFocus, so that a focused push button becomes the

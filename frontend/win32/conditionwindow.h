@@ -34,5 +34,14 @@ protected:
     bool PreTranslateMessage(const MSG& message) override;
 
 private:
+    // Holds the limited box to its limit in bytes after a change the control let through.
+    void KeepToByteLimit();
+    // Sets a control's text as the program does (no limit applies).
+    void SetTextUnchecked(HWND control, const char* text);
+
     CConditionDlg& m_dialog;
+    int m_limitedId;          // the box whose text limit is kept in bytes; 0: none
+    size_t m_limitBytes;
+    std::string m_accepted;   // its text after the last change that kept the limit
+    bool m_settingText;       // a change made by the program, not typed
 };
