@@ -8,7 +8,7 @@ if [ "${1:-}" = native ]; then
 else
   pkgs=(cmake ninja-build g++ googletest libgtest-dev
         g++-mingw-w64-x86-64-posix wine wine64 locales xvfb xauth
-        fonts-ipafont-gothic fonts-wine imagemagick tmux)
+        fonts-ipafont-gothic fonts-wine imagemagick tmux zip unzip)
 fi
 
 missing=()
