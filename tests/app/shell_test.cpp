@@ -53,8 +53,14 @@ public:
         return all;
     }
 
+    bool ShowTextFile(const char* path) override {
+        shownFiles.push_back(path);
+        return true;
+    }
+
     std::vector<std::string> boxes;
     std::vector<unsigned> types;
+    std::vector<std::string> shownFiles;
     std::function<void(const char*)> onBox;
 
 private:
@@ -338,6 +344,33 @@ TEST_F(ShellRun, LogIsShownInTheViewerBeforeTheNotice) {
     EXPECT_EQ(argsWhenNoticeShown, temp.Native("Marlo3SysErr.txt"));
     EXPECT_TRUE(Exists("Marlo3SysErr.txt"));
     EXPECT_TRUE(Exists("settings\\Marlo3Export.env"));
+}
+
+// Without Wordpad (current systems) the Windows folder's Notepad shows the log; without either,
+// the front end's own display, and the notice follows in both cases.
+TEST_F(ShellRun, NotepadWhenWordpadIsAbsentElseTheFrontEnd) {
+    SKIP_UNLESS_DRIVES_CAN_BE_MAPPED(temp);
+    WriteLedger(7, AssetRow("K1", "000001") + AssetRow("K2", "000001"));
+    ASSERT_TRUE(OsCreateDirectory(temp.Win("windows").c_str()));
+    const std::string notepad = temp.Native("windows/notepad.exe");
+    WriteBytes(notepad, "#!/bin/sh\nprintf '%s|%s' \"$1\" \"$(pwd)\" > \"" + temp.Native("viewer-args") + "\"\n");
+    ASSERT_EQ(std::system(("chmod +x '" + notepad + "'").c_str()), 0);
+    setenv("ASSETEXPORT_WINDIR", "M:\\windows", 1);
+    RecordingUi ui;
+    ui.Script({"--path", temp.Win("out.csv")});
+    EXPECT_TRUE(Run(ui));
+    EXPECT_EQ(ReadBytes(temp.Native("viewer-args")), temp.Native("Marlo3SysErr.txt") + "|" + temp.Native("windows"));
+    EXPECT_TRUE(ui.shownFiles.empty());
+    EXPECT_EQ(ui.boxes.back(), kFinishedWithLog);
+
+    std::remove(notepad.c_str());
+    ClHostSim::Inst()->Reset();
+    RecordingUi bare;
+    bare.Script({"--path", temp.Win("out.csv"), "--answer", "yes"});
+    EXPECT_TRUE(Run(bare));
+    unsetenv("ASSETEXPORT_WINDIR");
+    EXPECT_EQ(bare.shownFiles, std::vector<std::string>{temp.Win("Marlo3SysErr.txt")});
+    EXPECT_EQ(bare.boxes.back(), kFinishedWithLog);
 }
 #endif
 
