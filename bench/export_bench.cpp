@@ -92,11 +92,15 @@ public:
     ClSha256() : m_state{0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a, 0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19} {}
 
     void Update(const unsigned char* data, size_t n) {
-        for (size_t i = 0; i < n; ++i) {
-            m_block[m_used++] = data[i];
+        m_bits += static_cast<uint64_t>(n) * 8;
+        while (n > 0) {
+            const size_t take = n < 64 - m_used ? n : 64 - m_used;
+            std::memcpy(m_block + m_used, data, take);
+            m_used += take;
+            data += take;
+            n -= take;
             if (m_used == 64) Compress();
         }
-        m_bits += static_cast<uint64_t>(n) * 8;
     }
 
     std::string Hex() {
@@ -172,10 +176,14 @@ std::string FileSha256(const fs::path& file, int skipLine = 0) {
             sha.Update(buffer, n);
             continue;
         }
+        size_t from = 0;
         for (size_t i = 0; i < n; ++i) {
-            if (line != skipLine) sha.Update(buffer + i, 1);
-            if (buffer[i] == '\n') ++line;
+            if (buffer[i] != '\n') continue;
+            if (line != skipLine) sha.Update(buffer + from, i + 1 - from);
+            from = i + 1;
+            ++line;
         }
+        if (line != skipLine) sha.Update(buffer + from, n - from);
     }
     std::fclose(in);
     return sha.Hex();

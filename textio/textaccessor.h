@@ -43,7 +43,7 @@ struct StREADOFFSETINFO {
 
 class ClTextAccessor {
 public:
-    enum { kMaxItems = 200, kLineBytes = 1024, kMaxReadItems = 100 };
+    enum { kMaxItems = 200, kLineBytes = 1024, kMaxReadItems = 100, kRowBytes = 4096 };
 
     // Keeps the four values (none copied but the table) and makes a working copy of the table.
     ClTextAccessor(const char* formatName, const StTAFORMAT* table, long count, void* record);
@@ -101,8 +101,13 @@ private:
     long RowItemCount(bool strictOrder) const;
     long RowItem(long pos, bool strictOrder) const;
     long WriteRow(long lead, bool names);
+    void RenderItem(long item);
+    void RenderItemName(long item, long pos);
+    void PutQuote();
     bool StreamOk() const;
     void Put(const char* bytes, size_t n);
+    void PutBlanks(size_t n);
+    void Flush();
 
     long _RdNextRow(char* buffer, long size);
     long _RdCmntRow(char* buffer, long size);
@@ -133,5 +138,8 @@ private:
     char m_readLine[kLineBytes];
     long m_physicalLineNo;
     long m_logicalLineNo;
-    char m_render[kLineBytes];  // the one buffer every item, name and comment is rendered through
+    // A row is rendered here and goes to the stream in one write; only a row longer than the
+    // buffer goes in parts.
+    char m_row[kRowBytes];
+    size_t m_rowUsed;
 };

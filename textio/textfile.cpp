@@ -12,7 +12,7 @@ namespace {
 const char kSource[] = "TextFile";
 }
 
-ClTextFile::ClTextFile() {}
+ClTextFile::ClTextFile() : m_buffer(new char[kBufferBytes]) {}
 
 ClTextFile::~ClTextFile() {}
 
@@ -21,6 +21,7 @@ ClTextFile::~ClTextFile() {}
 long ClTextFile::Open(const char* windowsPath, TFOpenMode mode) {
     if (m_stream.is_open()) m_stream.close();
     m_stream.clear();
+    m_stream.rdbuf()->pubsetbuf(m_buffer.get(), kBufferBytes);  // taken only while closed
     const int flags = static_cast<int>(mode);
     bool ok = windowsPath != nullptr && (flags & (TFRead | TFWrite)) != 0;
     // Paths in Windows form (a drive or a share) go through the platform's mapping; any other path

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <fstream>
+#include <memory>
 
 class ClTextAccessor;
 
@@ -29,5 +30,7 @@ public:
     bool IsOpen() const { return m_stream.is_open(); }
 
 private:
+    enum { kBufferBytes = 1 << 16 };
+    std::unique_ptr<char[]> m_buffer;  // the stream's buffer: rows reach the system in large writes
     std::fstream m_stream;
 };
