@@ -14,11 +14,11 @@ ClAssetWriter::ClAssetWriter()
       m_head(G_HEAD_NAME, G_HEAD, G_HEAD_COUNT),
       m_header(G_HEADER_NAME, G_HEADER, G_HEADER_COUNT),
       m_ssc(G_SSC_NAME, G_SSC, G_SSC_COUNT),
+      m_codeCapacity(0),
+      m_codeCount(0),
+      m_emptyCode(false),
       m_amountText(),
-      m_failedFiles(0) {
-    // Room for a large run up front: the index then rarely rehashes.
-    m_codes.reserve(1024);
-}
+      m_failedFiles(0) {}
 
 ClAssetWriter::~ClAssetWriter() {}
 

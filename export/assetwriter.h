@@ -2,9 +2,9 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
-#include <string>
-#include <unordered_map>
+#include <memory>
 
 #include "formattables.h"
 #include "hosttypes.h"
@@ -57,7 +57,10 @@ public:
     // 1 when every byte of code is in the class kind (3: ASCII letters and digits, 2: letters).
     int CheckCodeChars(short kind, const char* code);
     // 0 new (now registered), 1 registered before, 2 its first six bytes were registered before.
+    // Codes are compared as item 0 holds them: by their first eight bytes.
     short RegisterCode(const char* code);
+    // Bytes the written-codes index takes now.
+    size_t CodeIndexBytes() const { return m_codeCapacity * sizeof(uint64_t); }
 
     // The column text of an amount, in a buffer the next call overwrites.
     const char* FormatAmount(const tagCY* amount);
@@ -84,6 +87,8 @@ private:
     void NoteWrite(short file, long result);
     void NoteFailure(short file) { m_failedFiles |= 1 << file; }
     short FileOf(const ClTextFile& file) const;
+    bool FindCode(uint64_t key) const;
+    void AddCode(uint64_t key);
     ClTextFile* File(short file);
 
     void SetText(long item, const char* text);
@@ -100,9 +105,12 @@ private:
     ClTextFile m_dataFile;
     ClTextFile m_typeFile;
     ClTextFile m_errorLog;
-    // The written codes; each maps to its place in the order of registration, so that the first
-    // matching code of the ordered list is found without walking it.
-    std::unordered_map<std::string, size_t> m_codes;
+    // The written codes: open addressing over 64-bit keys, each holding the bytes of one code
+    // (at most eight, NUL-padded; 0 marks a free slot, so the empty code is kept apart).
+    std::unique_ptr<uint64_t[]> m_codeSlots;
+    size_t m_codeCapacity;
+    size_t m_codeCount;
+    bool m_emptyCode;
     char m_amountText[64];
     int m_failedFiles;
 };
