@@ -39,6 +39,7 @@ ClTextAccessor::ClTextAccessor(const char* formatName, const StTAFORMAT* table, 
       m_commentMark(nullptr),
       m_commentSkip(1),
       m_format(nullptr),
+      m_readLineBytes(0),
       m_physicalLineNo(0),
       m_logicalLineNo(0),
       m_rowUsed(0) {
@@ -76,6 +77,10 @@ long ClTextAccessor::SetMask(long item, long value) {
     if (item < 0 || item >= m_formatCount) return -1;
     m_mask[item] = static_cast<unsigned char>(value & 0xFF);
     return 0;
+}
+
+void ClTextAccessor::SetAllMasks(long value) {
+    std::memset(m_mask, static_cast<unsigned char>(value & 0xFF), static_cast<size_t>(m_formatCount));
 }
 
 long ClTextAccessor::GetMask(long item) const {

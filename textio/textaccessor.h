@@ -70,6 +70,8 @@ public:
     // Mask per item index: 0 = value, 2 = one blank, other = empty. -1 for a bad index.
     long SetMask(long item, long value);
     long GetMask(long item) const;
+    // The same mask for every item of the table.
+    void SetAllMasks(long value);
 
     // Moves count items from start so that the first lands at dest (cyclic in the block); 1 = refused.
     long RotateFormat(long start, long dest, long count);
@@ -136,6 +138,7 @@ private:
     int m_commentSkip;
     StTAFORMAT* m_format;
     char m_readLine[kLineBytes];
+    long m_readLineBytes;  // bytes of the last line in m_readLine; zeros follow
     long m_physicalLineNo;
     long m_logicalLineNo;
     // A row is rendered here and goes to the stream in one write; only a row longer than the
