@@ -128,7 +128,11 @@ void ClAssetWriter::SetText(long item, const char* text) {
     slot[length] = '\0';
     Show(item);
     // Rows carry no quotes: a comma would split the column and a line break the row. A comma
-    // becomes the half-width "､" (one byte, so no cut moves), a line break a blank.
+    // becomes the half-width "､" (one byte, so no cut moves), a line break a blank. No trail byte
+    // is one of them, so a text without such a byte needs no closer look.
+    size_t first = 0;
+    while (first < length && slot[first] != ',' && slot[first] != '\r' && slot[first] != '\n') ++first;
+    if (first == length) return;
     bool replaced = false;
     for (size_t i = 0; i < length;) {
         if (i + 1 < length && SjisCharBytes(reinterpret_cast<const char*>(slot + i)) == 2) {

@@ -12,12 +12,33 @@
 
 namespace {
 
-// Reads a little-endian integer of size bytes (1 to 8), sign- or zero-extended.
+// Reads a little-endian integer of size bytes (1 to 8), sign- or zero-extended. Every platform
+// this is built for is little-endian, so the usual sizes are plain copies.
 uint64_t LoadInteger(const unsigned char* p, int size, bool sign) {
-    uint64_t v = 0;
-    for (int i = size - 1; i >= 0; --i) v = (v << 8) | p[i];
-    if (sign && size < 8 && (p[size - 1] & 0x80)) v |= ~uint64_t(0) << (size * 8);
-    return v;
+    switch (size) {
+        case 1: return sign ? uint64_t(int64_t(int8_t(p[0]))) : p[0];
+        case 2: {
+            uint16_t v;
+            std::memcpy(&v, p, 2);
+            return sign ? uint64_t(int64_t(int16_t(v))) : v;
+        }
+        case 4: {
+            uint32_t v;
+            std::memcpy(&v, p, 4);
+            return sign ? uint64_t(int64_t(int32_t(v))) : v;
+        }
+        case 8: {
+            uint64_t v;
+            std::memcpy(&v, p, 8);
+            return v;
+        }
+        default: {  // 3, 5, 6, 7: little-endian, as the tables' records are
+            uint64_t v = 0;
+            for (int i = size - 1; i >= 0; --i) v = (v << 8) | p[i];
+            if (sign && (p[size - 1] & 0x80)) v |= ~uint64_t(0) << (size * 8);
+            return v;
+        }
+    }
 }
 
 long Clamp(long v, long lo, long hi) { return v < lo ? lo : (v > hi ? hi : v); }
@@ -165,16 +186,15 @@ void ClTextAccessor::Flush() {
     m_rowUsed = 0;
 }
 
-void ClTextAccessor::Put(const char* bytes, size_t n) {
-    if (m_rowUsed + n > sizeof m_row) {
-        Flush();
-        if (n > sizeof m_row) {
-            m_stream->write(bytes, static_cast<std::streamsize>(n));
-            return;
-        }
+// What does not fit the rest of the row buffer: the buffer goes out first.
+void ClTextAccessor::PutLong(const char* bytes, size_t n) {
+    Flush();
+    if (n > sizeof m_row) {
+        m_stream->write(bytes, static_cast<std::streamsize>(n));
+        return;
     }
-    std::memcpy(m_row + m_rowUsed, bytes, n);
-    m_rowUsed += n;
+    std::memcpy(m_row, bytes, n);
+    m_rowUsed = n;
 }
 
 void ClTextAccessor::PutBlanks(size_t n) {
@@ -184,52 +204,8 @@ void ClTextAccessor::PutBlanks(size_t n) {
 }
 
 void ClTextAccessor::PutQuote() {
-    if (m_quote == SingleQuote) Put("'", 1);
-    if (m_quote == DoubleQuote) Put("\"", 1);
-}
-
-// The streams this accessor writes to are untranslated for their whole life (ClTextFile opens
-// them binary), so every row end reaches the file as exactly CR LF and texts keep bare LF.
-// The stream's state is looked at once the row has gone out: a stream that failed earlier in the
-// row took nothing more of it, as it would have item by item.
-long ClTextAccessor::WriteRow(long lead, bool names) {
-    static const char kLeadIn[3] = {'"', '"', ','};
-    m_rowUsed = 0;
-    for (long i = 0; i < lead; ++i) Put(kLeadIn, sizeof kLeadIn);
-    const bool strict = !names && lead < 0;  // only Write passes a negative lead
-    const long count = RowItemCount(strict);
-    const char delimiter = m_delimiter == Comma ? ',' : (m_delimiter == Tab ? '\t' : (m_delimiter == Space ? ' ' : 0));
-    for (long pos = 0; pos < count; ++pos) {
-        const long item = RowItem(pos, strict);
-        if (names)
-            RenderItemName(item, pos);
-        else
-            RenderItem(item);
-        if (pos + 1 < count && delimiter != 0) Put(&delimiter, 1);
-    }
-    Put("\r\n", 2);
-    Flush();
-    return StreamOk() ? 0 : -1;
-}
-
-long ClTextAccessor::Write() { return WriteRow(-1, false); }
-long ClTextAccessor::Write2(long lead) { return WriteRow(lead > 0 ? lead : 0, false); }
-long ClTextAccessor::ItemNameWrite() { return WriteRow(0, true); }
-long ClTextAccessor::ItemNameWrite2(long lead) { return WriteRow(lead > 0 ? lead : 0, true); }
-
-int ClTextAccessor::CommentWrite(char* text) {
-    m_rowUsed = 0;
-    if (text) Put(text, strnlen(text, kLineBytes - 1));
-    Put("\r\n", 2);
-    Flush();
-    return StreamOk() ? 0 : -1;
-}
-
-long ClTextAccessor::WriteItem(long item) {
-    m_rowUsed = 0;
-    RenderItem(item);
-    Flush();
-    return StreamOk() ? 0 : -1;
+    if (m_quote == SingleQuote) PutChar('\'');
+    if (m_quote == DoubleQuote) PutChar('"');
 }
 
 namespace {
@@ -245,21 +221,22 @@ char* Digits(uint64_t v, char* end) {
 
 }  // namespace
 
-void ClTextAccessor::RenderItem(long item) {
+// Masked items are most of a sparse row; they are dealt with before the value is looked at.
+inline void ClTextAccessor::RenderItem(long item) {
     // An order entry naming no item of the table renders as nothing rather than reading past it.
     if (item < 0 || item >= m_formatCount) return;
+    const unsigned char mask = m_mask[item];
+    if (mask == 0) return RenderValue(item);
+    if (m_delimiter == Fixed)
+        PutBlanks(static_cast<size_t>(Clamp(m_format[item].width, 0, kLineBytes - 1)));
+    else if (mask == 2)
+        PutChar(' ');
+}
+
+void ClTextAccessor::RenderValue(long item) {
     const StTAFORMAT& f = m_format[item];
     const size_t width = static_cast<size_t>(Clamp(f.width, 0, kLineBytes - 1));
     const bool fixed = m_delimiter == Fixed;
-
-    if (m_mask[item] != 0) {
-        if (fixed)
-            PutBlanks(width);
-        else if (m_mask[item] == 2)
-            Put(" ", 1);
-        return;
-    }
-
     const unsigned char* value = static_cast<const unsigned char*>(m_record) + f.offset;
     switch (f.type) {
         case ItemText: {
@@ -329,6 +306,50 @@ void ClTextAccessor::RenderItem(long item) {
         default:
             break;
     }
+}
+
+// The streams this accessor writes to are untranslated for their whole life (ClTextFile opens
+// them binary), so every row end reaches the file as exactly CR LF and texts keep bare LF.
+// The stream's state is looked at once the row has gone out: a stream that failed earlier in the
+// row took nothing more of it, as it would have item by item.
+long ClTextAccessor::WriteRow(long lead, bool names) {
+    static const char kLeadIn[3] = {'"', '"', ','};
+    m_rowUsed = 0;
+    for (long i = 0; i < lead; ++i) Put(kLeadIn, sizeof kLeadIn);
+    const bool strict = !names && lead < 0;  // only Write passes a negative lead
+    const long count = RowItemCount(strict);
+    const char delimiter = m_delimiter == Comma ? ',' : (m_delimiter == Tab ? '\t' : (m_delimiter == Space ? ' ' : 0));
+    for (long pos = 0; pos < count; ++pos) {
+        const long item = RowItem(pos, strict);
+        if (names)
+            RenderItemName(item, pos);
+        else
+            RenderItem(item);
+        if (delimiter != 0 && pos + 1 < count) PutChar(delimiter);
+    }
+    Put("\r\n", 2);
+    Flush();
+    return StreamOk() ? 0 : -1;
+}
+
+long ClTextAccessor::Write() { return WriteRow(-1, false); }
+long ClTextAccessor::Write2(long lead) { return WriteRow(lead > 0 ? lead : 0, false); }
+long ClTextAccessor::ItemNameWrite() { return WriteRow(0, true); }
+long ClTextAccessor::ItemNameWrite2(long lead) { return WriteRow(lead > 0 ? lead : 0, true); }
+
+int ClTextAccessor::CommentWrite(char* text) {
+    m_rowUsed = 0;
+    if (text) Put(text, strnlen(text, kLineBytes - 1));
+    Put("\r\n", 2);
+    Flush();
+    return StreamOk() ? 0 : -1;
+}
+
+long ClTextAccessor::WriteItem(long item) {
+    m_rowUsed = 0;
+    RenderItem(item);
+    Flush();
+    return StreamOk() ? 0 : -1;
 }
 
 void ClTextAccessor::RenderItemName(long item, long pos) {

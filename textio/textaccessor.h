@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <iosfwd>
 
 #include "hosttypes.h"
@@ -104,10 +105,20 @@ private:
     long RowItem(long pos, bool strictOrder) const;
     long WriteRow(long lead, bool names);
     void RenderItem(long item);
+    void RenderValue(long item);
     void RenderItemName(long item, long pos);
     void PutQuote();
     bool StreamOk() const;
-    void Put(const char* bytes, size_t n);
+    void Put(const char* bytes, size_t n) {
+        if (m_rowUsed + n > sizeof m_row) return PutLong(bytes, n);
+        std::memcpy(m_row + m_rowUsed, bytes, n);
+        m_rowUsed += n;
+    }
+    void PutChar(char c) {
+        if (m_rowUsed == sizeof m_row) Flush();
+        m_row[m_rowUsed++] = c;
+    }
+    void PutLong(const char* bytes, size_t n);
     void PutBlanks(size_t n);
     void Flush();
 
