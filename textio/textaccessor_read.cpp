@@ -10,6 +10,10 @@ namespace {
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 bool IsQuote(char c) { return c == '\'' || c == '"'; }
 
+// Whether c ends an unquoted item of a comma row, or breaks it: a comma, a quote, and a blank when
+// blanks end items.
+bool EndsPlain(char c, bool blanksEnd) { return c == ',' || IsQuote(c) || (blanksEnd && IsBlank(c)); }
+
 // Collects the items of one line, refusing more than the row holds.
 struct Split {
     StREADOFFSETINFO* entries;
@@ -149,6 +153,7 @@ long ClTextAccessor::_InitOfs_Fixed(char* line, long size, StREADOFFSETINFO* ent
 
 long ClTextAccessor::_InitOfs_Comma(char* line, long size, StREADOFFSETINFO* entries) {
     Split split{entries, _GetItemNum(), 0};
+    const bool blanksEnd = m_spaceFlag == 0;
     long p = 0;
     for (;;) {
         while (p < size && IsBlank(line[p])) ++p;
@@ -172,6 +177,8 @@ long ClTextAccessor::_InitOfs_Comma(char* line, long size, StREADOFFSETINFO* ent
         const long start = p;
         bool atEnd = false;
         for (;;) {
+            // Ordinary bytes only go on with the item; the checks below look at the one that stops it.
+            while (p < size && !EndsPlain(line[p], blanksEnd)) ++p;
             if (p >= size) {
                 if (!split.Add(line + start, p - start)) return 2;
                 atEnd = true;
