@@ -295,6 +295,7 @@ ClRuleGenkashokyaku* BoundRule() {
 struct StPHASES {
     double load = 0, fetch = 0, engine = 0, whole = 0, copyLedger = 0, copyOutput = 0;
     unsigned long long engineAllocations = 0;
+    size_t indexBytes = 0;
     long rows = 0;
 };
 
@@ -357,6 +358,7 @@ int RunOne(const fs::path& work, long assets, long seed, StPHASES& p) {
         long count = 0;
         rule->MoveReady(nullptr, SortHostOrder, SumNone);
         rule->GetCount(&count);
+        timed([&] { writer.ReserveCodes(count > 0 ? static_cast<size_t>(count) : 0); });  // as ExportAssets
         for (long next = 0; next < count;) {
             const Clock::time_point s = Clock::now();
             next = FetchBatch(*rule, next, count);
@@ -374,6 +376,7 @@ int RunOne(const fs::path& work, long assets, long seed, StPHASES& p) {
             exporter.ExportAssetTypes(&set);
         });
         p.engineAllocations = g_allocations;
+        p.indexBytes = writer.CodeIndexBytes();
         failed |= exporter.HadOutputFailure();
         rule->MoveFinish();
         delete rule;
@@ -407,7 +410,7 @@ int RunOne(const fs::path& work, long assets, long seed, StPHASES& p) {
     std::printf("  engine  %7.3f s = %5.2f x copy of the output (target 3); %.0f rows/s; %llu allocations\n",
                 p.engine, p.engine / p.copyOutput, p.rows / p.engine, p.engineAllocations);
     std::printf("  whole   %7.3f s = %5.2f x copy of ledger and output (target 5)\n", p.whole, p.whole / copyBoth);
-    std::printf("  peak resident %.1f MB\n", peak);
+    std::printf("  peak resident %.1f MB; the written-codes index %.1f MB\n", peak, MB(p.indexBytes));
     bool same = CheckOutput(engineOut, assets, seed, "engine");
     same = CheckOutput(wholeOut, assets, seed, "whole ") && same;
     std::error_code ec;

@@ -59,6 +59,9 @@ public:
     // 0 new (now registered), 1 registered before, 2 its first six bytes were registered before.
     // Codes are compared as item 0 holds them: by their first eight bytes.
     short RegisterCode(const char* code);
+    // Room in the written-codes index for that many codes, so that a run of a known size never
+    // grows it (growing holds the old and the new table at once).
+    void ReserveCodes(size_t codes);
     // Bytes the written-codes index takes now.
     size_t CodeIndexBytes() const { return m_codeCapacity * sizeof(uint64_t); }
 
@@ -89,6 +92,7 @@ private:
     short FileOf(const ClTextFile& file) const;
     bool FindCode(uint64_t key) const;
     void AddCode(uint64_t key);
+    void ResizeCodes(size_t capacity);
     ClTextFile* File(short file);
 
     void SetText(long item, const char* text);

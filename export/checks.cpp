@@ -101,21 +101,28 @@ bool ClAssetWriter::FindCode(uint64_t key) const {
     }
 }
 
-// Kept at most three quarters full, so every probe meets a free slot soon.
-void ClAssetWriter::AddCode(uint64_t key) {
-    if ((m_codeCount + 1) * 4 > m_codeCapacity * 3) {
-        const size_t capacity = m_codeCapacity ? m_codeCapacity * 2 : 1024;
-        std::unique_ptr<uint64_t[]> slots(new uint64_t[capacity]());
-        for (size_t i = 0; i < m_codeCapacity; ++i) {
-            const uint64_t k = m_codeSlots[i];
-            if (k == 0) continue;
-            size_t j = CodeSlot(k, capacity);
-            while (slots[j] != 0) j = (j + 1) & (capacity - 1);
-            slots[j] = k;
-        }
-        m_codeSlots = std::move(slots);
-        m_codeCapacity = capacity;
+void ClAssetWriter::ResizeCodes(size_t capacity) {
+    std::unique_ptr<uint64_t[]> slots(new uint64_t[capacity]());
+    for (size_t i = 0; i < m_codeCapacity; ++i) {
+        const uint64_t k = m_codeSlots[i];
+        if (k == 0) continue;
+        size_t j = CodeSlot(k, capacity);
+        while (slots[j] != 0) j = (j + 1) & (capacity - 1);
+        slots[j] = k;
     }
+    m_codeSlots = std::move(slots);
+    m_codeCapacity = capacity;
+}
+
+// Kept at most three quarters full, so every probe meets a free slot soon.
+void ClAssetWriter::ReserveCodes(size_t codes) {
+    size_t capacity = m_codeCapacity ? m_codeCapacity : 1024;
+    while (codes * 4 > capacity * 3) capacity *= 2;
+    if (capacity != m_codeCapacity) ResizeCodes(capacity);
+}
+
+void ClAssetWriter::AddCode(uint64_t key) {
+    ReserveCodes(m_codeCount + 1);
     size_t i = CodeSlot(key, m_codeCapacity);
     while (m_codeSlots[i] != 0) i = (i + 1) & (m_codeCapacity - 1);
     m_codeSlots[i] = key;

@@ -20,6 +20,8 @@ static size_t CharBytes(const char* p) {
 }
 
 size_t FitChars(const char* text, size_t limit) {
+    const size_t length = strnlen(text, limit + 1);
+    if (length <= limit) return length;  // the whole text fits: its end is a boundary
     size_t pos = 0;
     while (text[pos] != '\0') {
         const size_t step = CharBytes(text + pos);
