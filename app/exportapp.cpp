@@ -17,21 +17,6 @@
 #include "shellui.h"
 #include "sjisbytes.h"
 
-namespace {
-
-// Bytes of text that fit room - 1 without splitting a double-byte character.
-size_t FitWholeChars(const char* text, size_t room) {
-    size_t n = 0;
-    while (text[n]) {
-        const size_t width = static_cast<size_t>(SjisCharBytes(text + n));
-        if (n + width >= room) break;
-        n += width;
-    }
-    return n;
-}
-
-}  // namespace
-
 CExportApp::CExportApp() : dataSetList(nullptr), m_ui(nullptr) {}
 
 int CExportApp::Run() {
@@ -147,7 +132,7 @@ const char* CExportApp::MakeHeaderText(short selector, const StDATAINFO* record)
         std::memset(name, 0, sizeof name);
         std::memcpy(name, record->companyName, sizeof record->companyName);
         text[0] = ' ';
-        std::memcpy(text + 1, name, FitWholeChars(name, sizeof text - 1));
+        std::memcpy(text + 1, name, SjisFitBytes(name, sizeof text - 2));
     } else if (selector == 1) {
         const long start = record->periodStart;
         const long end = record->periodEnd;

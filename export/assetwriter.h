@@ -80,6 +80,10 @@ private:
     void WriteBreakdownItems(const StKOTEISHISANINFO& master, const StIKKATSUINFO& breakdown);
     void AssetCode(const StKOTEISHISANINFO& master, char* code);
     void LinkMessage(const char* format, ...);
+    // The entry for a text whose separators were mended; into the log even after it was closed.
+    void SeparatorMessage(const char* text);
+    // Comma -> "､", CR and LF -> blank in a terminated text; true when anything was replaced.
+    static bool MendSeparators(unsigned char* text);
     void HeaderLine(ClTextFile& file, const char* text);
     void NoteWrite(short file, long result);
     void NoteFailure(short file) { m_failedFiles |= 1 << file; }
@@ -100,6 +104,7 @@ private:
     ClTextFile m_dataFile;
     ClTextFile m_typeFile;
     ClTextFile m_errorLog;
+    char m_logPath[kPathBytes];  // where the log was opened, so that a late entry can be appended
     // The written codes; each maps to its place in the order of registration, so that the first
     // matching code of the ordered list is found without walking it.
     std::unordered_map<std::string, size_t> m_codes;
