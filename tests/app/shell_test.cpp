@@ -83,6 +83,17 @@ std::string AssetRow(const std::string& key, const std::string& code) {
     return key + "," + code + ",5,NAME,3台,memo,0,,20200401,20200501,1000,0,0,6,5,200,0,0,0,10000,30,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0\r\n";
 }
 
+// The journal's parts that every run past the level check shares.
+const char kConnect[] = "SetAppType\t3\nSetUseDataType\t3\nInitiate\t減価償却\t0\nExpSysLink\t0\n";
+// The data set read (the cursor walk stops at the selected one), then the dialog's own copy of the
+// user, the selection and the identifier.
+const char kDialogFilled[] =
+    "GetSetObject\t5\t1\nGetSysUserObject\nGetCurUserID\ttanaka\t0\nGetSelectedNo\ttanaka\t2\t7\t0\n"
+    "GetDatCursor\t1\t0\nReadyDat\t1\t0\t0\nWalkDat\t1\t7\t0\nReleaseDatCursor\t1\t0\n"
+    "GetSysUserObject\nGetCurUserID\ttanaka\t0\nGetSelectedNo\ttanaka\t2\t7\t0\n"
+    "GetSelectedInfo\t7\nMakeIDStr\t49442D534556454E0000000000000000\t0\n";
+const char kDisconnect[] = "LogOut\nTerminate\nRelease\n";
+
 class ShellRun : public ::testing::Test {
 protected:
     ShellRun() {
@@ -91,8 +102,12 @@ protected:
         ClDataMgr::Inst()->GetSetMgr()->SetLedgerFolder(ledger);
         WriteLedger(7, AssetRow("K1", "000001") + AssetRow("K2", "000002"));
         ClHostSim::Inst()->Reset();
+        ClHostSim::Inst()->KeepJournal(true);
     }
-    ~ShellRun() override { ClHostSim::Inst()->Reset(); }
+    ~ShellRun() override {
+        ClHostSim::Inst()->KeepJournal(false);
+        ClHostSim::Inst()->Reset();
+    }
 
     void WriteLedger(int selected, const std::string& assets) {
         WriteBytes(ledger + "/session.csv", "tanaka,2," + std::to_string(selected) + "," + temp.Win("out") + "," +
@@ -116,9 +131,17 @@ protected:
         app.ExitInstance();
         return exported;
     }
+    // The journal, one line an entry; a run of equal entries (the text library's last-error
+    // calls, one for each attach and mode) as one line with its count, so that the order reads.
     std::string Journal() const {
+        const std::vector<std::string>& entries = ClHostSim::Inst()->Journal();
         std::string all;
-        for (const std::string& entry : ClHostSim::Inst()->Journal()) all += entry + "\n";
+        for (size_t i = 0; i < entries.size();) {
+            size_t n = 1;
+            while (i + n < entries.size() && entries[i + n] == entries[i]) ++n;
+            all += entries[i] + (n > 1 ? " x" + std::to_string(n) : "") + "\n";
+            i += n;
+        }
         return all;
     }
     bool Exists(const std::string& rel) { return OsGetFileStatus(temp.Win(rel).c_str()).kind != FileNone; }
@@ -129,11 +152,40 @@ protected:
 };
 
 TEST_F(ShellRun, HostCallsInOrderExportAndSuccessNotice) {
+    // A plain asset, a lump-sum asset of two breakdowns, another plain asset and two categories.
+    std::string lump = AssetRow("K2", "000002");
+    lump.replace(lump.find(",6,5,200,"), 9, ",4,5,200,");
+    WriteLedger(7, AssetRow("K1", "000001") + lump + AssetRow("K3", "000003"));
+    WriteBytes(ledger + "/breakdowns-7.csv", "K2,1,机,20200401,100,1\r\nK2,2,椅子,20200401,200,2\r\n");
+    WriteBytes(ledger + "/categories-7.csv", "1,建物,1,0\r\n5,器具,2,0\r\n");
+    ClHostSim::Inst()->Reset();
     RecordingUi ui;
     ui.Script({"--path", temp.Win("out\\assets.csv"), "--answer", "yes"});
     EXPECT_TRUE(Run(ui));
-    EXPECT_EQ(Journal(),
-              "SetAppType\t3\nSetUseDataType\t3\nInitiate\t減価償却\t0\nExpSysLink\t0\nLogOut\nTerminate\nRelease\n");
+    EXPECT_EQ(Journal(), std::string(kConnect) + kDialogFilled +
+                             "GetAppFolderPath\t1\n"  // no saved path: the host's output folder
+                             "GetAppFolderPath\t0\n"
+                             "SetLastError\t0\t\t0 x12\n"  // log and data file opened, data-file header
+                             "new ClRuleGenkashokyaku\n"
+                             "GetSetMgr\nAttachSetMgr\t0\n"
+                             "GetSetObject\t5\t1\nGetSelectedInfo\t7\nSetCurDataID\tID-SEVEN\t0\n"
+                             "GetOptLink\nAttachOptLink\t0\n"
+                             "MoveReady\tnull\t0\t0\t0\nGetCount\t3\t0\n"
+                             "Move\t0\t0\nSetLastError\t0\t\t0 x2\n"  // one row
+                             "Move\t1\t0\n"
+                             "MoveReadyIkkatsu\tK2\t0\nGetIkkatsuCount\t2\t0\n"
+                             "MoveIkkatsu\t0\t0\nSetLastError\t0\t\t0 x2\n"
+                             "MoveIkkatsu\t1\t0\nSetLastError\t0\t\t0 x2\n"
+                             "MoveFinishIkkatsu\t0\n"
+                             "Move\t2\t0\n"
+                             "SetLastError\t0\t\t0 x22\n"  // row; both closed; type file opened, 17 lines
+                             "LoadShisanKubunInfo\t2\t0\n"
+                             "SetLastError\t0\t\t0 x5\n"  // two rows, then the type file closed
+                             "CoTaskMemFree\tcategories\n"
+                             "GetAppFolderPath\t1\n"  // the path saved, before the report
+                             "MoveFinish\t0\ndelete ClRuleGenkashokyaku\n"
+                             "ClFileMgr::Release\n" +
+                             kDisconnect);
 
     const std::string shown = ui.Transcript();
     EXPECT_NE(shown.find("事業所名： 株式会社テスト\n会計期間： 2023/04/01\x81\x60" "2024/03/31\n"), std::string::npos) << shown;
@@ -160,10 +212,10 @@ TEST_F(ShellRun, RefusedHostConnectionEndsBeforeTheDialog) {
         RecordingUi ui;
         ui.Script({"--path", temp.Win("out\\assets.csv"), "--answer", "yes"});
         EXPECT_FALSE(Run(ui));
-        const std::string journal = Journal();
-        ASSERT_GE(journal.size(), 25u);
-        EXPECT_EQ(journal.substr(journal.size() - 25), "LogOut\nTerminate\nRelease\n");
-        EXPECT_EQ(journal.find("ExpSysLink") != std::string::npos, std::string(operation) == "ExpSysLink");
+        // Nothing of the data set is asked for; the connection is still closed in order.
+        const bool initiate = std::string(operation) == "Initiate";
+        EXPECT_EQ(Journal(), std::string("SetAppType\t3\nSetUseDataType\t3\nInitiate\t減価償却\t") +
+                                 (initiate ? "-5\n" : "0\nExpSysLink\t-5\n") + kDisconnect);
         EXPECT_EQ(ui.Transcript(), "");
         EXPECT_FALSE(Exists("out"));
     }
@@ -174,6 +226,16 @@ TEST_F(ShellRun, PastActualDataIsRefusedBeforeTheDialogIsShown) {
     RecordingUi ui;
     ui.Script({"--path", temp.Win("out\\assets.csv"), "--answer", "yes"});
     EXPECT_FALSE(Run(ui));
+    // The walk passes data set 7 to reach 8; the dialog still makes its proposal, never shown,
+    // and releases the folder service; no rule object is made.
+    EXPECT_EQ(Journal(), std::string(kConnect) +
+                             "GetSetObject\t5\t1\nGetSysUserObject\nGetCurUserID\ttanaka\t0\n"
+                             "GetSelectedNo\ttanaka\t2\t8\t0\nGetDatCursor\t1\t0\nReadyDat\t1\t0\t0\n"
+                             "WalkDat\t1\t7\t0\nWalkDat\t1\t8\t0\nReleaseDatCursor\t1\t0\n"
+                             "GetSysUserObject\nGetCurUserID\ttanaka\t0\nGetSelectedNo\ttanaka\t2\t8\t0\n"
+                             "GetSelectedInfo\t8\nMakeIDStr\t49442D50415354000000000000000000\t0\n"
+                             "GetAppFolderPath\t1\nGetAppFolderPath\t0\nClFileMgr::Release\n" +
+                             kDisconnect);
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_EQ(ui.boxes[0], kPastData);
     EXPECT_EQ(ui.types[0], 0x30u);
@@ -193,6 +255,9 @@ TEST_F(ShellRun, CancelKeepsSettingsAndWritesNothing) {
         else
             ui.Script({"--path", temp.Win("out\\assets.csv"), "--cancel"});
         EXPECT_FALSE(Run(ui));
+        EXPECT_EQ(Journal(), std::string(kConnect) + kDialogFilled +
+                                 "GetAppFolderPath\t1\nGetAppFolderPath\t0\nClFileMgr::Release\n" + kDisconnect);
+        ClHostSim::Inst()->Reset();
         ASSERT_EQ(ui.boxes.size(), 1u);
         EXPECT_EQ(ui.boxes[0], kCancelled);
         EXPECT_EQ(ui.boxes[0].substr(0, 1), "\xA2");
