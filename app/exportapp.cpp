@@ -17,6 +17,22 @@
 #include "shellui.h"
 #include "sjisbytes.h"
 
+namespace {
+
+// Ends the wait cursor on every way out of the export step, one that unwinds included.
+class ClWaitCursor {
+public:
+    explicit ClWaitCursor(ClShellUi& ui) : m_ui(ui) { m_ui.BeginWaitCursor(); }
+    ~ClWaitCursor() { m_ui.EndWaitCursor(); }
+    ClWaitCursor(const ClWaitCursor&) = delete;
+    ClWaitCursor& operator=(const ClWaitCursor&) = delete;
+
+private:
+    ClShellUi& m_ui;
+};
+
+}  // namespace
+
 CExportApp::CExportApp() : dataSetList(nullptr), m_ui(nullptr) {}
 
 int CExportApp::Run() {
@@ -74,7 +90,7 @@ bool CExportApp::InitInstance() {
     if (dialog.outputPath.size() >= sizeof outputPath) return false;  // refused by OnExecute already
     std::memcpy(outputPath, dialog.outputPath.data(), dialog.outputPath.size());
 
-    m_ui->BeginWaitCursor();
+    const ClWaitCursor wait(*m_ui);  // ended after the exporter is gone, before the dialog
     {
         ClAssetExporter exporter;
         exporter.SetOutputPath(outputPath);
@@ -86,7 +102,6 @@ bool CExportApp::InitInstance() {
         dialog.SaveOutputPath(outputPath);
         ShowClosingReport(*m_ui, outputPath, exporter.FailedFiles());
     }
-    m_ui->EndWaitCursor();
     return true;
 }
 

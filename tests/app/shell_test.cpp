@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "closingreport.h"
 #include "conditiondlg.h"
 #include "exportapp.h"
 #include "hostsim.h"
@@ -57,6 +58,11 @@ public:
         shownFiles.push_back(path);
         return true;
     }
+    // As an edit control that counts its limit in characters: what is typed is taken whole.
+    void LimitText(int id, int bytes) override {
+        if (!unlimited) ClScriptedUi::LimitText(id, bytes);
+    }
+    bool unlimited = false;
 
     std::vector<std::string> boxes;
     std::vector<unsigned> types;
@@ -76,6 +82,7 @@ const char kNoFileName[] = "ファイル名が指定されていません。";
 const char kNoFolder[] = "指定されたフォルダは存在しません。\n\n作成してもよろしいですか？";
 const char kCreateFailed[] = "フォルダの作成に失敗しました。\n\n出力先を再入力してください。";
 const char kOverwrite[] = "同名のファイルが存在します。\n\n上書きしてもよろしいですか？";
+const char kTooLong[] = "データの出力先が長すぎます。\n\n出力先を再入力してください。";
 const char kFinishedWithLog[] = "減価償却情報の出力が一応終了しました。\n\nアプリケーションを終了します。";
 
 // Two assets without a problem, and one whose code repeats the first (a log entry).
@@ -287,6 +294,39 @@ TEST_F(ShellRun, EveryRefusalLeavesTheDialogOpenWithThePathSelected) {
     EXPECT_FALSE(Exists("settings"));
 }
 
+// A path the run's 260-byte buffer cannot hold is refused as too long, not exported cut.
+TEST_F(ShellRun, PathOfMoreThan260BytesIsRefusedAsTooLong) {
+    const std::string folder = temp.Win("");
+    ASSERT_LT(folder.size(), 250u);
+    const std::string path = folder + std::string(261 - folder.size() - 4, 'a') + ".csv";
+    RecordingUi ui;
+    ui.unlimited = true;
+    ui.Script({"--path", path, "--execute", "--cancel"});
+    EXPECT_FALSE(Run(ui));
+    EXPECT_EQ(ui.boxes, (std::vector<std::string>{kTooLong, kCancelled}));
+    EXPECT_EQ(ui.SelectedText(), path);
+}
+
+TEST_F(ShellRun, WaitCursorEndsWhenTheRunUnwinds) {
+    RecordingUi ui;
+    ui.onBox = [](const char*) { throw 1; };  // the closing notice is the run's first box
+    ui.Script({"--path", temp.Win("assets.csv")});
+    EXPECT_THROW(Run(ui), int);
+    EXPECT_EQ(ui.WaitCursorDepth(), 0);
+}
+
+// The data file failed and the log is empty: the log is removed and only the data file is named.
+TEST_F(ShellRun, FailureBoxNamesTheDataFile) {
+    WriteWin(temp.Win("Marlo3SysErr.txt"), "");
+    RecordingUi ui;
+    ShowClosingReport(ui, temp.Win("assets.csv").c_str(), FailedDataFile);
+    EXPECT_FALSE(Exists("Marlo3SysErr.txt"));
+    EXPECT_EQ(ui.boxes, std::vector<std::string>{"減価償却情報の出力に失敗しました。\n\n次のファイルを書き込めませんでした。\n"
+                                                 "償却資産データ \x81\xCB " + temp.Win("assets.csv") +
+                                                 "    \n\nアプリケーションを終了します。"});
+    EXPECT_EQ(ui.types, std::vector<unsigned>{0x30u});
+}
+
 TEST_F(ShellRun, RefocusSelectsTheWholePath) {
     RecordingUi ui;
     ui.Script({"--path", "a|b.csv", "--key", "f12", "--cancel"});
@@ -413,6 +453,25 @@ TEST_F(ShellRun, LogIsShownInTheViewerBeforeTheNotice) {
 
 // Without Wordpad (current systems) the Windows folder's Notepad shows the log; without either,
 // the front end's own display, and the notice follows in both cases.
+// A log that holds entries is shown first; the failure box, naming each failed file, follows.
+TEST_F(ShellRun, FailureBoxFollowsTheViewerOfANonEmptyLog) {
+    SKIP_UNLESS_DRIVES_CAN_BE_MAPPED(temp);
+    WriteWin(temp.Win("Marlo3SysErr.txt"), "\r\nentry\r\n");
+    setenv("ASSETEXPORT_WINDIR", "M:\\windows", 1);  // neither viewer: the front end shows it
+    RecordingUi ui;
+    size_t shownAtBox = 0;
+    ui.onBox = [&](const char*) { shownAtBox = ui.shownFiles.size(); };
+    ShowClosingReport(ui, temp.Win("assets.csv").c_str(), FailedDataFile | FailedErrorLog);
+    unsetenv("ASSETEXPORT_WINDIR");
+    EXPECT_EQ(ui.shownFiles, std::vector<std::string>{temp.Win("Marlo3SysErr.txt")});
+    EXPECT_EQ(shownAtBox, 1u);
+    EXPECT_EQ(ui.boxes, std::vector<std::string>{"減価償却情報の出力に失敗しました。\n\n次のファイルを書き込めませんでした。\n"
+                                                 "償却資産データ \x81\xCB " + temp.Win("assets.csv") + "    \n"
+                                                 "連動エラーログ \x81\xCB " + temp.Win("Marlo3SysErr.txt") +
+                                                 "    \n\nアプリケーションを終了します。"});
+    EXPECT_TRUE(Exists("Marlo3SysErr.txt"));
+}
+
 TEST_F(ShellRun, NotepadWhenWordpadIsAbsentElseTheFrontEnd) {
     SKIP_UNLESS_DRIVES_CAN_BE_MAPPED(temp);
     WriteLedger(7, AssetRow("K1", "000001") + AssetRow("K2", "000001"));
