@@ -74,15 +74,14 @@ protected:
     }
 
     // Starts the deliverable as the accounting package does (no arguments).
-    void Launch() {
-        const std::string exe = Env("ROBOT_PROGRAM");
+    void Launch(const std::string& exe = Env("ROBOT_PROGRAM")) {
         ASSERT_FALSE(exe.empty()) << "ROBOT_PROGRAM is not set; run through run-robot.sh";
         SetEnvironmentVariableA("HOSTSIM_LEDGER", temp.Path("ledger").c_str());
         ASSERT_TRUE(program.Start("\"" + exe + "\"", temp.Path())) << exe;
     }
     // Starts it and waits for the dialog, visible and in the foreground.
-    void Start() {
-        ASSERT_NO_FATAL_FAILURE(Launch());
+    void Start(const std::string& exe = Env("ROBOT_PROGRAM")) {
+        ASSERT_NO_FATAL_FAILURE(Launch(exe));
         dialog = WaitTopWindow(program.Id(), "#32770", kTitle, 20000);
         ASSERT_NE(dialog, nullptr) << "no dialog titled " << kTitle;
         ASSERT_TRUE(WaitFor([this] { return GetForegroundWindow() == dialog; }, 5000));
@@ -312,6 +311,28 @@ TEST_F(Robot, EscCloseBoxAndEnterOnCancelCancelWithTheNotice) {
         ExpectEnded();
     }
     EXPECT_FALSE(Exists(temp.Path("settings")));  // nothing remembered
+}
+
+// The other three deliverables: the same dialog and run, with their own settings file.
+TEST_F(Robot, EveryDeliverableExportsWithItsOwnSettingsFile) {
+    const std::string programs = Env("ROBOT_OTHER_PROGRAMS");  // "|"-separated
+    ASSERT_FALSE(programs.empty()) << "ROBOT_OTHER_PROGRAMS is not set; run through run-robot.sh";
+    for (size_t start = 0; start < programs.size();) {
+        size_t end = programs.find('|', start);
+        if (end == std::string::npos) end = programs.size();
+        const std::string exe = programs.substr(start, end - start);
+        start = end + 1;
+        const size_t slash = exe.find_last_of('\\');
+        const std::string build = exe.substr(slash + 1, exe.size() - slash - 1 - 4);  // "Marlo5Export"
+        SCOPED_TRACE(build);
+        ASSERT_NO_FATAL_FAILURE(Start(exe));
+        SetPath(temp.Path("out\\" + build + ".csv"));
+        PostKey(Item(IDC_PATH), VK_F12);
+        ASSERT_NO_FATAL_FAILURE(
+            ExpectBox(SuccessText(temp.Path("out\\" + build + ".csv"), temp.Path("out\\syurui.SSC")), false, IDOK));
+        ExpectEnded();
+        EXPECT_TRUE(Exists(temp.Path("settings\\" + build + ".env")));
+    }
 }
 
 TEST_F(Robot, AltOFocusesThePathBoxAndAltDBrowses) {
