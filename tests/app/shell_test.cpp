@@ -327,6 +327,17 @@ TEST_F(ShellRun, FailureBoxNamesTheDataFile) {
     EXPECT_EQ(ui.types, std::vector<unsigned>{0x30u});
 }
 
+// A host folder that leaves no room for "*.csv" is proposed as it is, not with a cut pattern.
+TEST_F(ShellRun, NoPatternWhereTheFolderLeavesNoRoom) {
+    const std::string folder = "C:\\" + std::string(252, 'a') + "\\";  // 256 bytes
+    WriteBytes(ledger + "/session.csv", "tanaka,2,7," + folder + "," + temp.Win("settings") + "\r\n");
+    ClHostSim::Inst()->Reset();
+    RecordingUi ui;
+    ui.Script({"--cancel"});
+    EXPECT_FALSE(Run(ui));
+    EXPECT_NE(ui.Transcript().find("出力先  ：" + folder + "\n"), std::string::npos) << ui.Transcript();
+}
+
 TEST_F(ShellRun, RefocusSelectsTheWholePath) {
     RecordingUi ui;
     ui.Script({"--path", "a|b.csv", "--key", "f12", "--cancel"});

@@ -255,6 +255,20 @@ TEST(AssetRow, ZeroFilledMaster) {
                           });
 }
 
+// Item 67 holds 12 characters: a wider total would be cut to a wrong number.
+TEST(AssetRow, TotalWiderThanItsColumnIsAsterisksAndReported) {
+    StAsset a = OldMethodAsset();
+    a.yearly.computedDepreciation = 1000000000000LL * kYen;  // 13 digits with the 50 special
+    WriterRun run;
+    run.writer.WriteAssetRow(&a.master, &a.yearly, &a.monthly, &a.breakdown);
+    const std::vector<std::string> rows = run.Rows();
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(SplitFields(rows[0])[67], "************");
+    const std::vector<std::string> entries = run.Entries();
+    ASSERT_FALSE(entries.empty());
+    EXPECT_EQ(entries.back(), "\n＜ERROR＞\n金額｢1000000000050｣は、連携可能最大桁数をオーバーしています。");
+}
+
 TEST(AssetRow, LongTextsAreCutOnCharacterBoundaries) {
     StAsset a = OldMethodAsset();
     // 31 single bytes and a double-byte character: the character would end at byte 33.
