@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "box_texts.h"
 #include "closingreport.h"
 #include "conditiondlg.h"
 #include "exportapp.h"
@@ -73,17 +74,6 @@ private:
     std::FILE* m_file;
 };
 
-const char kPastData[] = "過去実績データは、連携の対象として使用できません。\n\nアプリケーションを終了します。";
-const char kCancelled[] = "｢減価償却｣の集計を中止します。";
-const char kNoPath[] = "データ出力先が指定されていません。\n\n出力先を指定してください。";
-const char kBadChars[] = "データの出力先に不正な文字が含まれています。\n\n出力先を再入力してください。";
-const char kBadDrive[] = "ドライブ名が有効でありません。\n\n有効なドライブを指定してください。";
-const char kNoFileName[] = "ファイル名が指定されていません。";
-const char kNoFolder[] = "指定されたフォルダは存在しません。\n\n作成してもよろしいですか？";
-const char kCreateFailed[] = "フォルダの作成に失敗しました。\n\n出力先を再入力してください。";
-const char kOverwrite[] = "同名のファイルが存在します。\n\n上書きしてもよろしいですか？";
-const char kTooLong[] = "データの出力先が長すぎます。\n\n出力先を再入力してください。";
-const char kFinishedWithLog[] = "減価償却情報の出力が一応終了しました。\n\nアプリケーションを終了します。";
 
 // Two assets without a problem, and one whose code repeats the first (a log entry).
 std::string AssetRow(const std::string& key, const std::string& code) {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "box_texts.h"
 #include "robot.h"
 
 namespace {
@@ -15,16 +16,6 @@ const char kTitle[] = "減価償却 - 集計条件";
 const char kCaption[] = "減価償却";
 const char kSaveTitle[] = "保存ファイルを指定";
 const char kCompany[] = "株式会社ソ能表";  // trail bytes 0x5C
-const char kPastData[] = "過去実績データは、連携の対象として使用できません。\n\nアプリケーションを終了します。";
-const char kCancelled[] = "\xA2減価償却\xA3の集計を中止します。";
-const char kNoPath[] = "データ出力先が指定されていません。\n\n出力先を指定してください。";
-const char kBadChars[] = "データの出力先に不正な文字が含まれています。\n\n出力先を再入力してください。";
-const char kBadDrive[] = "ドライブ名が有効でありません。\n\n有効なドライブを指定してください。";
-const char kNoFileName[] = "ファイル名が指定されていません。";
-const char kNoFolder[] = "指定されたフォルダは存在しません。\n\n作成してもよろしいですか？";
-const char kCreateFailed[] = "フォルダの作成に失敗しました。\n\n出力先を再入力してください。";
-const char kOverwrite[] = "同名のファイルが存在します。\n\n上書きしてもよろしいですか？";
-const char kFinishedWithLog[] = "減価償却情報の出力が一応終了しました。\n\nアプリケーションを終了します。";
 
 enum { IDC_COMPANY_TITLE = 1000, IDC_PERIOD_TITLE = 1001, IDC_COMPANY = 1002, IDC_PERIOD = 1003,
        IDC_GROUP = 1004, IDC_EXECUTE = 1005, IDC_CANCEL = 1006, IDC_PATH = 1007, IDC_BROWSE = 1008 };
