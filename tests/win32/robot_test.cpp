@@ -304,6 +304,45 @@ TEST_F(Robot, EscCloseBoxAndEnterOnCancelCancelWithTheNotice) {
     EXPECT_FALSE(Exists(temp.Path("settings")));  // nothing remembered
 }
 
+// With arguments the GUI program runs the scripted front end, its transcript on the standard
+// output it was given (here a pipe, as a script that redirects it gives one).
+TEST_F(Robot, ScriptedRunWritesItsTranscriptToTheRedirectedOutput) {
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+    HANDLE readEnd = nullptr, writeEnd = nullptr;
+    ASSERT_TRUE(CreatePipe(&readEnd, &writeEnd, &inherit, 0));
+    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = writeEnd;
+    startup.hStdError = writeEnd;
+    PROCESS_INFORMATION process = {};
+    SetEnvironmentVariableA("HOSTSIM_LEDGER", temp.Path("ledger").c_str());
+    std::string command = "\"" + Env("ROBOT_PROGRAM") + "\" --path \"" + temp.Path("out\\piped.csv") + "\"";
+    const BOOL started = CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr,
+                                        temp.Path().c_str(), &startup, &process);
+    CloseHandle(writeEnd);
+    ASSERT_TRUE(started);
+    std::string transcript;
+    char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(readEnd, buffer, sizeof buffer, &got, nullptr) && got > 0) transcript.append(buffer, got);
+    CloseHandle(readEnd);
+    const bool ended = WaitForSingleObject(process.hProcess, 30000) == WAIT_OBJECT_0;
+    if (!ended) TerminateProcess(process.hProcess, 1);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    ASSERT_TRUE(ended);
+    // The console's text mode ends each line with CR LF.
+    for (size_t at = transcript.find("\r\n"); at != std::string::npos; at = transcript.find("\r\n", at))
+        transcript.erase(at, 1);
+    EXPECT_NE(transcript.find(std::string("== ") + kTitle + " =="), std::string::npos) << transcript;
+    EXPECT_NE(transcript.find(SuccessText(temp.Path("out\\piped.csv"), temp.Path("out\\syurui.SSC"))),
+              std::string::npos)
+        << transcript;
+    EXPECT_TRUE(Exists(temp.Path("out\\piped.csv")));
+}
+
 // The other three deliverables: the same dialog and run, with their own settings file.
 TEST_F(Robot, EveryDeliverableExportsWithItsOwnSettingsFile) {
     const std::string programs = Env("ROBOT_OTHER_PROGRAMS");  // "|"-separated
