@@ -120,8 +120,14 @@ void CConditionDlg::OnExecute() {
         return;
     }
     // The run goes on with the path in a buffer of 260 bytes: a longer one would be exported cut,
-    // that is, to some other file.
-    if (outputPath.size() >= kPathRoom || !IsValidPathText(path)) {
+    // that is, to some other file. The box limits typing to 255 bytes, but not every edit control
+    // counts bytes, and a chosen file can be longer.
+    if (outputPath.size() >= kPathRoom) {
+        Ask("データの出力先が長すぎます。\n\n出力先を再入力してください。", MB_TYPE_REFUSAL);
+        RefocusPathBox();
+        return;
+    }
+    if (!IsValidPathText(path)) {
         Ask("データの出力先に不正な文字が含まれています。\n\n出力先を再入力してください。", MB_TYPE_REFUSAL);
         RefocusPathBox();
         return;

@@ -19,16 +19,17 @@
 
 namespace {
 
-// Bytes of text that fit room - 1 without splitting a double-byte character.
-size_t FitWholeChars(const char* text, size_t room) {
-    size_t n = 0;
-    while (text[n]) {
-        const size_t width = static_cast<size_t>(SjisCharBytes(text + n));
-        if (n + width >= room) break;
-        n += width;
-    }
-    return n;
-}
+// Ends the wait cursor on every way out of the export step, one that unwinds included.
+class ClWaitCursor {
+public:
+    explicit ClWaitCursor(ClShellUi& ui) : m_ui(ui) { m_ui.BeginWaitCursor(); }
+    ~ClWaitCursor() { m_ui.EndWaitCursor(); }
+    ClWaitCursor(const ClWaitCursor&) = delete;
+    ClWaitCursor& operator=(const ClWaitCursor&) = delete;
+
+private:
+    ClShellUi& m_ui;
+};
 
 }  // namespace
 
@@ -89,7 +90,7 @@ bool CExportApp::InitInstance() {
     if (dialog.outputPath.size() >= sizeof outputPath) return false;  // refused by OnExecute already
     std::memcpy(outputPath, dialog.outputPath.data(), dialog.outputPath.size());
 
-    m_ui->BeginWaitCursor();
+    const ClWaitCursor wait(*m_ui);  // ended after the exporter is gone, before the dialog
     {
         ClAssetExporter exporter;
         exporter.SetOutputPath(outputPath);
@@ -101,7 +102,6 @@ bool CExportApp::InitInstance() {
         dialog.SaveOutputPath(outputPath);
         ShowClosingReport(*m_ui, outputPath, exporter.FailedFiles());
     }
-    m_ui->EndWaitCursor();
     return true;
 }
 
@@ -147,7 +147,7 @@ const char* CExportApp::MakeHeaderText(short selector, const StDATAINFO* record)
         std::memset(name, 0, sizeof name);
         std::memcpy(name, record->companyName, sizeof record->companyName);
         text[0] = ' ';
-        std::memcpy(text + 1, name, FitWholeChars(name, sizeof text - 1));
+        std::memcpy(text + 1, name, SjisFitBytes(name, sizeof text - 2));
     } else if (selector == 1) {
         const long start = record->periodStart;
         const long end = record->periodEnd;

@@ -5,6 +5,7 @@
 
 #include "assetwriter.h"
 #include "conversions.h"
+#include "sjisbytes.h"
 #include "messages.h"
 
 namespace {
@@ -100,7 +101,7 @@ void ClAssetWriter::WriteAssetItems(const StKOTEISHISANINFO& m, const StKOTEINEN
 
     const StField<sizeof m.assetName> name(m.assetName);
     char shortName[40] = {};
-    std::memcpy(shortName, name.text, FitChars(name.text, 32));
+    std::memcpy(shortName, name.text, SjisFitBytes(name.text, 32));
     SetText(9, shortName);
     if (std::strlen(name.text) > 32) LinkMessage(MsgNameLength, name.text);
 
@@ -202,8 +203,8 @@ void ClAssetWriter::WriteAssetItems(const StKOTEISHISANINFO& m, const StKOTEINEN
     if (m.disposalKind == 4) SetText(113, "売却");
 
     const StField<sizeof m.memoText> memo(m.memoText);
-    const size_t upper = FitChars(memo.text, 20);
-    const size_t lower = FitChars(memo.text + upper, 20);
+    const size_t upper = SjisFitBytes(memo.text, 20);
+    const size_t lower = SjisFitBytes(memo.text + upper, 20);
     char part[24] = {};
     std::memcpy(part, memo.text, upper);
     SetText(147, part);
@@ -245,7 +246,7 @@ void ClAssetWriter::WriteBreakdownItems(const StKOTEISHISANINFO& m, const StIKKA
     SetText(4, "一括決算");
     const StField<sizeof b.breakdownName> name(b.breakdownName);
     char shortName[40] = {};
-    std::memcpy(shortName, name.text, FitChars(name.text, 32));
+    std::memcpy(shortName, name.text, SjisFitBytes(name.text, 32));
     SetText(9, shortName);
     if (std::strlen(name.text) > 32) LinkMessage(MsgBreakdownNameLength, name.text);
 

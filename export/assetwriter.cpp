@@ -14,6 +14,7 @@ ClAssetWriter::ClAssetWriter()
       m_head(G_HEAD_NAME, G_HEAD, G_HEAD_COUNT),
       m_header(G_HEADER_NAME, G_HEADER, G_HEADER_COUNT),
       m_ssc(G_SSC_NAME, G_SSC, G_SSC_COUNT),
+      m_logPath(),
       m_codeCapacity(0),
       m_codeCount(0),
       m_emptyCode(false),
@@ -56,6 +57,7 @@ int ClAssetWriter::OpenFile(short file, const char* path) {
         }
         std::memcpy(buffer + start, name, std::strlen(name) + 1);
     }
+    if (file == ErrorLog) std::memcpy(m_logPath, buffer, sizeof m_logPath);
     if (target->Open(buffer, TFWrite | TFOverwrite) == 0) return 1;
     NoteFailure(file);
     return 0;
@@ -81,7 +83,7 @@ short ClAssetWriter::FileOf(const ClTextFile& file) const {
 void ClAssetWriter::HeaderLine(ClTextFile& file, const char* text) {
     file.Attach(&m_header);
     m_header.ClearRecord();
-    std::memcpy(m_header.Record(), text, FitChars(text, kHeaderTextBytes));
+    std::memcpy(m_header.Record(), text, SjisFitBytes(text, kHeaderTextBytes));
     NoteWrite(FileOf(file), m_header.Write());
 }
 
@@ -127,25 +129,45 @@ void ClAssetWriter::SetText(long item, const char* text) {
     std::memcpy(slot, text, length);
     slot[length] = '\0';
     Show(item);
-    // Rows carry no quotes: a comma would split the column and a line break the row. A comma
-    // becomes the half-width "､" (one byte, so no cut moves), a line break a blank. No trail byte
-    // is one of them, so a text without such a byte needs no closer look.
-    size_t first = 0;
-    while (first < length && slot[first] != ',' && slot[first] != '\r' && slot[first] != '\n') ++first;
-    if (first == length) return;
+    if (MendSeparators(slot)) SeparatorMessage(reinterpret_cast<const char*>(slot));
+}
+
+// Rows carry no quotes: a comma would split the column and a line break the row. A comma
+// becomes the half-width "､" (one byte, so no cut moves), a line break a blank. No trail byte
+// is one of them, so a text without such a byte needs no closer look.
+bool ClAssetWriter::MendSeparators(unsigned char* text) {
+    const unsigned char* first = text;
+    while (*first != '\0' && *first != ',' && *first != '\r' && *first != '\n') ++first;
+    if (*first == '\0') return false;
     bool replaced = false;
-    for (size_t i = 0; i < length;) {
-        if (i + 1 < length && SjisCharBytes(reinterpret_cast<const char*>(slot + i)) == 2) {
-            i += 2;
+    for (unsigned char* p = text; *p != '\0';) {
+        if (SjisCharBytes(reinterpret_cast<const char*>(p)) == 2) {
+            p += 2;
             continue;
         }
-        if (slot[i] == ',' || slot[i] == '\r' || slot[i] == '\n') {
-            slot[i] = slot[i] == ',' ? 0xA4 : ' ';
+        if (*p == ',' || *p == '\r' || *p == '\n') {
+            *p = *p == ',' ? 0xA4 : ' ';
             replaced = true;
         }
-        ++i;
+        ++p;
     }
-    if (replaced) LinkMessage(MsgTextSeparator, reinterpret_cast<const char*>(slot));
+    return replaced;
+}
+
+void ClAssetWriter::SeparatorMessage(const char* text) {
+    if (m_errorLog.IsOpen()) {
+        LinkMessage(MsgTextSeparator, text);
+        return;
+    }
+    // The asset run has closed the log before the type file is written; the entry is appended
+    // to it, so that the closing report still sees it. A log never opened stays unwritten.
+    if (m_logPath[0] == '\0') return;
+    if (m_errorLog.Open(m_logPath, TFWrite | TFAppend) != 0) {
+        NoteFailure(ErrorLog);
+        return;
+    }
+    LinkMessage(MsgTextSeparator, text);
+    CloseFile(ErrorLog);
 }
 
 void ClAssetWriter::SetInt16(long item, int value) {

@@ -86,6 +86,10 @@ private:
     void WriteBreakdownItems(const StKOTEISHISANINFO& master, const StIKKATSUINFO& breakdown);
     void AssetCode(const StKOTEISHISANINFO& master, char* code);
     void LinkMessage(const char* format, ...);
+    // The entry for a text whose separators were mended; into the log even after it was closed.
+    void SeparatorMessage(const char* text);
+    // Comma -> "､", CR and LF -> blank in a terminated text; true when anything was replaced.
+    static bool MendSeparators(unsigned char* text);
     void HeaderLine(ClTextFile& file, const char* text);
     void NoteWrite(short file, long result);
     void NoteFailure(short file) { m_failedFiles |= 1 << file; }
@@ -109,6 +113,7 @@ private:
     ClTextFile m_dataFile;
     ClTextFile m_typeFile;
     ClTextFile m_errorLog;
+    char m_logPath[kPathBytes];  // where the log was opened, so that a late entry can be appended
     // The written codes: open addressing over 64-bit keys, each holding the bytes of one code
     // (at most eight, NUL-padded; 0 marks a free slot, so the empty code is kept apart).
     std::unique_ptr<uint64_t[]> m_codeSlots;

@@ -5,6 +5,7 @@
 
 #include "assetwriter.h"
 #include "conversions.h"
+#include "sjisbytes.h"
 #include "messages.h"
 
 const char MsgCodeDigits[] =
@@ -51,7 +52,7 @@ int ClAssetWriter::WriteLinkMessage(const char* text) {
     m_errorLog.Attach(&m_header);
     m_header.ClearRecord();
     // Cut on a character boundary: an entry never ends in half a character.
-    std::memcpy(m_header.Record(), text, FitChars(text, kHeaderTextBytes));
+    std::memcpy(m_header.Record(), text, SjisFitBytes(text, kHeaderTextBytes));
     NoteWrite(ErrorLog, m_header.Write());
     return 1;
 }

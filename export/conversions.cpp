@@ -9,27 +9,7 @@
 
 #include "assetwriter.h"
 #include "messages.h"
-
-bool IsLeadByte(unsigned char byte) {
-    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
-}
-
-// Bytes of the character at p: 2 for a lead byte followed by a trail, else 1.
-static size_t CharBytes(const char* p) {
-    return IsLeadByte(static_cast<unsigned char>(p[0])) && p[1] != '\0' ? 2 : 1;
-}
-
-size_t FitChars(const char* text, size_t limit) {
-    const size_t length = strnlen(text, limit + 1);
-    if (length <= limit) return length;  // the whole text fits: its end is a boundary
-    size_t pos = 0;
-    while (text[pos] != '\0') {
-        const size_t step = CharBytes(text + pos);
-        if (pos + step > limit) break;
-        pos += step;
-    }
-    return pos;
-}
+#include "sjisbytes.h"
 
 void LastChars(const char* text, size_t n, char* out) {
     const size_t length = std::strlen(text);
@@ -40,7 +20,7 @@ void LastChars(const char* text, size_t n, char* out) {
     // Characters can only be told apart from the front; keep the start of the first character
     // that lies whole within the last n bytes.
     size_t pos = 0;
-    while (pos < length && length - pos > n) pos += CharBytes(text + pos);
+    while (pos < length && length - pos > n) pos += static_cast<size_t>(SjisCharBytes(text + pos));
     std::memcpy(out, text + pos, length - pos + 1);
 }
 
@@ -174,7 +154,7 @@ void ClAssetWriter::ParseQuantity(const char* quantityText) {
         // The unit never begins with the trail byte of a character.
         const size_t unitStart = length - unitBytes;
         size_t pos = 0;
-        while (pos < unitStart) pos += CharBytes(quantityText + pos);
+        while (pos < unitStart) pos += static_cast<size_t>(SjisCharBytes(quantityText + pos));
         if (pos > unitStart) --unitBytes;
     }
     SetText(15, quantityText + length - unitBytes);
@@ -236,7 +216,7 @@ size_t FileNameStart(const char* path) {
     const bool driveOnly = ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z')) && path[1] == ':';
     size_t start = driveOnly ? 2 : 0;
     for (size_t pos = 0; path[pos] != '\0';) {
-        if (IsLeadByte(static_cast<unsigned char>(path[pos])) && path[pos + 1] != '\0') {
+        if (SjisCharBytes(path + pos) == 2) {
             pos += 2;
             continue;
         }

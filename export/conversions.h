@@ -9,12 +9,6 @@
 // "X:", found character by character so that a trail byte 0x5C is never taken for a separator.
 size_t FileNameStart(const char* path);
 
-// True for a byte that begins a double-byte Shift-JIS character.
-bool IsLeadByte(unsigned char byte);
-
-// Length of the longest start of text with at most limit bytes that ends on a character boundary.
-size_t FitChars(const char* text, size_t limit);
-
 // The end of text, at most n bytes of whole characters; out holds n + 1 bytes.
 void LastChars(const char* text, size_t n, char* out);
 

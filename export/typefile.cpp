@@ -5,6 +5,7 @@
 
 #include "assetwriter.h"
 #include "conversions.h"
+#include "sjisbytes.h"
 
 int ClAssetWriter::WriteTypeHeader(const StDATAINFO* set) {
     // The G_HEADER mode is the one the data-file header set; this step sets none of its own.
@@ -63,9 +64,12 @@ int ClAssetWriter::WriteTypeRow(const StSHISANKUBUNINFO* category) {
     m_ssc.SetMode(Comma, NoQuote);
     m_ssc.ClearRecord();
     unsigned char* record = m_ssc.Record();
+    // Like the data rows, the type rows carry no quotes: a category name is mended the same way.
     auto text = [&](long item, const char* value) {
         const StTAFORMAT& column = G_SSC[item];
         std::memcpy(record + column.offset, value, strnlen(value, static_cast<size_t>(column.size) - 1));
+        unsigned char* slot = record + column.offset;
+        if (MendSeparators(slot)) SeparatorMessage(reinterpret_cast<const char*>(slot));
     };
     auto int32 = [&](long item, int32_t value) {
         std::memcpy(record + G_SSC[item].offset, &value, sizeof value);
@@ -82,7 +86,7 @@ int ClAssetWriter::WriteTypeRow(const StSHISANKUBUNINFO* category) {
     text(0, digits);
     char name[sizeof category->categoryName + 1] = {};
     std::memcpy(name, category->categoryName, strnlen(category->categoryName, sizeof category->categoryName));
-    name[FitChars(name, 12)] = '\0';
+    name[SjisFitBytes(name, 12)] = '\0';
     text(1, name);
     text(2, deferred ? "繰延資産" : "有形固定資産");
     text(3, nonDepreciable ? "非償却資産" : "償却資産");

@@ -1,4 +1,4 @@
-// accconnect.cpp - the stand-in connection: fault switches from the ledger and a call journal.
+// accconnect.cpp - the stand-in connection: fault switches from the ledger, every call journaled.
 #include <cstdio>
 #include <string>
 
@@ -6,22 +6,6 @@
 #include "hostsim.h"
 
 namespace {
-
-// Line breaks and tabs would end or split a journal entry; they are written as \n, \r and \t.
-std::string Escaped(const char* text) {
-    std::string out;
-    for (const char* p = text ? text : ""; *p; ++p) {
-        if (*p == '\n')
-            out += "\\n";
-        else if (*p == '\r')
-            out += "\\r";
-        else if (*p == '\t')
-            out += "\\t";
-        else
-            out += *p;
-    }
-    return out;
-}
 
 long FaultOf(int which) {
     const ClLedger* ledger = ClHostSim::Inst()->Ledger();
@@ -39,28 +23,33 @@ ClAccConnect* ClAccConnect::Inst() {
 }
 
 long ClAccConnect::SetAppType(ClSysEnvMgr::_AppType type) {
-    ClHostSim::Inst()->AddJournal("SetAppType\t" + std::to_string(static_cast<int>(type)));
+    const ClHostCall call;
+    call.Journal("SetAppType\t" + std::to_string(static_cast<int>(type)));
     return 0;
 }
 
 long ClAccConnect::SetUseDataType(long type) {
-    ClHostSim::Inst()->AddJournal("SetUseDataType\t" + std::to_string(type));
+    const ClHostCall call;
+    call.Journal("SetUseDataType\t" + std::to_string(type));
     return 0;
 }
 
 long ClAccConnect::Initiate() {
+    const ClHostCall call;
     const long r = FaultOf(ClLedger::FaultInitiate);
-    ClHostSim::Inst()->AddJournal("Initiate\t" + Escaped(m_title) + "\t" + std::to_string(r));
+    call.Journal("Initiate\t" + ClHostSim::JournalText(m_title) + "\t" + std::to_string(r));
     return r;
 }
 
 long ClAccConnect::ExpSysLink() {
+    const ClHostCall call;
     const long r = FaultOf(ClLedger::FaultExpSysLink);
-    ClHostSim::Inst()->AddJournal("ExpSysLink\t" + std::to_string(r));
+    call.Journal("ExpSysLink\t" + std::to_string(r));
     return r;
 }
 
 long ClAccConnect::DispMsg(void* owner, const char* text, const char* caption, unsigned int type) {
+    const ClHostCall call;
     (void)owner;
     std::string shown = text ? text : "";
     const std::string mark = "ES_APRPACKAGENAME";
@@ -69,21 +58,25 @@ long ClAccConnect::DispMsg(void* owner, const char* text, const char* caption, u
         at += std::string(ClHostSim::PackageName()).size();
     }
     std::fprintf(stderr, "[%s] %s\n", caption ? caption : "", shown.c_str());
-    ClHostSim::Inst()->AddJournal("DispMsg\t" + std::to_string(type) + "\t" + Escaped(caption) + "\t" + Escaped(text));
+    call.Journal("DispMsg\t" + std::to_string(type) + "\t" + ClHostSim::JournalText(caption) + "\t" +
+                 ClHostSim::JournalText(text));
     return 0;
 }
 
 long ClAccConnect::LogOut() {
-    ClHostSim::Inst()->AddJournal("LogOut");
+    const ClHostCall call;
+    call.Journal("LogOut");
     return 0;
 }
 
 long ClAccConnect::Terminate() {
-    ClHostSim::Inst()->AddJournal("Terminate");
+    const ClHostCall call;
+    call.Journal("Terminate");
     return 0;
 }
 
 long ClAccConnect::Release() {
-    ClHostSim::Inst()->AddJournal("Release");
+    const ClHostCall call;
+    call.Journal("Release");
     return 0;
 }

@@ -1,6 +1,7 @@
 // datamgr.cpp - the stand-in data-set manager and its settings manager.
 #include <cstdlib>
 
+#include "hostsim.h"
 #include "ledgercore.h"
 #include "setmgr.h"
 #include "shareddata.h"
@@ -25,16 +26,22 @@ ClDataMgr* ClDataMgr::Inst() {
 
 ClSetMgr* ClDataMgr::GetSetMgr() {
     static ClSetMgr setMgr;
+    const ClHostCall call;
+    call.Journal("GetSetMgr");
     return &setMgr;
 }
 
 ClSysUser* ClDataMgr::GetSysUserObject() {
     static ClSysUser user;
+    const ClHostCall call;
+    call.Journal("GetSysUserObject");
     return &user;
 }
 
 ClSetData* ClDataMgr::GetSetObject(long kind, int flag) {
     static ClSetData dataSets;
+    const ClHostCall call;
+    call.Journal("GetSetObject\t" + std::to_string(kind) + "\t" + std::to_string(flag));
     return kind == 5 && flag != 0 ? &dataSets : nullptr;
 }
 
@@ -50,5 +57,7 @@ ClLinkMgr* ClLinkMgr::Inst() {
 
 ClOptLink* ClLinkMgr::GetOptLink() {
     static ClOptLink link;
+    const ClHostCall call;
+    call.Journal("GetOptLink");
     return &link;
 }

@@ -8,8 +8,13 @@
 
 #include "setmgr.h"
 #include "shareddata.h"
+#include "taskmem.h"
 
-ClHostSim::ClHostSim() : m_loaded(false), m_generation(0) { std::memset(&selected, 0, sizeof selected); }
+ClHostSim::ClHostSim()
+    : categoryBlock(nullptr), m_loaded(false), m_generation(0), m_keepJournal(false), m_depth(0) {
+    std::memset(&selected, 0, sizeof selected);
+    TaskMemWatchFree(&ClHostSim::NoteTaskMemFree);
+}
 
 ClHostSim* ClHostSim::Inst() {
     static ClHostSim sim;
@@ -20,11 +25,13 @@ void ClHostSim::Reset() {
     m_loaded = false;
     m_error.clear();
     m_journal.clear();
+    categoryBlock = nullptr;
     cursors.clear();
     std::memset(&selected, 0, sizeof selected);
 }
 
 const ClLedger* ClHostSim::Ledger() {
+    const ClHostCall inside;  // what loading calls is the stand-in's own business
     const std::string& folder = ClDataMgr::Inst()->GetSetMgr()->LedgerFolder();
     if (!m_loaded || folder != m_ledger.Folder()) {
         m_loaded = true;
@@ -41,11 +48,41 @@ const ClLedger* ClHostSim::Ledger() {
 }
 
 void ClHostSim::AddJournal(const std::string& entry) {
-    m_journal.push_back(entry);
+    if (m_keepJournal) m_journal.push_back(entry);
     const char* path = std::getenv("HOSTSIM_JOURNAL");
     if (!path || !*path) return;
     std::ofstream out(path, std::ios::binary | std::ios::app);
     out << entry << '\n';
+}
+
+std::string ClHostSim::JournalText(const char* text) {
+    std::string out;
+    for (const char* p = text ? text : ""; *p; ++p) {
+        if (*p == '\n')
+            out += "\\n";
+        else if (*p == '\r')
+            out += "\\r";
+        else if (*p == '\t')
+            out += "\\t";
+        else
+            out += *p;
+    }
+    return out;
+}
+
+void ClHostSim::NoteTaskMemFree(void* block) {
+    ClHostSim* sim = Inst();
+    const ClHostCall call;
+    call.Journal(std::string("CoTaskMemFree\t") +
+                 (block && block == sim->categoryBlock ? "categories" : "other"));
+    if (block == sim->categoryBlock) sim->categoryBlock = nullptr;
+}
+
+ClHostCall::ClHostCall() : m_outermost(ClHostSim::Inst()->m_depth++ == 0) {}
+ClHostCall::~ClHostCall() { --ClHostSim::Inst()->m_depth; }
+
+void ClHostCall::Journal(const std::string& entry) const {
+    if (m_outermost) ClHostSim::Inst()->AddJournal(entry);
 }
 
 const char* ClHostSim::PackageName() { return "会計ステーション"; }

@@ -21,10 +21,19 @@ public:
     // Increases with every load, so that objects holding parts of an older ledger notice.
     unsigned long Generation() const { return m_generation; }
 
-    // One entry per connection call: the call's name and its arguments, separated by tabs.
+    // One entry per host call made from outside the stand-in, in order: the call's name, its
+    // arguments and results, separated by tabs. Kept here only after KeepJournal(true), so that a
+    // long run does not grow with it; the file named by HOSTSIM_JOURNAL gets every entry anyway.
     const std::vector<std::string>& Journal() const { return m_journal; }
-    // Keeps the entry and appends it as one line to the file named by HOSTSIM_JOURNAL, if set.
+    void KeepJournal(bool keep) { m_keepJournal = keep; }
+    // Keeps the entry (when asked) and appends it as one line to HOSTSIM_JOURNAL's file, if set.
     void AddJournal(const std::string& entry);
+    // A text as one journal field: LF, CR and TAB written as \n, \r and \t; null as "".
+    static std::string JournalText(const char* text);
+    // Told by the task allocator of every block given back; the category array is named.
+    static void NoteTaskMemFree(void* block);
+    // The category array LoadShisanKubunInfo handed out last.
+    void* categoryBlock;
 
     // The package name shown for ES_APRPACKAGENAME.
     static const char* PackageName();
@@ -40,4 +49,21 @@ private:
     std::string m_error;
     unsigned long m_generation;
     std::vector<std::string> m_journal;
+    bool m_keepJournal;
+    int m_depth;  // host calls under way; only the outermost is the system's own
+    friend class ClHostCall;
+};
+
+// Put at the start of every host operation. Only a call made from outside the stand-in is
+// journaled: the stand-in's own use of its services and of the text library stays out.
+class ClHostCall {
+public:
+    ClHostCall();
+    ~ClHostCall();
+    ClHostCall(const ClHostCall&) = delete;
+    ClHostCall& operator=(const ClHostCall&) = delete;
+    void Journal(const std::string& entry) const;
+
+private:
+    bool m_outermost;
 };

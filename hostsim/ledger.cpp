@@ -1,5 +1,6 @@
 // ledger.cpp - reading and checking the ledger files; every problem names its file and line.
 #include "ledger.h"
+#include "sjisbytes.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -114,9 +115,8 @@ bool KeyLess(const StLUMPINDEX& a, const StLUMPINDEX& b) { return std::memcmp(a.
 bool EndsInSeparator(const std::string& path) {
     bool last = false;
     for (size_t i = 0; i < path.size(); ++i) {
-        const unsigned char c = static_cast<unsigned char>(path[i]);
-        last = c == '\\';
-        if (((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) && i + 1 < path.size()) ++i;
+        last = path[i] == '\\';
+        if (SjisCharBytes(path.c_str() + i) == 2) ++i;
     }
     return last;
 }

@@ -1,7 +1,9 @@
 // msgmgr.cpp - the stand-in last-error store: keeps code, source and line for whoever asks.
 #include <cstring>
+#include <string>
 
 #include "errorstore.h"
+#include "hostsim.h"
 
 ClMsgMgr::ClMsgMgr() : m_code(0), m_line(0) { m_source[0] = '\0'; }
 
@@ -11,6 +13,9 @@ ClMsgMgr* ClMsgMgr::Inst() {
 }
 
 long ClMsgMgr::SetLastError(long code, const char* source, long line) {
+    const ClHostCall call;
+    call.Journal("SetLastError\t" + std::to_string(code) + "\t" + ClHostSim::JournalText(source) + "\t" +
+                 std::to_string(line));
     m_code = code;
     m_line = line;
     std::strncpy(m_source, source ? source : "", sizeof m_source - 1);

@@ -4,4 +4,4 @@
 #include "taskmem.h"
 
 void* TaskMemAlloc(size_t bytes) { return std::malloc(bytes); }
-void TaskMemFree(void* block) { std::free(block); }
+void TaskMemFreeBlock(void* block) { std::free(block); }

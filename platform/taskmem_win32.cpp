@@ -4,4 +4,4 @@
 #include "taskmem.h"
 
 void* TaskMemAlloc(size_t bytes) { return CoTaskMemAlloc(bytes); }
-void TaskMemFree(void* block) { CoTaskMemFree(block); }
+void TaskMemFreeBlock(void* block) { CoTaskMemFree(block); }

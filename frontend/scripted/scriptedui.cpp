@@ -16,13 +16,7 @@ const int kTabOrder[] = {IDC_PATH, IDC_BROWSE, IDC_EXECUTE, IDC_CANCEL};
 const size_t kMaxSavePath = 259;
 
 std::string CutToWholeChars(const std::string& text, size_t limit) {
-    size_t n = 0;
-    while (n < text.size()) {
-        const size_t width = static_cast<size_t>(SjisCharBytes(text.c_str() + n));
-        if (n + width > limit) break;
-        n += width;
-    }
-    return text.substr(0, n);
+    return text.substr(0, SjisFitBytes(text.c_str(), limit));
 }
 
 bool ParseKey(const std::string& name, ClScriptedUi::StSTEP& step) {

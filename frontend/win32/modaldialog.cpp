@@ -25,9 +25,13 @@ int ClModalDialog::DoModal(HWND owner) {
     // A dialog ended during initialisation (past actual data) is never shown.
     if (!m_ended) ShowWindow(m_window, SW_SHOWNORMAL);
 
+    // The loop takes messages in their wide form: a character typed through an input method then
+    // reaches the ANSI controls as one double-byte character, converted by the system when it is
+    // dispatched; an ANSI loop lets Wine split it into two unrelated bytes. Key-down messages,
+    // which the pre-translation reads, are the same in both forms.
     MSG message;
     while (!m_ended) {
-        const BOOL got = GetMessageA(&message, nullptr, 0, 0);
+        const BOOL got = GetMessageW(&message, nullptr, 0, 0);
         if (got == -1) break;
         if (got == 0) {
             // WM_QUIT belongs to whoever runs the outer loop: hand it on.
@@ -36,9 +40,9 @@ int ClModalDialog::DoModal(HWND owner) {
         }
         const bool ours = message.hwnd == m_window || IsChild(m_window, message.hwnd);
         if (ours && PreTranslateMessage(message)) continue;
-        if (IsDialogMessageA(m_window, &message)) continue;
+        if (IsDialogMessageW(m_window, &message)) continue;
         TranslateMessage(&message);
-        DispatchMessageA(&message);
+        DispatchMessageW(&message);
     }
     // The owner is enabled before the window goes, so that the system activates it, not another.
     if (disableOwner) EnableWindow(owner, TRUE);

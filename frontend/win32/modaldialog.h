@@ -2,7 +2,7 @@
 //
 // The system's DialogBoxParam gives the program no look at a key before the dialog manager
 // turns it into navigation or a command; this loop hands every message of the dialog's windows to
-// PreTranslateMessage first, then to IsDialogMessage, then translates and dispatches it.
+// PreTranslateMessage first, then to IsDialogMessageW, then translates and dispatches it.
 #pragma once
 
 #include <windows.h>

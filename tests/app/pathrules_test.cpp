@@ -6,6 +6,7 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "osapi.h"
 #include "platform/mapped_temp.h"
@@ -187,6 +188,20 @@ TEST(GetFolderPart, DriveAndDirectory) {
     EXPECT_EQ(FolderPart("\\\\srv\\share\\f.csv"), "\\\\srv\\share\\");
     FolderPart("data.csv", &ok);
     EXPECT_FALSE(ok);
+}
+
+// Inputs longer than a path buffer: the folder part that does not fit is refused, path untouched.
+TEST(GetFolderPart, FolderThatDoesNotFitIsRefused) {
+    // The directory alone, cut to 260 bytes, and the drive exceed the room.
+    std::string tooLong = "C:\\" + std::string(259, 'a') + "\\x.csv";
+    // 260 bytes ending in "/": no room for the closing backslash.
+    std::string noRoom = "C:\\" + std::string(256, 'a') + "/x";
+    for (std::string* path : {&tooLong, &noRoom}) {
+        std::vector<char> buffer(path->begin(), path->end());
+        buffer.push_back('\0');
+        EXPECT_FALSE(GetFolderPart(buffer.data())) << path->size();
+        EXPECT_EQ(std::string(buffer.data()), *path);
+    }
 }
 
 TEST(FolderExists, FolderPartOfPath) {

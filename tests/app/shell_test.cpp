@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "box_texts.h"
+#include "closingreport.h"
 #include "conditiondlg.h"
 #include "exportapp.h"
 #include "hostsim.h"
@@ -57,6 +59,11 @@ public:
         shownFiles.push_back(path);
         return true;
     }
+    // As an edit control that counts its limit in characters: what is typed is taken whole.
+    void LimitText(int id, int bytes) override {
+        if (!unlimited) ClScriptedUi::LimitText(id, bytes);
+    }
+    bool unlimited = false;
 
     std::vector<std::string> boxes;
     std::vector<unsigned> types;
@@ -67,21 +74,22 @@ private:
     std::FILE* m_file;
 };
 
-const char kPastData[] = "過去実績データは、連携の対象として使用できません。\n\nアプリケーションを終了します。";
-const char kCancelled[] = "｢減価償却｣の集計を中止します。";
-const char kNoPath[] = "データ出力先が指定されていません。\n\n出力先を指定してください。";
-const char kBadChars[] = "データの出力先に不正な文字が含まれています。\n\n出力先を再入力してください。";
-const char kBadDrive[] = "ドライブ名が有効でありません。\n\n有効なドライブを指定してください。";
-const char kNoFileName[] = "ファイル名が指定されていません。";
-const char kNoFolder[] = "指定されたフォルダは存在しません。\n\n作成してもよろしいですか？";
-const char kCreateFailed[] = "フォルダの作成に失敗しました。\n\n出力先を再入力してください。";
-const char kOverwrite[] = "同名のファイルが存在します。\n\n上書きしてもよろしいですか？";
-const char kFinishedWithLog[] = "減価償却情報の出力が一応終了しました。\n\nアプリケーションを終了します。";
 
 // Two assets without a problem, and one whose code repeats the first (a log entry).
 std::string AssetRow(const std::string& key, const std::string& code) {
     return key + "," + code + ",5,NAME,3台,memo,0,,20200401,20200501,1000,0,0,6,5,200,0,0,0,10000,30,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0\r\n";
 }
+
+// The journal's parts that every run past the level check shares.
+const char kConnect[] = "SetAppType\t3\nSetUseDataType\t3\nInitiate\t減価償却\t0\nExpSysLink\t0\n";
+// The data set read (the cursor walk stops at the selected one), then the dialog's own copy of the
+// user, the selection and the identifier.
+const char kDialogFilled[] =
+    "GetSetObject\t5\t1\nGetSysUserObject\nGetCurUserID\ttanaka\t0\nGetSelectedNo\ttanaka\t2\t7\t0\n"
+    "GetDatCursor\t1\t0\nReadyDat\t1\t0\t0\nWalkDat\t1\t7\t0\nReleaseDatCursor\t1\t0\n"
+    "GetSysUserObject\nGetCurUserID\ttanaka\t0\nGetSelectedNo\ttanaka\t2\t7\t0\n"
+    "GetSelectedInfo\t7\nMakeIDStr\t49442D534556454E0000000000000000\t0\n";
+const char kDisconnect[] = "LogOut\nTerminate\nRelease\n";
 
 class ShellRun : public ::testing::Test {
 protected:
@@ -91,8 +99,12 @@ protected:
         ClDataMgr::Inst()->GetSetMgr()->SetLedgerFolder(ledger);
         WriteLedger(7, AssetRow("K1", "000001") + AssetRow("K2", "000002"));
         ClHostSim::Inst()->Reset();
+        ClHostSim::Inst()->KeepJournal(true);
     }
-    ~ShellRun() override { ClHostSim::Inst()->Reset(); }
+    ~ShellRun() override {
+        ClHostSim::Inst()->KeepJournal(false);
+        ClHostSim::Inst()->Reset();
+    }
 
     void WriteLedger(int selected, const std::string& assets) {
         WriteBytes(ledger + "/session.csv", "tanaka,2," + std::to_string(selected) + "," + temp.Win("out") + "," +
@@ -116,9 +128,17 @@ protected:
         app.ExitInstance();
         return exported;
     }
+    // The journal, one line an entry; a run of equal entries (the text library's last-error
+    // calls, one for each attach and mode) as one line with its count, so that the order reads.
     std::string Journal() const {
+        const std::vector<std::string>& entries = ClHostSim::Inst()->Journal();
         std::string all;
-        for (const std::string& entry : ClHostSim::Inst()->Journal()) all += entry + "\n";
+        for (size_t i = 0; i < entries.size();) {
+            size_t n = 1;
+            while (i + n < entries.size() && entries[i + n] == entries[i]) ++n;
+            all += entries[i] + (n > 1 ? " x" + std::to_string(n) : "") + "\n";
+            i += n;
+        }
         return all;
     }
     bool Exists(const std::string& rel) { return OsGetFileStatus(temp.Win(rel).c_str()).kind != FileNone; }
@@ -129,11 +149,40 @@ protected:
 };
 
 TEST_F(ShellRun, HostCallsInOrderExportAndSuccessNotice) {
+    // A plain asset, a lump-sum asset of two breakdowns, another plain asset and two categories.
+    std::string lump = AssetRow("K2", "000002");
+    lump.replace(lump.find(",6,5,200,"), 9, ",4,5,200,");
+    WriteLedger(7, AssetRow("K1", "000001") + lump + AssetRow("K3", "000003"));
+    WriteBytes(ledger + "/breakdowns-7.csv", "K2,1,机,20200401,100,1\r\nK2,2,椅子,20200401,200,2\r\n");
+    WriteBytes(ledger + "/categories-7.csv", "1,建物,1,0\r\n5,器具,2,0\r\n");
+    ClHostSim::Inst()->Reset();
     RecordingUi ui;
     ui.Script({"--path", temp.Win("out\\assets.csv"), "--answer", "yes"});
     EXPECT_TRUE(Run(ui));
-    EXPECT_EQ(Journal(),
-              "SetAppType\t3\nSetUseDataType\t3\nInitiate\t減価償却\t0\nExpSysLink\t0\nLogOut\nTerminate\nRelease\n");
+    EXPECT_EQ(Journal(), std::string(kConnect) + kDialogFilled +
+                             "GetAppFolderPath\t1\n"  // no saved path: the host's output folder
+                             "GetAppFolderPath\t0\n"
+                             "SetLastError\t0\t\t0 x12\n"  // log and data file opened, data-file header
+                             "new ClRuleGenkashokyaku\n"
+                             "GetSetMgr\nAttachSetMgr\t0\n"
+                             "GetSetObject\t5\t1\nGetSelectedInfo\t7\nSetCurDataID\tID-SEVEN\t0\n"
+                             "GetOptLink\nAttachOptLink\t0\n"
+                             "MoveReady\tnull\t0\t0\t0\nGetCount\t3\t0\n"
+                             "Move\t0\t0\nSetLastError\t0\t\t0 x2\n"  // one row
+                             "Move\t1\t0\n"
+                             "MoveReadyIkkatsu\tK2\t0\nGetIkkatsuCount\t2\t0\n"
+                             "MoveIkkatsu\t0\t0\nSetLastError\t0\t\t0 x2\n"
+                             "MoveIkkatsu\t1\t0\nSetLastError\t0\t\t0 x2\n"
+                             "MoveFinishIkkatsu\t0\n"
+                             "Move\t2\t0\n"
+                             "SetLastError\t0\t\t0 x22\n"  // row; both closed; type file opened, 17 lines
+                             "LoadShisanKubunInfo\t2\t0\n"
+                             "SetLastError\t0\t\t0 x5\n"  // two rows, then the type file closed
+                             "CoTaskMemFree\tcategories\n"
+                             "GetAppFolderPath\t1\n"  // the path saved, before the report
+                             "MoveFinish\t0\ndelete ClRuleGenkashokyaku\n"
+                             "ClFileMgr::Release\n" +
+                             kDisconnect);
 
     const std::string shown = ui.Transcript();
     EXPECT_NE(shown.find("事業所名： 株式会社テスト\n会計期間： 2023/04/01\x81\x60" "2024/03/31\n"), std::string::npos) << shown;
@@ -160,10 +209,10 @@ TEST_F(ShellRun, RefusedHostConnectionEndsBeforeTheDialog) {
         RecordingUi ui;
         ui.Script({"--path", temp.Win("out\\assets.csv"), "--answer", "yes"});
         EXPECT_FALSE(Run(ui));
-        const std::string journal = Journal();
-        ASSERT_GE(journal.size(), 25u);
-        EXPECT_EQ(journal.substr(journal.size() - 25), "LogOut\nTerminate\nRelease\n");
-        EXPECT_EQ(journal.find("ExpSysLink") != std::string::npos, std::string(operation) == "ExpSysLink");
+        // Nothing of the data set is asked for; the connection is still closed in order.
+        const bool initiate = std::string(operation) == "Initiate";
+        EXPECT_EQ(Journal(), std::string("SetAppType\t3\nSetUseDataType\t3\nInitiate\t減価償却\t") +
+                                 (initiate ? "-5\n" : "0\nExpSysLink\t-5\n") + kDisconnect);
         EXPECT_EQ(ui.Transcript(), "");
         EXPECT_FALSE(Exists("out"));
     }
@@ -174,6 +223,16 @@ TEST_F(ShellRun, PastActualDataIsRefusedBeforeTheDialogIsShown) {
     RecordingUi ui;
     ui.Script({"--path", temp.Win("out\\assets.csv"), "--answer", "yes"});
     EXPECT_FALSE(Run(ui));
+    // The walk passes data set 7 to reach 8; the dialog still makes its proposal, never shown,
+    // and releases the folder service; no rule object is made.
+    EXPECT_EQ(Journal(), std::string(kConnect) +
+                             "GetSetObject\t5\t1\nGetSysUserObject\nGetCurUserID\ttanaka\t0\n"
+                             "GetSelectedNo\ttanaka\t2\t8\t0\nGetDatCursor\t1\t0\nReadyDat\t1\t0\t0\n"
+                             "WalkDat\t1\t7\t0\nWalkDat\t1\t8\t0\nReleaseDatCursor\t1\t0\n"
+                             "GetSysUserObject\nGetCurUserID\ttanaka\t0\nGetSelectedNo\ttanaka\t2\t8\t0\n"
+                             "GetSelectedInfo\t8\nMakeIDStr\t49442D50415354000000000000000000\t0\n"
+                             "GetAppFolderPath\t1\nGetAppFolderPath\t0\nClFileMgr::Release\n" +
+                             kDisconnect);
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_EQ(ui.boxes[0], kPastData);
     EXPECT_EQ(ui.types[0], 0x30u);
@@ -193,6 +252,9 @@ TEST_F(ShellRun, CancelKeepsSettingsAndWritesNothing) {
         else
             ui.Script({"--path", temp.Win("out\\assets.csv"), "--cancel"});
         EXPECT_FALSE(Run(ui));
+        EXPECT_EQ(Journal(), std::string(kConnect) + kDialogFilled +
+                                 "GetAppFolderPath\t1\nGetAppFolderPath\t0\nClFileMgr::Release\n" + kDisconnect);
+        ClHostSim::Inst()->Reset();
         ASSERT_EQ(ui.boxes.size(), 1u);
         EXPECT_EQ(ui.boxes[0], kCancelled);
         EXPECT_EQ(ui.boxes[0].substr(0, 1), "\xA2");
@@ -220,6 +282,50 @@ TEST_F(ShellRun, EveryRefusalLeavesTheDialogOpenWithThePathSelected) {
     EXPECT_EQ(ui.boxes, expected);
     EXPECT_FALSE(Exists("out\\new"));
     EXPECT_FALSE(Exists("settings"));
+}
+
+// A path the run's 260-byte buffer cannot hold is refused as too long, not exported cut.
+TEST_F(ShellRun, PathOfMoreThan260BytesIsRefusedAsTooLong) {
+    const std::string folder = temp.Win("");
+    ASSERT_LT(folder.size(), 250u);
+    const std::string path = folder + std::string(261 - folder.size() - 4, 'a') + ".csv";
+    RecordingUi ui;
+    ui.unlimited = true;
+    ui.Script({"--path", path, "--execute", "--cancel"});
+    EXPECT_FALSE(Run(ui));
+    EXPECT_EQ(ui.boxes, (std::vector<std::string>{kTooLong, kCancelled}));
+    EXPECT_EQ(ui.SelectedText(), path);
+}
+
+TEST_F(ShellRun, WaitCursorEndsWhenTheRunUnwinds) {
+    RecordingUi ui;
+    ui.onBox = [](const char*) { throw 1; };  // the closing notice is the run's first box
+    ui.Script({"--path", temp.Win("assets.csv")});
+    EXPECT_THROW(Run(ui), int);
+    EXPECT_EQ(ui.WaitCursorDepth(), 0);
+}
+
+// The data file failed and the log is empty: the log is removed and only the data file is named.
+TEST_F(ShellRun, FailureBoxNamesTheDataFile) {
+    WriteWin(temp.Win("Marlo3SysErr.txt"), "");
+    RecordingUi ui;
+    ShowClosingReport(ui, temp.Win("assets.csv").c_str(), FailedDataFile);
+    EXPECT_FALSE(Exists("Marlo3SysErr.txt"));
+    EXPECT_EQ(ui.boxes, std::vector<std::string>{"減価償却情報の出力に失敗しました。\n\n次のファイルを書き込めませんでした。\n"
+                                                 "償却資産データ \x81\xCB " + temp.Win("assets.csv") +
+                                                 "    \n\nアプリケーションを終了します。"});
+    EXPECT_EQ(ui.types, std::vector<unsigned>{0x30u});
+}
+
+// A host folder that leaves no room for "*.csv" is proposed as it is, not with a cut pattern.
+TEST_F(ShellRun, NoPatternWhereTheFolderLeavesNoRoom) {
+    const std::string folder = "C:\\" + std::string(252, 'a') + "\\";  // 256 bytes
+    WriteBytes(ledger + "/session.csv", "tanaka,2,7," + folder + "," + temp.Win("settings") + "\r\n");
+    ClHostSim::Inst()->Reset();
+    RecordingUi ui;
+    ui.Script({"--cancel"});
+    EXPECT_FALSE(Run(ui));
+    EXPECT_NE(ui.Transcript().find("出力先  ：" + folder + "\n"), std::string::npos) << ui.Transcript();
 }
 
 TEST_F(ShellRun, RefocusSelectsTheWholePath) {
@@ -348,6 +454,25 @@ TEST_F(ShellRun, LogIsShownInTheViewerBeforeTheNotice) {
 
 // Without Wordpad (current systems) the Windows folder's Notepad shows the log; without either,
 // the front end's own display, and the notice follows in both cases.
+// A log that holds entries is shown first; the failure box, naming each failed file, follows.
+TEST_F(ShellRun, FailureBoxFollowsTheViewerOfANonEmptyLog) {
+    SKIP_UNLESS_DRIVES_CAN_BE_MAPPED(temp);
+    WriteWin(temp.Win("Marlo3SysErr.txt"), "\r\nentry\r\n");
+    setenv("ASSETEXPORT_WINDIR", "M:\\windows", 1);  // neither viewer: the front end shows it
+    RecordingUi ui;
+    size_t shownAtBox = 0;
+    ui.onBox = [&](const char*) { shownAtBox = ui.shownFiles.size(); };
+    ShowClosingReport(ui, temp.Win("assets.csv").c_str(), FailedDataFile | FailedErrorLog);
+    unsetenv("ASSETEXPORT_WINDIR");
+    EXPECT_EQ(ui.shownFiles, std::vector<std::string>{temp.Win("Marlo3SysErr.txt")});
+    EXPECT_EQ(shownAtBox, 1u);
+    EXPECT_EQ(ui.boxes, std::vector<std::string>{"減価償却情報の出力に失敗しました。\n\n次のファイルを書き込めませんでした。\n"
+                                                 "償却資産データ \x81\xCB " + temp.Win("assets.csv") + "    \n"
+                                                 "連動エラーログ \x81\xCB " + temp.Win("Marlo3SysErr.txt") +
+                                                 "    \n\nアプリケーションを終了します。"});
+    EXPECT_TRUE(Exists("Marlo3SysErr.txt"));
+}
+
 TEST_F(ShellRun, NotepadWhenWordpadIsAbsentElseTheFrontEnd) {
     SKIP_UNLESS_DRIVES_CAN_BE_MAPPED(temp);
     WriteLedger(7, AssetRow("K1", "000001") + AssetRow("K2", "000001"));

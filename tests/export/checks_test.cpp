@@ -220,8 +220,11 @@ TEST(LinkLog, EntriesAreCutAt152BytesOfWholeCharacters) {
     // 151 single bytes and a double-byte character: the character does not fit whole.
     run.writer.WriteLinkMessage((std::string(151, 'y') + "あ").c_str());
     run.writer.WriteLinkMessage("");
+    // 0x81 before a blank is no pair: the lone lead byte fits as the 152nd byte.
+    run.writer.WriteLinkMessage((std::string(151, 'z') + "\x81 ").c_str());
     const std::string log = run.Log();
-    EXPECT_EQ(log, std::string(152, 'x') + "\r\n" + std::string(151, 'y') + "\r\n\r\n");
+    EXPECT_EQ(log, std::string(152, 'x') + "\r\n" + std::string(151, 'y') + "\r\n\r\n" + std::string(151, 'z') +
+                       "\x81\r\n");
 }
 
 TEST(LinkLog, LongNameMessageIsCutNotLost) {

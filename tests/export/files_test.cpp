@@ -80,6 +80,7 @@ TEST(DataFileHeader, LongCompanyNameIsCutOnACharacterBoundary) {
     EXPECT_EQ(DataLines(0, name + "Z")[2], prefix + name + "Z");  // exactly 152 bytes
     EXPECT_EQ(DataLines(0, name + "ZZ")[2], prefix + name + "Z");
     EXPECT_EQ(DataLines(0, name + "社")[2], prefix + name);
+    EXPECT_EQ(DataLines(0, name + "\x81 ")[2], prefix + name + "\x81");  // no pair: the lead byte fits alone
 }
 
 TEST(TypeFile, HeaderOfSeventeenLines) {
@@ -162,6 +163,35 @@ TEST(TypeFile, NamesAreCutToTwelveBytesOfWholeCharacters) {
     ASSERT_EQ(lines.size(), 19u);
     EXPECT_EQ(SplitFields(lines[17])[1], "機械装置運搬");
     EXPECT_EQ(SplitFields(lines[18])[1], "ABCDEFGHIJK");
+}
+
+// A lead byte before a non-trail byte is a character of its own: the cut may stop after it.
+TEST(TypeFile, ALeadByteBeforeANonTrailByteStandsAlone) {
+    const std::vector<std::string> lines = TypeLines(0, {Category(1, std::string(11, 'A') + "\x81 B", 1, 0)});
+    ASSERT_EQ(lines.size(), 18u);
+    EXPECT_EQ(SplitFields(lines[17])[1], std::string(11, 'A') + "\x81");
+}
+
+// A comma would add a column to the unquoted row: mended as in the data file, with the same entry
+// appended to the log that the asset run has closed already.
+TEST(TypeFile, SeparatorsInANameAreMendedAndReported) {
+    WriterRun run;
+    run.writer.WriteLinkMessage("\nfirst");
+    run.Close();
+    const StDATAINFO set = DataSet("Company", 0);
+    const StSHISANKUBUNINFO category = Category(5, "カンマ,入\r\n", 1, 0);
+    run.writer.OpenFile(TypeFile, run.dataPath.c_str());
+    run.writer.WriteTypeHeader(&set);
+    run.writer.WriteTypeRow(&category);
+    run.writer.CloseFile(TypeFile);
+    const std::vector<std::string> lines = SplitLines(ReadBytes(run.dir.File("syurui.SSC")));
+    ASSERT_EQ(lines.size(), 18u);
+    const std::vector<std::string> fields = SplitFields(lines[17]);
+    ASSERT_EQ(fields.size(), 16u);
+    EXPECT_EQ(fields[1], "カンマ\xA4入  ");
+    EXPECT_EQ(ReadBytes(run.LogPath()),
+              "\nfirst\r\n\n＜WARNING＞\n｢カンマ\xA4入  ｣の半角カンマ・改行は、\n自動的に｢､｣・空白に置き換えられます。\r\n");
+    EXPECT_EQ(run.writer.FailedFiles(), 0);
 }
 
 TEST(OutputFiles, NamesBesideTheDataFile) {

@@ -27,6 +27,15 @@ std::vector<std::string> Convert(StAsset& a) {
     return SplitFields(rows[0]);
 }
 
+// The fields of the one row run wrote for a; empty unless exactly one row of 149 fields.
+std::vector<std::string> WriteOne(WriterRun& run, StAsset& a) {
+    run.writer.WriteAssetRow(&a.master, &a.yearly, &a.monthly, &a.breakdown);
+    const std::vector<std::string> rows = run.Rows();
+    if (rows.size() != 1) return {};
+    const std::vector<std::string> fields = SplitFields(rows[0]);
+    return fields.size() == 149 ? fields : std::vector<std::string>();
+}
+
 void ExpectRow(const std::vector<std::string>& fields, const std::map<int, std::string>& expected) {
     ASSERT_EQ(fields.size(), 149u);
     for (int i = 0; i < 149; ++i) {
@@ -255,6 +264,19 @@ TEST(AssetRow, ZeroFilledMaster) {
                           });
 }
 
+// Item 67 holds 12 characters: a wider total would be cut to a wrong number.
+TEST(AssetRow, TotalWiderThanItsColumnIsAsterisksAndReported) {
+    StAsset a = OldMethodAsset();
+    a.yearly.computedDepreciation = 1000000000000LL * kYen;  // 13 digits with the 50 special
+    WriterRun run;
+    const std::vector<std::string> f = WriteOne(run, a);
+    ASSERT_EQ(f.size(), 149u);
+    EXPECT_EQ(f[67], "************");
+    const std::vector<std::string> entries = run.Entries();
+    ASSERT_FALSE(entries.empty());
+    EXPECT_EQ(entries.back(), "\n＜ERROR＞\n金額｢1000000000050｣は、連携可能最大桁数をオーバーしています。");
+}
+
 TEST(AssetRow, LongTextsAreCutOnCharacterBoundaries) {
     StAsset a = OldMethodAsset();
     // 31 single bytes and a double-byte character: the character would end at byte 33.
@@ -266,6 +288,27 @@ TEST(AssetRow, LongTextsAreCutOnCharacterBoundaries) {
     EXPECT_EQ(f[9], std::string(31, 'N'));
     EXPECT_EQ(f[147], std::string(19, 'M'));
     EXPECT_EQ(f[148], "あいうえおかきくけこ");
+}
+
+// 0x81 before a blank is no pair: the lead byte is one character, so every cut may stop after it
+// and no following byte is swallowed into it.
+TEST(AssetRow, ALeadByteBeforeANonTrailByteStandsAlone) {
+    StAsset a = OldMethodAsset();
+    Put(a.master.assetCode, "A\x81 BCDEF");
+    Put(a.master.assetName, std::string(31, 'N') + "\x81 tail");
+    Put(a.master.memoText, std::string(19, 'M') + "\x81 rest");
+    Put(a.master.quantityText, "5\x81 abc");
+    WriterRun run;
+    const std::vector<std::string> f = WriteOne(run, a);
+    ASSERT_EQ(f.size(), 149u);
+    EXPECT_EQ(f[0], " BCDEF");
+    EXPECT_EQ(f[9], std::string(31, 'N') + "\x81");
+    EXPECT_EQ(f[147], std::string(19, 'M') + "\x81");
+    EXPECT_EQ(f[148], " rest");
+    EXPECT_EQ(f[15], " abc");
+    const std::vector<std::string> entries = run.Entries();
+    ASSERT_GE(entries.size(), 2u);
+    EXPECT_EQ(entries[1], "\n＜ERROR＞\n資産コード｢ BCDEF｣には、半角英数以外の文字が使用されています。");
 }
 
 // A line break in a text would end the row early; a comma whose byte is a trail byte is no comma.
@@ -328,6 +371,18 @@ TEST(BreakdownRow, NumbersEndingInZeroZeroGiveNoRow) {
         EXPECT_EQ(entries[0],
                   "\n＜WARNING＞\n連携可能な最大内訳件数は99件です。\n100件目から後の内訳は出力されません。");
     }
+}
+
+TEST(BreakdownRow, ALeadByteBeforeANonTrailByteStandsAlone) {
+    StAsset a;
+    Put(a.master.assetCode, "1");
+    a.master.methodCode = 4;
+    Put(a.breakdown.breakdownNo, "\x81" "12");  // the end is "12", not "2" after a pair 0x81 0x31
+    Put(a.breakdown.breakdownName, std::string(31, 'b') + "\x81 x");
+    const std::vector<std::string> f = Convert(a);
+    ASSERT_EQ(f.size(), 149u);
+    EXPECT_EQ(f[0], "00000112");
+    EXPECT_EQ(f[9], std::string(31, 'b') + "\x81");
 }
 
 TEST(BreakdownRow, QuantityIsExactAndLargeOnesAreReported) {

@@ -90,6 +90,7 @@ TEST_F(LedgerTest, ConnectionCallsAreJournaledAndMessagesShowThePackageName) {
 #else
     setenv("HOSTSIM_JOURNAL", journal.c_str(), 1);
 #endif
+    ClHostSim::Inst()->KeepJournal(true);
     ClAccConnect* c = ClAccConnect::Inst();
     c->m_title = "\x8C\xB8\x89\xBF\x8F\x9E\x8B\x70";
     c->SetAppType(ClSysEnvMgr::AppEdition3);
@@ -118,6 +119,7 @@ TEST_F(LedgerTest, ConnectionCallsAreJournaledAndMessagesShowThePackageName) {
     for (const auto& e : expected) file += e + "\n";
     EXPECT_EQ(ReadBytes(journal), file);
     c->m_title = nullptr;
+    ClHostSim::Inst()->KeepJournal(false);
 }
 
 TEST_F(LedgerTest, FaultSwitchesMakeTheNamedCallsFail) {
