@@ -88,7 +88,15 @@ long ClTextAccessor::_RdNextRow(char* buffer, long size) {
             tooLong = true;
     };
     for (;;) {
-        const int c = sb ? sb->sbumpc() : std::char_traits<char>::eof();
+        int c = std::char_traits<char>::eof();
+        // The file buffer reports a failed read (a folder, EIO, a lost share) by throwing; the
+        // stream's own answer for it is the bad state, and this read ends with "does not fit".
+        try {
+            if (sb) c = sb->sbumpc();
+        } catch (...) {
+            m_stream->setstate(std::ios::badbit | std::ios::eofbit);
+            return 2;
+        }
         if (c == std::char_traits<char>::eof()) {
             m_stream->setstate(std::ios::eofbit);
             break;

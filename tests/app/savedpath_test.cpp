@@ -54,11 +54,10 @@ TEST_F(SavedPath, FirstSaveCreatesFolderAndFile) {
     const std::string deep = m_temp.Win("a\\b\\");
     EXPECT_EQ(1, StoreSavedPath(deep.c_str(), Edition3(), {"u1", 7, "ID1"}, "C:\\out\\a.csv"));
     EXPECT_EQ("u1/7/ID1:C:\\out\\a.csv\n", ReadBytes(m_temp.Native("a/b/Marlo3Export.env")));
-    // Nothing else is left beside it, in particular no half-written sibling.
+    // Nothing else is left beside it but the lock file, in particular no half-written sibling.
     int entries = 0;
     for (const auto& entry : std::filesystem::directory_iterator(m_temp.Native("a/b"))) {
-        (void)entry;
-        ++entries;
+        if (entry.path().filename() != "Marlo3Export.lck") ++entries;
     }
     EXPECT_EQ(1, entries);
 }
@@ -146,12 +145,27 @@ TEST_F(SavedPath, LargeFileAndLongKeys) {
 TEST_F(SavedPath, FailedWriteLeavesTheOldFile) {
     const std::string old = "a/1/D:C:\\a\nb/1/D:C:\\b\n";
     SetFile(old);
-    // The new content cannot be written: its sibling's name is taken by a folder.
+    // A folder under the fixed sibling name that saves once used no longer stands in the way: every
+    // save writes a sibling of its own.
     std::filesystem::create_directory(m_temp.Native("cfg/Marlo3Export.tmp"));
-    EXPECT_EQ(0, Store(Edition3(), {"a", 1, "D"}, "C:\\new"));
-    EXPECT_EQ(old, FileBytes());
-    EXPECT_EQ("C:\\a", Load(Edition3(), {"a", 1, "D"}));
+    EXPECT_EQ(1, Store(Edition3(), {"a", 1, "D"}, "C:\\new"));
+    EXPECT_EQ("b/1/D:C:\\b\na/1/D:C:\\new\n", FileBytes());
     EXPECT_TRUE(std::filesystem::is_directory(m_temp.Native("cfg/Marlo3Export.tmp")));
+    // A read-only file is left as it is, as Windows refuses to replace it; its mode too.
+    namespace fs = std::filesystem;
+    const std::string settings = m_temp.Native("cfg/Marlo3Export.env");
+    const fs::perms writable = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+    fs::permissions(settings, writable, fs::perm_options::remove);
+    EXPECT_EQ(0, Store(Edition3(), {"b", 1, "D"}, "C:\\other"));
+    EXPECT_EQ("b/1/D:C:\\b\na/1/D:C:\\new\n", FileBytes());
+    EXPECT_EQ(fs::perms::none, fs::status(settings).permissions() & writable);
+    fs::permissions(settings, fs::perms::owner_write, fs::perm_options::add);
+#ifndef _WIN32
+    // Otherwise the replacement keeps the old file's mode.
+    fs::permissions(settings, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    EXPECT_EQ(1, Store(Edition3(), {"b", 1, "D"}, "C:\\other"));
+    EXPECT_EQ(fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read, fs::status(settings).permissions());
+#endif
 
     // A settings name taken by a folder is not overwritten either.
     std::filesystem::create_directory(m_temp.Native("cfg/Marlo5Export.env"));

@@ -26,10 +26,15 @@ const std::string kHyo = "\x95\x5C";  // 表, trail byte 0x5C
 // The printable identifier of data set 7 ("ID-SEVEN" in 16 bytes).
 const std::string kSevenId = "49442D534556454E" + std::string(16, '0');
 
+// The transcript's file, made before the front end that writes to it (a base built first).
+struct StTranscriptFile {
+    std::FILE* m_file = std::tmpfile();
+};
+
 // The scripted front end with its transcript kept in Shift-JIS, and every box's text.
-class RecordingUi : public ClScriptedUi {
+class RecordingUi : private StTranscriptFile, public ClScriptedUi {
 public:
-    RecordingUi() : ClScriptedUi(m_file = std::tmpfile(), false) {}
+    RecordingUi() : StTranscriptFile(), ClScriptedUi(m_file, false) {}
     ~RecordingUi() override { std::fclose(m_file); }
 
     void Script(const std::vector<std::string>& arguments) {
@@ -68,9 +73,6 @@ public:
     std::vector<unsigned> types;
     std::vector<std::string> shownFiles;
     std::function<void(const char*)> onBox;
-
-private:
-    std::FILE* m_file;
 };
 
 const char kPastData[] = "過去実績データは、連携の対象として使用できません。\n\nアプリケーションを終了します。";
