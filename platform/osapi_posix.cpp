@@ -15,6 +15,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cctype>
 #include <cerrno>
 #include <climits>
@@ -485,7 +486,7 @@ bool OsCreateUniqueSibling(const char* target, std::string& created) {
     const std::string path = target;
     const size_t slash = path.rfind('/');
     const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-    static unsigned counter = 0;
+    static std::atomic<unsigned> counter{0};  // saves may run on several threads
     for (int attempt = 0; attempt < 100; ++attempt) {
         // Process, time and a counter: distinct between programs and within one.
         const unsigned long mix = (static_cast<unsigned long>(::getpid()) * 2654435761UL) ^

@@ -4,6 +4,7 @@
 #include <io.h>
 #include <shlwapi.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -102,7 +103,7 @@ bool OsCreateUniqueSibling(const char* target, std::string& created) {
     if (std::strlen(target) > MAX_PATH) return false;
     std::strcpy(folder, target);
     *PathFindFileNameA(folder) = '\0';
-    static unsigned counter = 0;
+    static std::atomic<unsigned> counter{0};  // saves may run on several threads
     for (int attempt = 0; attempt < 100; ++attempt) {
         const unsigned long mix = (GetCurrentProcessId() * 2654435761UL) ^ (GetTickCount() * 40503UL) ^
                                   (static_cast<unsigned long>(std::time(nullptr)) << 7) ^ (++counter * 97UL);

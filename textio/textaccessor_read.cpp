@@ -76,6 +76,7 @@ void ClTextAccessor::GetReadLine(char* dst) const { std::memcpy(dst, m_readLine,
 // Takes one physical line without its LF (and without a CR right before it). A last line without a
 // line end is still a line. A line of more than size - 1 bytes is consumed whole and answers 2.
 long ClTextAccessor::_RdNextRow(char* buffer, long size) {
+    if (m_stream->bad()) return 1;  // after a failed read the stream holds nothing more
     std::streambuf* sb = m_stream->rdbuf();
     long n = 0;
     bool any = false;

@@ -6,6 +6,8 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "buildtable.h"
 #include "osapi.h"
@@ -171,6 +173,26 @@ TEST_F(SavedPath, FailedWriteLeavesTheOldFile) {
     std::filesystem::create_directory(m_temp.Native("cfg/Marlo5Export.env"));
     EXPECT_EQ(0, Store(Edition5(), {"a", 1, "D"}, "C:\\new"));
     EXPECT_TRUE(std::filesystem::is_directory(m_temp.Native("cfg/Marlo5Export.env")));
+}
+
+// Ten saves at once, each with a file handle and a lock of its own as separate programs have:
+// every line is kept.
+TEST_F(SavedPath, SavesAtOnceKeepEveryLine) {
+    SetFile("");
+    std::vector<std::thread> savers;
+    std::vector<int> results(10, -1);
+    for (int i = 0; i < 10; ++i) {
+        savers.emplace_back([this, i, &results] {
+            const std::string user = "u" + std::to_string(i);
+            results[static_cast<size_t>(i)] = Store(Edition3(), {user.c_str(), 1, "D"}, "C:\\" + user);
+        });
+    }
+    for (std::thread& saver : savers) saver.join();
+    EXPECT_EQ(results, std::vector<int>(10, 1));
+    for (int i = 0; i < 10; ++i) {
+        const std::string user = "u" + std::to_string(i);
+        EXPECT_EQ("C:\\" + user, Load(Edition3(), {user.c_str(), 1, "D"}));
+    }
 }
 
 TEST_F(SavedPath, NothingSavedWithoutFolderOrForUnfitPaths) {
