@@ -126,7 +126,10 @@ bool OsReplaceRuntimeFile(const char* source, const char* target) {
     if (!source || !target) return false;
     const _FileKind old = KindOfPath(target, false);
     if (old != FileNone && old != FilePlain) return false;
-    // A read-only target and one held open by another program make the move fail.
+    // Windows refuses to replace a read-only file; Wine's move does not, so ask the attribute.
+    const DWORD attributes = GetFileAttributesA(target);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) return false;
+    // One held open by another program makes the move fail.
     return MoveFileExA(source, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
 }
 

@@ -98,7 +98,8 @@ TEST_F(LedgerTest, BareCarriageReturnsNeverHideRows) {
     for (const std::string& bytes : {";dataNo,dataId,companyName,periodStart,periodEnd,dataKind,entityKind\r" + rows, rows}) {
         WriteBytes(dir.File("datasets.csv"), bytes);
         const std::string e = LedgerError();
-        EXPECT_TRUE(Has(e, dir.File("datasets.csv") + " line 1: a carriage return (CR) without a line feed")) << e;
+        EXPECT_TRUE(Has(e, "datasets.csv line 1: a carriage return (CR) without a line feed")) << e;
+        EXPECT_TRUE(Has(e, dir.Path())) << e;
     }
 }
 
@@ -106,13 +107,13 @@ TEST_F(LedgerTest, OnlyPlainFilesAreRead) {
     // A folder (EISDIR on the first read), even as the optional faults.csv.
     std::filesystem::create_directory(dir.File("faults.csv"));
     std::string e = LedgerError();
-    EXPECT_TRUE(Has(e, dir.File("faults.csv") + ": cannot be read")) << e;
+    EXPECT_TRUE(Has(e, "faults.csv: cannot be read")) << e;
     std::filesystem::remove(dir.File("faults.csv"));
 #ifndef _WIN32
     // A FIFO would make the load wait for a writer that never comes.
     std::filesystem::remove(dir.File("assets-8.csv"));
     ASSERT_EQ(mkfifo(dir.File("assets-8.csv").c_str(), 0600), 0);
     e = LedgerError();
-    EXPECT_TRUE(Has(e, dir.File("assets-8.csv") + ": cannot be read")) << e;
+    EXPECT_TRUE(Has(e, "assets-8.csv: cannot be read")) << e;
 #endif
 }
