@@ -4,13 +4,4 @@
 #include "taskmem.h"
 
 void* TaskMemAlloc(size_t bytes) { return CoTaskMemAlloc(bytes); }
-namespace {
-TaskMemFreeWatch g_freeWatch = nullptr;  // set once by the stand-in host
-}  // namespace
-
-void TaskMemWatchFree(TaskMemFreeWatch watch) { g_freeWatch = watch; }
-
-void TaskMemFree(void* block) {
-    if (g_freeWatch) g_freeWatch(block);
-    CoTaskMemFree(block);
-}
+void TaskMemFreeBlock(void* block) { CoTaskMemFree(block); }

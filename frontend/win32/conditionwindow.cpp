@@ -168,13 +168,7 @@ bool ClConditionWindow::GetSaveFileName(const StSAVEREQUEST& request, std::strin
     char file[MAX_PATH];
     std::memset(file, 0, sizeof file);
     const char* name = request.fileName ? request.fileName : "";
-    size_t n = 0;
-    while (name[n]) {
-        const size_t width = static_cast<size_t>(SjisCharBytes(name + n));
-        if (n + width >= sizeof file) break;
-        n += width;
-    }
-    std::memcpy(file, name, n);
+    std::memcpy(file, name, SjisFitBytes(name, sizeof file - 1));
 
     OPENFILENAMEA open;
     std::memset(&open, 0, sizeof open);

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "box_texts.h"
 #include "closingreport.h"
 #include "conditiondlg.h"
 #include "exportapp.h"
@@ -80,18 +81,6 @@ public:
     std::function<void(const char*)> onBox;
 };
 
-const char kPastData[] = "過去実績データは、連携の対象として使用できません。\n\nアプリケーションを終了します。";
-const char kCancelled[] = "｢減価償却｣の集計を中止します。";
-const char kNoPath[] = "データ出力先が指定されていません。\n\n出力先を指定してください。";
-const char kBadChars[] = "データの出力先に不正な文字が含まれています。\n\n出力先を再入力してください。";
-const char kBadDrive[] = "ドライブ名が有効でありません。\n\n有効なドライブを指定してください。";
-const char kNoFileName[] = "ファイル名が指定されていません。";
-const char kNoFolder[] = "指定されたフォルダは存在しません。\n\n作成してもよろしいですか？";
-const char kCreateFailed[] = "フォルダの作成に失敗しました。\n\n出力先を再入力してください。";
-const char kOverwrite[] = "同名のファイルが存在します。\n\n上書きしてもよろしいですか？";
-const char kTooLong[] = "データの出力先が長すぎます。\n\n出力先を再入力してください。";
-const char kNotAFile[] = "データの出力先は通常のファイルではありません。\n\n出力先を再入力してください。";
-const char kFinishedWithLog[] = "減価償却情報の出力が一応終了しました。\n\nアプリケーションを終了します。";
 
 // Two assets without a problem, and one whose code repeats the first (a log entry).
 std::string AssetRow(const std::string& key, const std::string& code) {
@@ -369,6 +358,17 @@ TEST_F(ShellRun, FailureBoxNamesTheDataFile) {
                                                  "償却資産データ \x81\xCB " + temp.Win("assets.csv") +
                                                  "    \n\nアプリケーションを終了します。"});
     EXPECT_EQ(ui.types, std::vector<unsigned>{0x30u});
+}
+
+// A host folder that leaves no room for "*.csv" is proposed as it is, not with a cut pattern.
+TEST_F(ShellRun, NoPatternWhereTheFolderLeavesNoRoom) {
+    const std::string folder = "C:\\" + std::string(252, 'a') + "\\";  // 256 bytes
+    WriteBytes(ledger + "/session.csv", "tanaka,2,7," + folder + "," + temp.Win("settings") + "\r\n");
+    ClHostSim::Inst()->Reset();
+    RecordingUi ui;
+    ui.Script({"--cancel"});
+    EXPECT_FALSE(Run(ui));
+    EXPECT_NE(ui.Transcript().find("出力先  ：" + folder + "\n"), std::string::npos) << ui.Transcript();
 }
 
 TEST_F(ShellRun, RefocusSelectsTheWholePath) {

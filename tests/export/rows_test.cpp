@@ -27,6 +27,15 @@ std::vector<std::string> Convert(StAsset& a) {
     return SplitFields(rows[0]);
 }
 
+// The fields of the one row run wrote for a; empty unless exactly one row of 149 fields.
+std::vector<std::string> WriteOne(WriterRun& run, StAsset& a) {
+    run.writer.WriteAssetRow(&a.master, &a.yearly, &a.monthly, &a.breakdown);
+    const std::vector<std::string> rows = run.Rows();
+    if (rows.size() != 1) return {};
+    const std::vector<std::string> fields = SplitFields(rows[0]);
+    return fields.size() == 149 ? fields : std::vector<std::string>();
+}
+
 void ExpectRow(const std::vector<std::string>& fields, const std::map<int, std::string>& expected) {
     ASSERT_EQ(fields.size(), 149u);
     for (int i = 0; i < 149; ++i) {
@@ -255,6 +264,19 @@ TEST(AssetRow, ZeroFilledMaster) {
                           });
 }
 
+// Item 67 holds 12 characters: a wider total would be cut to a wrong number.
+TEST(AssetRow, TotalWiderThanItsColumnIsAsterisksAndReported) {
+    StAsset a = OldMethodAsset();
+    a.yearly.computedDepreciation = 1000000000000LL * kYen;  // 13 digits with the 50 special
+    WriterRun run;
+    const std::vector<std::string> f = WriteOne(run, a);
+    ASSERT_EQ(f.size(), 149u);
+    EXPECT_EQ(f[67], "************");
+    const std::vector<std::string> entries = run.Entries();
+    ASSERT_FALSE(entries.empty());
+    EXPECT_EQ(entries.back(), "\n＜ERROR＞\n金額｢1000000000050｣は、連携可能最大桁数をオーバーしています。");
+}
+
 TEST(AssetRow, LongTextsAreCutOnCharacterBoundaries) {
     StAsset a = OldMethodAsset();
     // 31 single bytes and a double-byte character: the character would end at byte 33.
@@ -277,10 +299,7 @@ TEST(AssetRow, ALeadByteBeforeANonTrailByteStandsAlone) {
     Put(a.master.memoText, std::string(19, 'M') + "\x81 rest");
     Put(a.master.quantityText, "5\x81 abc");
     WriterRun run;
-    run.writer.WriteAssetRow(&a.master, &a.yearly, &a.monthly, &a.breakdown);
-    const std::vector<std::string> rows = run.Rows();
-    ASSERT_EQ(rows.size(), 1u);
-    const std::vector<std::string> f = SplitFields(rows[0]);
+    const std::vector<std::string> f = WriteOne(run, a);
     ASSERT_EQ(f.size(), 149u);
     EXPECT_EQ(f[0], " BCDEF");
     EXPECT_EQ(f[9], std::string(31, 'N') + "\x81");

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "box_texts.h"
 #include "robot.h"
 
 namespace {
@@ -15,16 +16,6 @@ const char kTitle[] = "減価償却 - 集計条件";
 const char kCaption[] = "減価償却";
 const char kSaveTitle[] = "保存ファイルを指定";
 const char kCompany[] = "株式会社ソ能表";  // trail bytes 0x5C
-const char kPastData[] = "過去実績データは、連携の対象として使用できません。\n\nアプリケーションを終了します。";
-const char kCancelled[] = "\xA2減価償却\xA3の集計を中止します。";
-const char kNoPath[] = "データ出力先が指定されていません。\n\n出力先を指定してください。";
-const char kBadChars[] = "データの出力先に不正な文字が含まれています。\n\n出力先を再入力してください。";
-const char kBadDrive[] = "ドライブ名が有効でありません。\n\n有効なドライブを指定してください。";
-const char kNoFileName[] = "ファイル名が指定されていません。";
-const char kNoFolder[] = "指定されたフォルダは存在しません。\n\n作成してもよろしいですか？";
-const char kCreateFailed[] = "フォルダの作成に失敗しました。\n\n出力先を再入力してください。";
-const char kOverwrite[] = "同名のファイルが存在します。\n\n上書きしてもよろしいですか？";
-const char kFinishedWithLog[] = "減価償却情報の出力が一応終了しました。\n\nアプリケーションを終了します。";
 
 enum { IDC_COMPANY_TITLE = 1000, IDC_PERIOD_TITLE = 1001, IDC_COMPANY = 1002, IDC_PERIOD = 1003,
        IDC_GROUP = 1004, IDC_EXECUTE = 1005, IDC_CANCEL = 1006, IDC_PATH = 1007, IDC_BROWSE = 1008 };
@@ -74,15 +65,14 @@ protected:
     }
 
     // Starts the deliverable as the accounting package does (no arguments).
-    void Launch() {
-        const std::string exe = Env("ROBOT_PROGRAM");
+    void Launch(const std::string& exe = Env("ROBOT_PROGRAM")) {
         ASSERT_FALSE(exe.empty()) << "ROBOT_PROGRAM is not set; run through run-robot.sh";
         SetEnvironmentVariableA("HOSTSIM_LEDGER", temp.Path("ledger").c_str());
         ASSERT_TRUE(program.Start("\"" + exe + "\"", temp.Path())) << exe;
     }
     // Starts it and waits for the dialog, visible and in the foreground.
-    void Start() {
-        ASSERT_NO_FATAL_FAILURE(Launch());
+    void Start(const std::string& exe = Env("ROBOT_PROGRAM")) {
+        ASSERT_NO_FATAL_FAILURE(Launch(exe));
         dialog = WaitTopWindow(program.Id(), "#32770", kTitle, 20000);
         ASSERT_NE(dialog, nullptr) << "no dialog titled " << kTitle;
         ASSERT_TRUE(WaitFor([this] { return GetForegroundWindow() == dialog; }, 5000));
@@ -312,6 +302,67 @@ TEST_F(Robot, EscCloseBoxAndEnterOnCancelCancelWithTheNotice) {
         ExpectEnded();
     }
     EXPECT_FALSE(Exists(temp.Path("settings")));  // nothing remembered
+}
+
+// With arguments the GUI program runs the scripted front end, its transcript on the standard
+// output it was given (here a pipe, as a script that redirects it gives one).
+TEST_F(Robot, ScriptedRunWritesItsTranscriptToTheRedirectedOutput) {
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+    HANDLE readEnd = nullptr, writeEnd = nullptr;
+    ASSERT_TRUE(CreatePipe(&readEnd, &writeEnd, &inherit, 0));
+    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = writeEnd;
+    startup.hStdError = writeEnd;
+    PROCESS_INFORMATION process = {};
+    SetEnvironmentVariableA("HOSTSIM_LEDGER", temp.Path("ledger").c_str());
+    std::string command = "\"" + Env("ROBOT_PROGRAM") + "\" --path \"" + temp.Path("out\\piped.csv") + "\"";
+    const BOOL started = CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr,
+                                        temp.Path().c_str(), &startup, &process);
+    CloseHandle(writeEnd);
+    ASSERT_TRUE(started);
+    std::string transcript;
+    char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(readEnd, buffer, sizeof buffer, &got, nullptr) && got > 0) transcript.append(buffer, got);
+    CloseHandle(readEnd);
+    const bool ended = WaitForSingleObject(process.hProcess, 30000) == WAIT_OBJECT_0;
+    if (!ended) TerminateProcess(process.hProcess, 1);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    ASSERT_TRUE(ended);
+    // The console's text mode ends each line with CR LF.
+    for (size_t at = transcript.find("\r\n"); at != std::string::npos; at = transcript.find("\r\n", at))
+        transcript.erase(at, 1);
+    EXPECT_NE(transcript.find(std::string("== ") + kTitle + " =="), std::string::npos) << transcript;
+    EXPECT_NE(transcript.find(SuccessText(temp.Path("out\\piped.csv"), temp.Path("out\\syurui.SSC"))),
+              std::string::npos)
+        << transcript;
+    EXPECT_TRUE(Exists(temp.Path("out\\piped.csv")));
+}
+
+// The other three deliverables: the same dialog and run, with their own settings file.
+TEST_F(Robot, EveryDeliverableExportsWithItsOwnSettingsFile) {
+    const std::string programs = Env("ROBOT_OTHER_PROGRAMS");  // "|"-separated
+    ASSERT_FALSE(programs.empty()) << "ROBOT_OTHER_PROGRAMS is not set; run through run-robot.sh";
+    for (size_t start = 0; start < programs.size();) {
+        size_t end = programs.find('|', start);
+        if (end == std::string::npos) end = programs.size();
+        const std::string exe = programs.substr(start, end - start);
+        start = end + 1;
+        const size_t slash = exe.find_last_of('\\');
+        const std::string build = exe.substr(slash + 1, exe.size() - slash - 1 - 4);  // "Marlo5Export"
+        SCOPED_TRACE(build);
+        ASSERT_NO_FATAL_FAILURE(Start(exe));
+        SetPath(temp.Path("out\\" + build + ".csv"));
+        PostKey(Item(IDC_PATH), VK_F12);
+        ASSERT_NO_FATAL_FAILURE(
+            ExpectBox(SuccessText(temp.Path("out\\" + build + ".csv"), temp.Path("out\\syurui.SSC")), false, IDOK));
+        ExpectEnded();
+        EXPECT_TRUE(Exists(temp.Path("settings\\" + build + ".env")));
+    }
 }
 
 TEST_F(Robot, AltOFocusesThePathBoxAndAltDBrowses) {

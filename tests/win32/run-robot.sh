@@ -140,6 +140,13 @@ ROBOT_PROGRAM=$(winpath "$program")
 ROBOT_REFERENCE=$(winpath "$work/reference/c/out")
 ROBOT_DEMO_LEDGER=$(winpath "$root/demo/ledger")
 ROBOT_SHOTS=$(winpath "$work/bmp")
+# The other deliverables, "|"-separated, in Windows form.
+others=
+IFS='|' read -r -a other_list <<<"${ROBOT_OTHER_PROGRAMS:-}"
+for other in "${other_list[@]}"; do
+  [ -n "$other" ] && others="${others:+$others|}$(winpath "$(realpath "$other")")"
+done
+export ROBOT_OTHER_PROGRAMS=$others
 
 rc=0
 wine "$robot" "$@" </dev/null &
