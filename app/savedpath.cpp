@@ -109,14 +109,8 @@ int RewriteLocked(const char* settingsPath, const std::string& native, const cha
                   const char* line, size_t lineLength) {
     std::unique_ptr<char[]> content;
     size_t size = 0;
-    size_t found = kNotFound;
-    size_t foundEnd = 0;
     const StFILESTATUS status = OsGetFileStatus(settingsPath);
-    if (status.kind != FileNone) {
-        if (!ReadWholeFile(settingsPath, content, &size)) return 0;
-        found = FindKeyLine(content.get(), size, key, keyLength);
-        if (found != kNotFound) foundEnd = LineEnd(content.get(), size, found);
-    }
+    if (status.kind != FileNone && !ReadWholeFile(settingsPath, content, &size)) return 0;
 
     // A name of its own, created exclusively: another program's save, or a link planted under
     // some fixed name, can never share it.
@@ -126,20 +120,16 @@ int RewriteLocked(const char* settingsPath, const std::string& native, const cha
     {
         std::ofstream out(temporary, std::ios::out | std::ios::binary | std::ios::trunc);
         if (out) {
+            // Every line of the owner goes, not only the first: a later one would be found
+            // instead of the new line once the first is gone.
             char last = '\n';
-            if (found == kNotFound) {
-                if (size > 0) {
-                    out.write(content.get(), static_cast<std::streamsize>(size));
-                    last = content[size - 1];
+            for (size_t start = 0; start < size;) {
+                const size_t end = LineEnd(content.get(), size, start);
+                if (end - start < keyLength || std::memcmp(content.get() + start, key, keyLength) != 0) {
+                    out.write(content.get() + start, static_cast<std::streamsize>(end - start));
+                    last = content[end - 1];
                 }
-            } else {
-                out.write(content.get(), static_cast<std::streamsize>(found));
-                out.write(content.get() + foundEnd, static_cast<std::streamsize>(size - foundEnd));
-                if (size > foundEnd) {
-                    last = content[size - 1];
-                } else if (found > 0) {
-                    last = content[found - 1];
-                }
+                start = end;
             }
             // A last line without its line feed would otherwise run into the new one.
             if (last != '\n') out.put('\n');

@@ -21,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::memset(value, '#', sizeof value);
         const unsigned long n = OsGetProfileString(section, "RX52", "1", value, sizeof value, "C:\\level.ini");
         FUZZ_CHECK(n < sizeof value);
-        FUZZ_CHECK(std::strlen(value) == n);
+        FUZZ_CHECK(value[n] == '\0');  // a NUL inside the file may end the text earlier
     }
 
     OsCreateDirectory("C:\\cfg");

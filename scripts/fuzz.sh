@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# Paths are absolute: the whole run of the ledger target changes to the program's folder, as the
+# program does.
 # Builds the libFuzzer targets and runs each for a bounded time (seconds, default 30) from its seed
 # corpus in fuzz/corpus/. New inputs go to a scratch folder, never into the repository; a crash
 # leaves its input in build/fuzz/crashes/ and fails the run (add it to the seeds as a regression case).
@@ -15,8 +17,8 @@ for target in textreader profile ledger pathrules; do
   mkdir -p "$scratch/corpus" "$scratch/tmp"
   echo "-- ${target}_fuzz for ${seconds} s"
   if ! TMPDIR="$scratch/tmp" build/fuzz/fuzz/${target}_fuzz -max_total_time="$seconds" -max_len=8192 -timeout=10 -rss_limit_mb=2048 \
-       -print_final_stats=1 -artifact_prefix=build/fuzz/crashes/${target}- \
-       "$scratch/corpus" "fuzz/corpus/$target" 2>build/fuzz/${target}.log; then
+       -print_final_stats=1 -artifact_prefix="$PWD/build/fuzz/crashes/${target}-" \
+       "$scratch/corpus" "$PWD/fuzz/corpus/$target" 2>build/fuzz/${target}.log; then
     tail -n 40 build/fuzz/${target}.log
     rm -rf "$scratch"
     exit 1

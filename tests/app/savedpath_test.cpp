@@ -195,6 +195,15 @@ TEST_F(SavedPath, SavesAtOnceKeepEveryLine) {
     }
 }
 
+// Found by fuzzing: with the owner's line twice, removing only the first let the second shadow
+// the new line.
+TEST_F(SavedPath, SaveRemovesEveryLineOfTheOwner) {
+    SetFile("a/1/D:C:\\old\nb/1/D:C:\\b\na/1/D:C:\\older\n");
+    ASSERT_EQ(1, Store(Edition3(), {"a", 1, "D"}, "C:\\new"));
+    EXPECT_EQ("b/1/D:C:\\b\na/1/D:C:\\new\n", FileBytes());
+    EXPECT_EQ("C:\\new", Load(Edition3(), {"a", 1, "D"}));
+}
+
 TEST_F(SavedPath, NothingSavedWithoutFolderOrForUnfitPaths) {
     EXPECT_EQ(0, StoreSavedPath("", Edition3(), {"a", 1, "D"}, "C:\\x"));
     EXPECT_EQ(0, Store(Edition3(), {"a", 1, "D"}, "C:\\x\nb/1/D:C:\\y"));            // would forge a line
