@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
-# Paths are absolute: the whole run of the ledger target changes to the program's folder, as the
-# program does.
 # Builds the libFuzzer targets and runs each for a bounded time (seconds, default 30) from its seed
 # corpus in fuzz/corpus/. New inputs go to a scratch folder, never into the repository; a crash
 # leaves its input in build/fuzz/crashes/ and fails the run (add it to the seeds as a regression case).
+# Paths are absolute: the ledger target's whole run changes to the program's folder, as the program does.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds="${1:-30}"
