@@ -76,6 +76,7 @@ void ClTextAccessor::GetReadLine(char* dst) const { std::memcpy(dst, m_readLine,
 // Takes one physical line without its LF (and without a CR right before it). A last line without a
 // line end is still a line. A line of more than size - 1 bytes is consumed whole and answers 2.
 long ClTextAccessor::_RdNextRow(char* buffer, long size) {
+    if (m_stream->bad()) return 1;  // after a failed read the stream holds nothing more
     std::streambuf* sb = m_stream->rdbuf();
     long n = 0;
     bool any = false;
@@ -88,7 +89,15 @@ long ClTextAccessor::_RdNextRow(char* buffer, long size) {
             tooLong = true;
     };
     for (;;) {
-        const int c = sb ? sb->sbumpc() : std::char_traits<char>::eof();
+        int c = std::char_traits<char>::eof();
+        // The file buffer reports a failed read (a folder, EIO, a lost share) by throwing; the
+        // stream's own answer for it is the bad state, and this read ends with "does not fit".
+        try {
+            if (sb) c = sb->sbumpc();
+        } catch (...) {
+            m_stream->setstate(std::ios::badbit | std::ios::eofbit);
+            return 2;
+        }
         if (c == std::char_traits<char>::eof()) {
             m_stream->setstate(std::ios::eofbit);
             break;
