@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "buildtable.h"
 #include "conditionview.h"
@@ -47,8 +48,18 @@ void ShowLogInViewer(ClShellUi& ui, const char* logPath) {
     ui.ShowTextFile(logPath);
 }
 
+// The name a sibling has even where it does not fit a path buffer, so that the failure box always
+// names the file.
+std::string SiblingName(const char* path, const char* name) {
+    return std::string(path, FileNameStart(path)) + name;
+}
+
 // The files that could not be written, one line each, in the style of the success notice.
-void ShowFailure(ClShellUi& ui, const char* outputPath, const char* typePath, const char* logPath, int failedFiles) {
+void ShowFailure(ClShellUi& ui, const char* outputPath, int failedFiles) {
+    const std::string type = SiblingName(outputPath, "syurui.SSC");
+    const std::string log = SiblingName(outputPath, CurrentBuild().logName);
+    const char* typePath = type.c_str();
+    const char* logPath = log.c_str();
     char text[1024];
     int n = std::snprintf(text, sizeof text, "減価償却情報の出力に失敗しました。\n\n次のファイルを書き込めませんでした。\n");
     const struct {
@@ -69,7 +80,7 @@ void ShowFailure(ClShellUi& ui, const char* outputPath, const char* typePath, co
 
 }  // namespace
 
-void ShowClosingReport(ClShellUi& ui, const char* outputPath, int failedFiles) {
+int ShowClosingReport(ClShellUi& ui, const char* outputPath, int failedFiles) {
     char logPath[kPathRoom];
     char typePath[kPathRoom];
     Sibling(outputPath, CurrentBuild().logName, logPath);
@@ -79,15 +90,15 @@ void ShowClosingReport(ClShellUi& ui, const char* outputPath, int failedFiles) {
     if (log.size != 0) {
         ShowLogInViewer(ui, logPath);
         if (failedFiles)
-            ShowFailure(ui, outputPath, typePath, logPath, failedFiles);
+            ShowFailure(ui, outputPath, failedFiles);
         else
             ui.MessageBox("減価償却情報の出力が一応終了しました。\n\nアプリケーションを終了します。", kCaption, MB_TYPE_NOTICE);
-        return;
+        return 1;
     }
     if (log.kind == FilePlain) OsDeleteFile(logPath);
     if (failedFiles) {
-        ShowFailure(ui, outputPath, typePath, logPath, failedFiles);
-        return;
+        ShowFailure(ui, outputPath, failedFiles);
+        return 0;
     }
     char text[1024];
     std::snprintf(text, sizeof text,
@@ -95,6 +106,7 @@ void ShowClosingReport(ClShellUi& ui, const char* outputPath, int failedFiles) {
                   "アプリケーションを終了します。",
                   outputPath, typePath);
     ui.MessageBox(text, kCaption, MB_TYPE_NOTICE);
+    return 0;
 }
 
 int LaunchAndWait(const char* commandLine, const char* workFolder, int wait) {

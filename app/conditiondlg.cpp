@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "buildtable.h"
+#include "conversions.h"
 #include "folderservice.h"
 #include "osapi.h"
 #include "pathrules.h"
@@ -20,6 +21,15 @@ const unsigned long kSaveFlags = 0x180C;
 
 // Offset just past the last of the character c (a single byte) in text, or 0 when there is none;
 // the second byte of a double-byte character never counts.
+// Whether the log and the type file fit the 260-byte path buffer beside the data file, as the
+// exporter and the closing report place them.
+bool SiblingsFit(const char* path) {
+    const size_t longest = std::strlen(CurrentBuild().logName) > std::strlen("syurui.SSC")
+                               ? std::strlen(CurrentBuild().logName)
+                               : std::strlen("syurui.SSC");
+    return FileNameStart(path) + longest < kPathRoom;
+}
+
 size_t PastLastChar(const std::string& text, char c) {
     size_t past = 0;
     for (size_t i = 0; i < text.size();) {
@@ -122,7 +132,7 @@ void CConditionDlg::OnExecute() {
     // The run goes on with the path in a buffer of 260 bytes: a longer one would be exported cut,
     // that is, to some other file. The box limits typing to 255 bytes, but not every edit control
     // counts bytes, and a chosen file can be longer.
-    if (outputPath.size() >= kPathRoom) {
+    if (outputPath.size() >= kPathRoom || !SiblingsFit(path)) {
         Ask("データの出力先が長すぎます。\n\n出力先を再入力してください。", MB_TYPE_REFUSAL);
         RefocusPathBox();
         return;
@@ -162,6 +172,12 @@ void CConditionDlg::OnExecute() {
     }
     if (status.kind == FileFolder) {
         Ask("ファイル名が指定されていません。", MB_TYPE_REFUSAL);
+        RefocusPathBox();
+        return;
+    }
+    // A FIFO, a device or a link would take the data somewhere else, or swallow it.
+    if (status.kind == FileSpecial) {
+        Ask("データの出力先は通常のファイルではありません。\n\n出力先を再入力してください。", MB_TYPE_REFUSAL);
         RefocusPathBox();
         return;
     }

@@ -33,7 +33,7 @@ private:
 
 }  // namespace
 
-CExportApp::CExportApp() : dataSetList(nullptr), m_ui(nullptr) {}
+CExportApp::CExportApp() : dataSetList(nullptr), m_ui(nullptr), m_outcome(RunHostFailed) {}
 
 int CExportApp::Run() {
     InitInstance();
@@ -53,6 +53,7 @@ bool CExportApp::InitInstance() {
     connection->m_title = "減価償却";
     connection->SetAppType(static_cast<ClSysEnvMgr::_AppType>(CurrentBuild().edition));
     connection->SetUseDataType(3);
+    m_outcome = RunHostFailed;
     if (connection->Initiate() != 0) return false;
 
     // The level file lies beside the program; if the change fails the check looks where we are.
@@ -60,8 +61,11 @@ bool CExportApp::InitInstance() {
     std::memset(programFolder, 0, sizeof programFolder);
     if (OsGetProgramFolder(programFolder, sizeof programFolder)) OsSetCurrentFolder(programFolder);
 
+    m_outcome = RunStopped;
     if (!CheckEnvironmentLevel(1)) return false;
+    m_outcome = RunHostFailed;
     if (connection->ExpSysLink() != 0) return false;
+    m_outcome = RunStopped;
     if (!m_ui) return false;
 
     CConditionDlg dialog(nullptr);
@@ -100,7 +104,8 @@ bool CExportApp::InitInstance() {
         m_ui->RestoreWaitCursor();
 
         dialog.SaveOutputPath(outputPath);
-        ShowClosingReport(*m_ui, outputPath, exporter.FailedFiles());
+        const int logged = ShowClosingReport(*m_ui, outputPath, exporter.FailedFiles());
+        m_outcome = exporter.FailedFiles() ? RunWriteFailed : logged ? RunExportedLogged : RunExported;
     }
     return true;
 }

@@ -6,6 +6,15 @@
 class ClSetData;
 class ClShellUi;
 
+// How a run ended, for the front ends that tell a calling script (see ExitStatusOf).
+enum _RunOutcome {
+    RunExported = 0,        // exported, the link error log empty
+    RunExportedLogged = 1,  // exported, with entries in the link error log
+    RunStopped = 3,         // cancelled or refused before the export: level, past data, cancel
+    RunWriteFailed = 4,     // a file of the export could not be written
+    RunHostFailed = 5       // the host connection or its ledger failed
+};
+
 class CExportApp {
 public:
     CExportApp();
@@ -23,6 +32,8 @@ public:
     virtual int ExitInstance();
     // What the framework does with the application object: the run, then the shutdown.
     int Run();
+    // How the last run ended; set by InitInstance without any host call of its own.
+    _RunOutcome Outcome() const { return m_outcome; }
 
     // 0 for a null record; otherwise 1, with the selected data set copied into it, or all zero
     // when the list does not hold it.
@@ -34,4 +45,5 @@ public:
 private:
     ClSetData* dataSetList;  // the host's; fetched once, never freed here
     ClShellUi* m_ui;
+    _RunOutcome m_outcome;
 };

@@ -44,21 +44,25 @@ bool MakeSettingsPath(const char* folder, const StBUILDINFO& build, char* path) 
     return true;
 }
 
-// The sibling the new content is written to: the name's extension swapped for ".tmp", so that it
-// is never longer than the settings path itself.
-bool MakeSiblingPath(const char* settingsPath, size_t nameStart, char* sibling) {
-    std::memset(sibling, 0, kPathRoom);
-    std::strcpy(sibling, settingsPath);
+// The lock file beside the settings file: the name's extension swapped for ".lck", so that it is
+// never longer than the settings path itself. It stays, as a lock file must: removing it would
+// let two programs lock two different files.
+bool MakeLockPath(const char* settingsPath, size_t nameStart, char* lockPath) {
+    std::memset(lockPath, 0, kPathRoom);
+    std::strcpy(lockPath, settingsPath);
     // A dot is never a trail byte, so the last one in the name is the extension's.
-    char* dot = std::strrchr(sibling + nameStart, '.');
-    if (dot && std::strlen(dot) == 4 && std::strcmp(dot, ".tmp") != 0) {
-        std::strcpy(dot, ".tmp");
+    char* dot = std::strrchr(lockPath + nameStart, '.');
+    if (dot && std::strlen(dot) == 4 && std::strcmp(dot, ".lck") != 0) {
+        std::strcpy(dot, ".lck");
         return true;
     }
-    if (std::strlen(sibling) + 4 >= kPathRoom) return false;
-    std::strcat(sibling, ".tmp");
+    if (std::strlen(lockPath) + 4 >= kPathRoom) return false;
+    std::strcat(lockPath, ".lck");
     return true;
 }
+
+// How long a save waits for another program's save of the same file.
+const unsigned long kLockWaitMs = 5000;
 
 // The whole file as raw bytes; false when it is not a plain file or cannot be read.
 bool ReadWholeFile(const char* path, std::unique_ptr<char[]>& content, size_t* size) {
@@ -98,6 +102,52 @@ size_t LineEnd(const char* content, size_t size, size_t offset) {
     return lineFeed ? static_cast<size_t>(static_cast<const char*>(lineFeed) - content) + 1 : size;
 }
 
+// The settings file with the owner's old line removed and the new one appended, put in place in
+// one step; the caller holds the lock. A file that exists but cannot be read, is no plain file or
+// is read-only is left as it is.
+int RewriteLocked(const char* settingsPath, const std::string& native, const char* key, size_t keyLength,
+                  const char* line, size_t lineLength) {
+    std::unique_ptr<char[]> content;
+    size_t size = 0;
+    const StFILESTATUS status = OsGetFileStatus(settingsPath);
+    if (status.kind != FileNone && !ReadWholeFile(settingsPath, content, &size)) return 0;
+
+    // A name of its own, created exclusively: another program's save, or a link planted under
+    // some fixed name, can never share it.
+    std::string temporary;
+    if (!OsCreateUniqueSibling(native.c_str(), temporary)) return 0;
+    bool written = false;
+    {
+        std::ofstream out(temporary, std::ios::out | std::ios::binary | std::ios::trunc);
+        if (out) {
+            // Every line of the owner goes, not only the first: a later one would be found
+            // instead of the new line once the first is gone.
+            char last = '\n';
+            for (size_t start = 0; start < size;) {
+                const size_t end = LineEnd(content.get(), size, start);
+                if (end - start < keyLength || std::memcmp(content.get() + start, key, keyLength) != 0) {
+                    out.write(content.get() + start, static_cast<std::streamsize>(end - start));
+                    last = content[end - 1];
+                }
+                start = end;
+            }
+            // A last line without its line feed would otherwise run into the new one.
+            if (last != '\n') out.put('\n');
+            out.write(line, static_cast<std::streamsize>(lineLength));
+            out.flush();
+            written = static_cast<bool>(out);
+            out.close();
+            written = written && !out.fail();
+        }
+    }
+    // The replacement keeps the old file's mode and refuses a read-only one.
+    if (!written || !OsReplaceRuntimeFile(temporary.c_str(), native.c_str())) {
+        OsDeleteRuntimeFile(temporary.c_str());
+        return 0;
+    }
+    return 1;
+}
+
 }  // namespace
 
 int LoadSavedPath(const char* settingsFolder, const StBUILDINFO& build, const StSAVEDPATHOWNER& owner,
@@ -133,64 +183,24 @@ int StoreSavedPath(const char* settingsFolder, const StBUILDINFO& build, const S
     if (!FolderExists(settingsFolder) && !CreateFolderChain(settingsFolder)) return 0;
 
     char settingsPath[kPathRoom];
-    char siblingPath[kPathRoom];
+    char lockPath[kPathRoom];
     char key[kKeyRoom];
     size_t keyLength = 0;
     if (!MakeSettingsPath(settingsFolder, build, settingsPath) ||
-        !MakeSiblingPath(settingsPath, std::strlen(settingsFolder), siblingPath) ||
-        !MakeKey(build, owner, key, &keyLength))
+        !MakeLockPath(settingsPath, std::strlen(settingsFolder), lockPath) || !MakeKey(build, owner, key, &keyLength))
         return 0;
     char line[kLineRoom];
     std::memset(line, 0, sizeof line);
     const int lineLength = std::snprintf(line, sizeof line, "%s%s\n", key, path);
     if (lineLength <= 0 || static_cast<size_t>(lineLength) >= sizeof line) return 0;
+    std::string native, nativeLock;
+    if (!OsNativePath(settingsPath, native) || !OsNativePath(lockPath, nativeLock)) return 0;
 
-    // The old content, without the owner's line. A file that exists but cannot be read is left
-    // alone rather than replaced by one line.
-    std::unique_ptr<char[]> content;
-    size_t size = 0;
-    size_t found = kNotFound;
-    size_t foundEnd = 0;
-    const StFILESTATUS status = OsGetFileStatus(settingsPath);
-    if (status.kind != FileNone) {
-        if (!ReadWholeFile(settingsPath, content, &size)) return 0;
-        found = FindKeyLine(content.get(), size, key, keyLength);
-        if (found != kNotFound) foundEnd = LineEnd(content.get(), size, found);
-    }
-
-    std::string native;
-    if (!OsNativePath(siblingPath, native)) return 0;
-    bool written = false;
-    {
-        std::ofstream out(native, std::ios::out | std::ios::binary | std::ios::trunc);
-        if (out) {
-            char last = '\n';
-            if (found == kNotFound) {
-                if (size > 0) {
-                    out.write(content.get(), static_cast<std::streamsize>(size));
-                    last = content[size - 1];
-                }
-            } else {
-                out.write(content.get(), static_cast<std::streamsize>(found));
-                out.write(content.get() + foundEnd, static_cast<std::streamsize>(size - foundEnd));
-                if (size > foundEnd) {
-                    last = content[size - 1];
-                } else if (found > 0) {
-                    last = content[found - 1];
-                }
-            }
-            // A last line without its line feed would otherwise run into the new one.
-            if (last != '\n') out.put('\n');
-            out.write(line, lineLength);
-            out.flush();
-            written = static_cast<bool>(out);
-            out.close();
-            written = written && !out.fail();
-        }
-    }
-    if (!written || !OsReplaceFile(siblingPath, settingsPath)) {
-        OsDeleteFile(siblingPath);
-        return 0;
-    }
-    return 1;
+    // Read, change and replace under one lock, so that programs saving at once each keep the
+    // lines of the others.
+    StFILELOCK* lock = OsLockFile(nativeLock.c_str(), kLockWaitMs);
+    if (!lock) return 0;
+    const int saved = RewriteLocked(settingsPath, native, key, keyLength, line, static_cast<size_t>(lineLength));
+    OsUnlockFile(lock);
+    return saved;
 }

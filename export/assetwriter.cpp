@@ -58,7 +58,10 @@ int ClAssetWriter::OpenFile(short file, const char* path) {
         std::memcpy(buffer + start, name, std::strlen(name) + 1);
     }
     if (file == ErrorLog) std::memcpy(m_logPath, buffer, sizeof m_logPath);
-    if (target->Open(buffer, TFWrite | TFOverwrite) == 0) return 1;
+    // The data file and the type file take the place of the old ones only when whole; the log
+    // is written where it lies.
+    const TFOpenMode mode = file == ErrorLog ? TFWrite | TFOverwrite : TFWrite | TFOverwrite | TFReplace;
+    if (target->Open(buffer, mode) == 0) return 1;
     NoteFailure(file);
     return 0;
 }

@@ -28,6 +28,14 @@ void PrintUsage(std::FILE* out) {
                  CurrentBuild().name, ClScriptedUi::Usage());
 }
 
+// What a calling script learns from the exit status: 0 exported with an empty log, 1 exported with
+// log entries, 2 bad arguments, 3 cancelled or refused before the export, 4 a file could not be
+// written, 5 the host connection or its ledger failed.
+int RunForScript() {
+    theApp.Run();
+    return static_cast<int>(theApp.Outcome());
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -49,7 +57,7 @@ int main(int argc, char** argv) {
         if (ClTerminalUi::Available()) {
             ClTerminalUi terminal;
             theApp.SetShellUi(&terminal);
-            return theApp.Run();
+            return RunForScript();
         }
         std::fprintf(stderr, "%s: no terminal for the dialog; give the steps on the command line\n",
                      CurrentBuild().name);
@@ -65,5 +73,5 @@ int main(int argc, char** argv) {
         return 2;
     }
     theApp.SetShellUi(&scripted);
-    return theApp.Run();
+    return RunForScript();
 }

@@ -4,6 +4,7 @@
 
 #include "hostconnect.h"
 #include "hostsim.h"
+#include "osapi.h"
 
 namespace {
 
@@ -57,7 +58,8 @@ long ClAccConnect::DispMsg(void* owner, const char* text, const char* caption, u
         shown.replace(at, mark.size(), ClHostSim::PackageName());
         at += std::string(ClHostSim::PackageName()).size();
     }
-    std::fprintf(stderr, "[%s] %s\n", caption ? caption : "", shown.c_str());
+    // The host's own box, in the terminal's encoding as the front ends show theirs.
+    std::fprintf(stderr, "[%s] %s\n", OsTerminalText(caption).c_str(), OsTerminalText(shown.c_str()).c_str());
     call.Journal("DispMsg\t" + std::to_string(type) + "\t" + ClHostSim::JournalText(caption) + "\t" +
                  ClHostSim::JournalText(text));
     return 0;

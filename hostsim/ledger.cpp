@@ -1,5 +1,6 @@
 // ledger.cpp - reading and checking the ledger files; every problem names its file and line.
 #include "ledger.h"
+#include "osapi.h"
 #include "sjisbytes.h"
 
 #include <algorithm>
@@ -98,10 +99,8 @@ bool ValidDate(int64_t d) {
     return !(m == 2 && day == 29 && !leap);
 }
 
-bool FileExists(const std::string& path) {
-    std::ifstream probe(path, std::ios::binary);
-    return probe.is_open();
-}
+// Anything of that name, so that an optional file that is a folder or a FIFO gets its message.
+bool FileExists(const std::string& path) { return OsRuntimeFileKind(path.c_str(), true) != FileNone; }
 
 std::string KeyText(const unsigned char* key) {
     const char* k = reinterpret_cast<const char*>(key);
@@ -257,12 +256,18 @@ long ClLedgerReader::Open(const std::string& path, const StLEDGERCOLUMN* columns
         f.type = ItemText;
     }
     m_file.reset(new ClTextFile);
+    const _FileKind kind = OsRuntimeFileKind(path.c_str(), true);
+    if (kind == FileFolder || kind == FileSpecial) {
+        // Opening a FIFO would wait for a writer; a folder has no lines.
+        m_message = path + ": cannot be read (a folder, FIFO or device, not a file)";
+        return -1;
+    }
     if (m_file->Open(path.c_str(), TFRead) != 0) return Fail("cannot be opened (a required ledger file)");
     m_accessor.reset(new ClTextAccessor("LEDGER", m_table.data(), count, m_cells.data()));
     m_accessor->SetMode(Comma, DoubleQuote);
     m_accessor->SetSpaceFlag(1);  // blanks inside a name stay part of it
     m_accessor->SetCommentMark(";");
-    m_accessor->SetCommentSkip(1);
+    m_accessor->SetCommentSkip(0);  // comment lines come back, to be checked for bare CRs too
     m_file->Attach(m_accessor.get());
     return 0;
 }
@@ -283,10 +288,20 @@ long ClLedgerReader::ReadSplit() {
     if (!m_accessor) return Fail("not open");
     for (;;) {
         const long r = m_accessor->Read();
-        if (r == 0) return 0;
-        if (r == 1) return 1;
+        if (r == 1 && !m_file->HadReadError()) return 1;
+        if (m_file->HadReadError()) {
+            m_message = m_path + ": cannot be read";
+            return -1;
+        }
         char line[ClTextAccessor::kLineBytes];
         m_accessor->GetReadLine(line);
+        // Lines end in LF or CR LF; a file of bare CRs would be one line, often a comment line
+        // that hides every row.
+        if (std::memchr(line, '\r', strnlen(line, sizeof line))) {
+            return Fail("a carriage return (CR) without a line feed: lines must end in LF or CR LF");
+        }
+        if (r == 0) return 0;
+        if (r == 3) continue;
         const char* p = line;
         while (*p == ' ' || *p == '\t' || *p == '\r') ++p;
         if (*p == '\0' && std::strlen(line) < ClTextAccessor::kLineBytes - 1) continue;  // a blank line

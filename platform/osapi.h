@@ -21,7 +21,9 @@ enum _DriveType {
 // Access modes of OsCanAccess, as _access takes them.
 enum _AccessMode { AccessExists = 0, AccessWrite = 2, AccessRead = 4, AccessReadWrite = 6 };
 
-enum _FileKind { FileNone = 0, FilePlain = 1, FileFolder = 2 };
+// FileSpecial: a FIFO, a device, a socket or a symbolic link (never followed by OsGetFileStatus):
+// nothing the program reads or writes as a file.
+enum _FileKind { FileNone = 0, FilePlain = 1, FileFolder = 2, FileSpecial = 3 };
 
 struct StFILESTATUS {
     _FileKind kind;           // FileNone when nothing of that name exists (or it cannot be reached)
@@ -56,6 +58,8 @@ void OsSplitDriveDir(const char* path, char* drive, char* directory);
 
 bool OsCreateDirectory(const char* path);  // one folder; its parent must exist
 bool OsRemoveDirectory(const char* path);  // one empty folder
+// What the path itself names; a link is FileSpecial whatever it points to, and so is a reserved
+// device name (NUL, CON.csv, ...).
 StFILESTATUS OsGetFileStatus(const char* path);
 bool OsDeleteFile(const char* path);
 // Puts source in the place of target in one step; target may exist and is replaced, so a reader
@@ -107,8 +111,29 @@ bool OsTextFromTerminal(const std::string& typed, std::string& text);
 // ---- native paths ----
 
 // The path the C and C++ runtime's file functions take for a Windows-form path. False when the
-// path cannot be reached (unmapped drive, drive without medium, bytes that are not Shift-JIS).
+// path cannot be reached (unmapped drive, drive without medium, bytes that are not Shift-JIS, a
+// reserved device name). On POSIX, as Windows does before any access, "." and ".." are resolved
+// and stop at the root of the drive or share, and trailing dots and blanks of names are dropped.
 bool OsNativePath(const char* path, std::string& native);
+
+// ---- files by runtime path (OsNativePath's result, or a path the runtime takes as it is) ----
+
+// Kind of what the path names; with followLinks false a link is FileSpecial.
+_FileKind OsRuntimeFileKind(const char* path, bool followLinks);
+// Creates a new empty file in the folder of target, exclusively (never an existing file, never
+// through a link), under a name of at most 16 bytes no other program uses; its path in created.
+bool OsCreateUniqueSibling(const char* target, std::string& created);
+// Puts the file source in the place of target in one step, written through to the disk. Refused,
+// with both left as they were, when target is not a plain file or is read-only (as Windows
+// refuses it) or held open by another program; the mode of a replaced file is kept.
+bool OsReplaceRuntimeFile(const char* source, const char* target);
+bool OsDeleteRuntimeFile(const char* path);
+
+// An exclusive lock on the file at path (created when missing, never through a link), held until
+// OsUnlockFile; waits at most waitMs for another holder. Null on time-out or failure.
+struct StFILELOCK;
+StFILELOCK* OsLockFile(const char* path, unsigned long waitMs);
+void OsUnlockFile(StFILELOCK* lock);
 
 // ---- drive arrangement (POSIX only; the real system's drives cannot be arranged) ----
 

@@ -5,14 +5,17 @@
 // map ("C=/srv/c:fixed;D=/media/cd:cdrom;E=:removable"), ASSETEXPORT_SHARES names the folder that
 // holds network paths ("\\server\share\x" is <folder>/server/share/x). Names are Shift-JIS in the
 // program and UTF-8 on the disk.
+#include <fcntl.h>
 #include <iconv.h>
 #include <langinfo.h>
+#include <sys/file.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cctype>
 #include <cerrno>
 #include <climits>
@@ -20,6 +23,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -209,9 +213,118 @@ std::vector<std::string> SplitCommandLine(const char* line) {
     return words;
 }
 
+// CON, PRN, AUX, NUL, COM1-9 and LPT1-9, with any extension: Windows opens the device instead.
+bool IsReservedName(const std::string& name) {
+    std::string base = name.substr(0, name.find('.'));
+    while (!base.empty() && base.back() == ' ') base.pop_back();
+    for (char& c : base) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    if (base == "CON" || base == "PRN" || base == "AUX" || base == "NUL") return true;
+    return base.size() == 4 && (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0) &&
+           base[3] >= '1' && base[3] <= '9';
+}
+
+// The names of a Windows path below its root as Windows resolves them before any access: empty
+// names and "." dropped, ".." removing the name before it but never the root, trailing dots and
+// blanks of a name removed. False when a name is a reserved device name (reservedLast: the last).
+bool ResolveNames(const char* rest, std::string& out, bool* reservedLast) {
+    std::vector<std::string> names;
+    std::string name;
+    bool endsInSeparator = false;
+    bool reserved = false;
+    bool lastReserved = false;
+    auto take = [&]() {
+        while (!name.empty() && (name.back() == '.' || name.back() == ' ')) {
+            // A trail byte is never a dot or a blank, so the last byte of a name is its own.
+            name.pop_back();
+        }
+        if (name.empty()) {
+            // "." (and a name of dots and blanks) is the folder itself; ".." its parent.
+        } else {
+            lastReserved = IsReservedName(name);
+            reserved = reserved || lastReserved;
+            names.push_back(name);
+        }
+        name.clear();
+    };
+    for (const char* p = rest; *p;) {
+        const int n = SjisCharBytes(p);
+        if (n == 1 && (*p == '\\' || *p == '/')) {
+            if (name == "..") {
+                if (!names.empty()) names.pop_back();
+                name.clear();
+                lastReserved = false;
+            } else {
+                take();
+            }
+            endsInSeparator = true;
+        } else {
+            name.append(p, static_cast<size_t>(n));
+            endsInSeparator = false;
+        }
+        p += n;
+    }
+    if (name == "..") {
+        if (!names.empty()) names.pop_back();
+        lastReserved = false;
+        endsInSeparator = true;
+    } else if (!name.empty()) {
+        take();
+    }
+    out.clear();
+    if (!*rest) return true;  // "C:" alone: the drive itself
+    for (const std::string& each : names) out += "\\" + each;
+    if (endsInSeparator || out.empty()) out += "\\";
+    if (reservedLast) *reservedLast = lastReserved;
+    return !reserved;
+}
+
+// The Windows form of path with its names resolved: drive or share root kept, the rest resolved;
+// a path without either is left as it is. False for a reserved device name.
+bool ResolveWindowsPath(const char* path, std::string& resolved, bool* reservedLast) {
+    if (reservedLast) *reservedLast = false;
+    std::string rest;
+    if (IsDrivePath(path)) {
+        // "C:name" lies in the drive's current folder, which is its root here.
+        if (!ResolveNames(path + 2, rest, reservedLast)) return false;
+        resolved = std::string(path, 2) + rest;
+        return true;
+    }
+    if (IsSharePath(path)) {
+        // The server and the share are the root; ".." never climbs above them.
+        const char* p = path + 2;
+        int separators = 0;
+        while (*p && separators < 2) {
+            if (*p == '\\' && ++separators == 2) break;
+            p += SjisCharBytes(p);
+        }
+        if (!*p) {
+            resolved = path;
+            return true;
+        }
+        if (!ResolveNames(p, rest, reservedLast)) return false;
+        resolved = std::string(path, static_cast<size_t>(p - path)) + rest;
+        return true;
+    }
+    resolved = path;
+    return true;
+}
+
+bool NoFollowStat(const char* native, struct stat* st) { return ::lstat(native, st) == 0; }
+
+_FileKind KindOf(const struct stat& st) {
+    if (S_ISREG(st.st_mode)) return FilePlain;
+    if (S_ISDIR(st.st_mode)) return FileFolder;
+    return FileSpecial;
+}
+
 }  // namespace
 
-bool OsNativePath(const char* path, std::string& native) {
+bool OsNativePath(const char* windowsPath, std::string& native) {
+    native.clear();
+    if (!windowsPath) return false;
+    std::string resolvedPath;
+    if (!ResolveWindowsPath(windowsPath, resolvedPath, nullptr)) return false;
+    const char* path = resolvedPath.c_str();
     native.clear();
     if (!path) return false;
     std::string base;
@@ -333,14 +446,18 @@ bool OsRemoveDirectory(const char* path) {
 
 StFILESTATUS OsGetFileStatus(const char* path) {
     StFILESTATUS status = {FileNone, 0};
-    struct stat st;
-    if (!NativeStat(path, &st)) return status;
-    if (S_ISDIR(st.st_mode)) {
-        status.kind = FileFolder;
-    } else {
-        status.kind = FilePlain;
-        status.size = static_cast<unsigned long long>(st.st_size);
+    std::string resolved, native;
+    bool reservedLast = false;
+    if (!path) return status;
+    if (!ResolveWindowsPath(path, resolved, &reservedLast)) {
+        // The device is there on every Windows folder, and is no file.
+        if (reservedLast) status.kind = FileSpecial;
+        return status;
     }
+    struct stat st;
+    if (!OsNativePath(path, native) || !NoFollowStat(native.c_str(), &st)) return status;
+    status.kind = KindOf(st);
+    if (status.kind == FilePlain) status.size = static_cast<unsigned long long>(st.st_size);
     return status;
 }
 
@@ -354,7 +471,102 @@ bool OsDeleteFile(const char* path) {
 
 bool OsReplaceFile(const char* source, const char* target) {
     std::string from, to;
-    return OsNativePath(source, from) && OsNativePath(target, to) && ::rename(from.c_str(), to.c_str()) == 0;
+    return OsNativePath(source, from) && OsNativePath(target, to) && OsReplaceRuntimeFile(from.c_str(), to.c_str());
+}
+
+_FileKind OsRuntimeFileKind(const char* path, bool followLinks) {
+    struct stat st;
+    if (!path || (followLinks ? ::stat(path, &st) : ::lstat(path, &st)) != 0) return FileNone;
+    return KindOf(st);
+}
+
+bool OsCreateUniqueSibling(const char* target, std::string& created) {
+    created.clear();
+    if (!target || !*target) return false;
+    const std::string path = target;
+    const size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+    static std::atomic<unsigned> counter{0};  // saves may run on several threads
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        // Process, time and a counter: distinct between programs and within one.
+        const unsigned long mix = (static_cast<unsigned long>(::getpid()) * 2654435761UL) ^
+                                  (static_cast<unsigned long>(std::time(nullptr)) * 40503UL) ^
+                                  (static_cast<unsigned long>(std::clock()) << 7) ^ (++counter * 97UL);
+        char name[24];
+        std::snprintf(name, sizeof name, "~%08lx.tmp", mix & 0xFFFFFFFFUL);
+        const std::string candidate = folder + name;
+        const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            ::close(fd);
+            created = candidate;
+            return true;
+        }
+        if (errno != EEXIST) return false;
+    }
+    return false;
+}
+
+bool OsReplaceRuntimeFile(const char* source, const char* target) {
+    if (!source || !target) return false;
+    struct stat old;
+    if (::lstat(target, &old) == 0) {
+        if (!S_ISREG(old.st_mode)) return false;
+        // Windows refuses to replace a read-only file; so do we, on every platform alike.
+        // Read-only is no write permission for anyone, as the attribute is, also for root.
+        if ((old.st_mode & 0222) == 0 || ::access(target, W_OK) != 0) return false;
+        ::chmod(source, old.st_mode & 07777);
+    } else if (errno != ENOENT) {
+        return false;
+    }
+    // The bytes reach the disk before the name does, so a crash leaves the old file or the new one.
+    const int fd = ::open(source, O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool synced = ::fsync(fd) == 0;
+    ::close(fd);
+    if (!synced || ::rename(source, target) != 0) return false;
+    const std::string path = target;
+    const size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+    return true;
+}
+
+bool OsDeleteRuntimeFile(const char* path) {
+    struct stat st;
+    return path && ::lstat(path, &st) == 0 && !S_ISDIR(st.st_mode) && ::unlink(path) == 0;
+}
+
+struct StFILELOCK {
+    int fd;
+};
+
+StFILELOCK* OsLockFile(const char* path, unsigned long waitMs) {
+    if (!path) return nullptr;
+    const int fd = ::open(path, O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0) return nullptr;
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return nullptr;
+    }
+    for (unsigned long waited = 0;; waited += 10) {
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return new StFILELOCK{fd};
+        if ((errno != EWOULDBLOCK && errno != EINTR) || waited >= waitMs) break;
+        const struct timespec pause = {0, 10 * 1000 * 1000};
+        ::nanosleep(&pause, nullptr);
+    }
+    ::close(fd);
+    return nullptr;
+}
+
+void OsUnlockFile(StFILELOCK* lock) {
+    if (!lock) return;
+    ::close(lock->fd);  // releases the lock
+    delete lock;
 }
 
 unsigned long OsGetProfileString(const char* section, const char* key, const char* defaultValue, char* buffer,

@@ -5,8 +5,11 @@
 #include <psapi.h>
 #include <shlwapi.h>
 
+#include <atomic>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <string>
 
 #include "osapi.h"
@@ -14,6 +17,25 @@
 namespace {
 
 bool Fits(DWORD length, size_t room) { return length > 0 && length < room; }
+
+// What a handle opened without access rights shows: a device (NUL, CON.csv, a pipe) is no disk
+// file, and a link is opened as itself when it is not to be followed.
+_FileKind KindOfPath(const char* path, bool followLinks) {
+    const DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | (followLinks ? 0 : FILE_FLAG_OPEN_REPARSE_POINT);
+    HANDLE h = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                           flags, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return FileNone;
+    _FileKind kind = FileSpecial;
+    BY_HANDLE_FILE_INFORMATION info;
+    if (GetFileType(h) == FILE_TYPE_DISK && GetFileInformationByHandle(h, &info)) {
+        if (!followLinks && (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+            kind = FileSpecial;
+        else
+            kind = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? FileFolder : FilePlain;
+    }
+    CloseHandle(h);
+    return kind;
+}
 
 }  // namespace
 
@@ -59,13 +81,90 @@ StFILESTATUS OsGetFileStatus(const char* path) {
     StFILESTATUS status = {FileNone, 0};
     WIN32_FILE_ATTRIBUTE_DATA data;
     if (!path || !GetFileAttributesExA(path, GetFileExInfoStandard, &data)) return status;
-    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+        status.kind = FileSpecial;
+    } else if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
         status.kind = FileFolder;
     } else {
-        status.kind = FilePlain;
-        status.size = (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+        status.kind = KindOfPath(path, false) == FileSpecial ? FileSpecial : FilePlain;
+        if (status.kind == FilePlain)
+            status.size = (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
     }
     return status;
+}
+
+_FileKind OsRuntimeFileKind(const char* path, bool followLinks) {
+    return path ? KindOfPath(path, followLinks) : FileNone;
+}
+
+bool OsCreateUniqueSibling(const char* target, std::string& created) {
+    created.clear();
+    if (!target || !*target) return false;
+    char folder[MAX_PATH + 1];
+    if (std::strlen(target) > MAX_PATH) return false;
+    std::strcpy(folder, target);
+    *PathFindFileNameA(folder) = '\0';
+    static std::atomic<unsigned> counter{0};  // saves may run on several threads
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const unsigned long mix = (GetCurrentProcessId() * 2654435761UL) ^ (GetTickCount() * 40503UL) ^
+                                  (static_cast<unsigned long>(std::time(nullptr)) << 7) ^ (++counter * 97UL);
+        char name[24];
+        std::snprintf(name, sizeof name, "~%08lx.tmp", mix & 0xFFFFFFFFUL);
+        const std::string candidate = std::string(folder) + name;
+        // CREATE_NEW fails on anything of that name, a link included.
+        HANDLE h = CreateFileA(candidate.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (h != INVALID_HANDLE_VALUE) {
+            CloseHandle(h);
+            created = candidate;
+            return true;
+        }
+        if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS) return false;
+    }
+    return false;
+}
+
+bool OsReplaceRuntimeFile(const char* source, const char* target) {
+    if (!source || !target) return false;
+    const _FileKind old = KindOfPath(target, false);
+    if (old != FileNone && old != FilePlain) return false;
+    // Windows refuses to replace a read-only file; Wine's move does not, so ask the attribute.
+    const DWORD attributes = GetFileAttributesA(target);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) return false;
+    // One held open by another program makes the move fail.
+    return MoveFileExA(source, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+}
+
+bool OsDeleteRuntimeFile(const char* path) { return path && DeleteFileA(path) != FALSE; }
+
+struct StFILELOCK {
+    HANDLE file;
+};
+
+StFILELOCK* OsLockFile(const char* path, unsigned long waitMs) {
+    if (!path) return nullptr;
+    if (KindOfPath(path, false) == FileSpecial) return nullptr;
+    HANDLE h = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return nullptr;
+    for (unsigned long waited = 0;; waited += 10) {
+        OVERLAPPED at;
+        std::memset(&at, 0, sizeof at);
+        if (LockFileEx(h, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at))
+            return new StFILELOCK{h};
+        if (waited >= waitMs) break;
+        Sleep(10);
+    }
+    CloseHandle(h);
+    return nullptr;
+}
+
+void OsUnlockFile(StFILELOCK* lock) {
+    if (!lock) return;
+    OVERLAPPED at;
+    std::memset(&at, 0, sizeof at);
+    UnlockFileEx(lock->file, 0, 1, 0, &at);
+    CloseHandle(lock->file);
+    delete lock;
 }
 
 bool OsDeleteFile(const char* path) { return path && DeleteFileA(path) != FALSE; }

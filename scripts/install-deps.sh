@@ -8,7 +8,8 @@ if [ "${1:-}" = native ]; then
 else
   pkgs=(cmake ninja-build g++ googletest libgtest-dev
         g++-mingw-w64-x86-64-posix wine wine64 locales xvfb xauth
-        fonts-ipafont-gothic fonts-wine imagemagick tmux zip unzip)
+        fonts-ipafont-gothic fonts-wine imagemagick tmux zip unzip
+        clang-14 libclang-rt-14-dev)  # the fuzz targets: clang with libFuzzer and its sanitizers
 fi
 
 missing=()

@@ -10,6 +10,14 @@ cmake --preset native >/dev/null
 cmake --build --preset native
 ctest --preset native
 
+echo "== native tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+cmake --preset sanitize >/dev/null
+cmake --build --preset sanitize
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --preset sanitize
+
+echo "== fuzz targets, a bounded run of each over its seed corpus"
+bash scripts/fuzz.sh "${FUZZ_SECONDS:-30}"
+
 echo "== Windows build (MinGW-w64) and tests under Wine"
 cmake --preset mingw >/dev/null
 cmake --build --preset mingw

@@ -82,6 +82,7 @@ void ClTextAccessor::GetReadLine(char* dst) const { std::memcpy(dst, m_readLine,
 // line end is still a line. A line of more than size - 1 bytes is consumed whole and answers 2.
 // The stream's state is kept as it was, but for the end of the file once it is met.
 long ClTextAccessor::_RdNextRow(char* buffer, long size) {
+    if (m_stream->bad()) return 1;  // after a failed read the stream holds nothing more
     const std::ios::iostate state = m_stream->rdstate();
     m_stream->clear();
     // buffer holds size + 1 bytes: one more than the line may hold, for a CR before the LF.
@@ -90,11 +91,17 @@ long ClTextAccessor::_RdNextRow(char* buffer, long size) {
     const bool ended = n > 0 && !m_stream->fail() && !m_stream->eof();  // the LF was taken
     if (ended) --n;
     bool tooLong = false;
-    if (m_stream->fail() && !m_stream->eof() && n > 0) {
+    if (m_stream->fail() && !m_stream->bad() && !m_stream->eof() && n > 0) {
         // The line goes on beyond the buffer: consume it to its end.
         m_stream->clear();
         m_stream->ignore(std::numeric_limits<std::streamsize>::max(), '\n');
         tooLong = true;
+    }
+    // The file buffer reports a failed read (a folder, EIO, a lost share) by throwing; getline and
+    // ignore take that as the bad state, and this read ends with "does not fit".
+    if (m_stream->bad()) {
+        m_stream->clear(state | std::ios::badbit | std::ios::eofbit);
+        return 2;
     }
     const bool atEnd = m_stream->eof();
     m_stream->clear(state | (atEnd ? std::ios::eofbit : std::ios::goodbit));

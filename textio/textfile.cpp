@@ -14,13 +14,22 @@ const char kSource[] = "TextFile";
 
 ClTextFile::ClTextFile() : m_buffer(new char[kBufferBytes]) {}
 
-ClTextFile::~ClTextFile() {}
+// Closing here is a close like any other, only unrecorded: a whole replacement takes its place.
+ClTextFile::~ClTextFile() {
+    if (m_temporary.empty()) return;
+    m_stream.close();
+    if (m_stream.fail() || !OsReplaceRuntimeFile(m_temporary.c_str(), m_target.c_str()))
+        OsDeleteRuntimeFile(m_temporary.c_str());
+}
 
 // The stream is always untranslated: the accessor's rows carry their own CR LF and reading drops
 // the CR again, so files come out byte-identical on every platform.
 long ClTextFile::Open(const char* windowsPath, TFOpenMode mode) {
     if (m_stream.is_open()) m_stream.close();
     m_stream.clear();
+    if (!m_temporary.empty()) OsDeleteRuntimeFile(m_temporary.c_str());
+    m_temporary.clear();
+    m_target.clear();
     m_stream.rdbuf()->pubsetbuf(m_buffer.get(), kBufferBytes);  // taken only while closed
     const int flags = static_cast<int>(mode);
     bool ok = windowsPath != nullptr && (flags & (TFRead | TFWrite)) != 0;
@@ -36,24 +45,38 @@ long ClTextFile::Open(const char* windowsPath, TFOpenMode mode) {
     if (ok && (flags & TFWrite)) {
         const bool append = (flags & TFAppend) != 0;
         const bool overwrite = (flags & TFOverwrite) != 0;
-        if (!append && !overwrite) {
-            std::ifstream probe(path, std::ios::in | std::ios::binary);
-            ok = !probe.is_open();  // plain TFWrite never replaces a file
-        }
-        if (ok && append && overwrite) {
+        // Checked before opening: a FIFO would block the open, and a link or a device would take
+        // the bytes somewhere else.
+        const _FileKind kind = OsRuntimeFileKind(path, false);
+        ok = kind == FileNone || kind == FilePlain;
+        if (ok && !append && !overwrite) ok = kind == FileNone;  // plain TFWrite never replaces a file
+        if (ok && (flags & TFReplace) && !append) {
+            // Created here, exclusively and under a name of its own, so no other program's run
+            // and no planted link can share it.
+            ok = OsCreateUniqueSibling(path, m_temporary);
+            if (ok) {
+                m_target = path;
+                m_stream.open(m_temporary.c_str(), std::ios::in | std::ios::out | std::ios::binary);
+            }
+        } else if (ok && append && overwrite) {
             std::ofstream emptied(path, std::ios::out | std::ios::trunc | std::ios::binary);
             ok = emptied.is_open();
         }
-        if (ok) {
+        if (ok && m_temporary.empty()) {
             const std::ios::openmode how = append ? std::ios::app : std::ios::trunc;
             m_stream.open(path, std::ios::in | std::ios::out | how | std::ios::binary);
         }
     } else if (ok) {
-        m_stream.open(path, std::ios::in | std::ios::binary);
+        // A link is followed when reading; a folder, FIFO or device is no text file.
+        ok = OsRuntimeFileKind(path, true) == FilePlain;
+        if (ok) m_stream.open(path, std::ios::in | std::ios::binary);
     }
     if (!ok || !m_stream.is_open() || m_stream.fail()) {
         if (m_stream.is_open()) m_stream.close();
         m_stream.clear();
+        if (!m_temporary.empty()) OsDeleteRuntimeFile(m_temporary.c_str());
+        m_temporary.clear();
+        m_target.clear();
         return ClMsgMgr::Inst()->SetLastError(-1000, kSource, 88);
     }
     return ClMsgMgr::Inst()->SetLastError(0, nullptr, 0);
@@ -62,7 +85,15 @@ long ClTextFile::Open(const char* windowsPath, TFOpenMode mode) {
 long ClTextFile::Close() {
     if (!m_stream.is_open()) return ClMsgMgr::Inst()->SetLastError(0, nullptr, 0);
     m_stream.close();
-    if (m_stream.fail()) return ClMsgMgr::Inst()->SetLastError(-1000, kSource, 112);
+    bool ok = !m_stream.fail();  // also set by any write that failed before
+    if (!m_temporary.empty()) {
+        // Only a whole file takes the old one's place.
+        if (ok) ok = OsReplaceRuntimeFile(m_temporary.c_str(), m_target.c_str());
+        if (!ok) OsDeleteRuntimeFile(m_temporary.c_str());
+        m_temporary.clear();
+        m_target.clear();
+    }
+    if (!ok) return ClMsgMgr::Inst()->SetLastError(-1000, kSource, 112);
     return ClMsgMgr::Inst()->SetLastError(0, nullptr, 0);
 }
 

@@ -3,11 +3,14 @@
 
 #include <fstream>
 #include <memory>
+#include <string>
 
 class ClTextAccessor;
 
-// Open flags; combine with |.
-enum TFOpenMode { TFRead = 1, TFWrite = 2, TFAppend = 4, TFOverwrite = 8 };
+// Open flags; combine with |. TFReplace (with TFWrite) writes a new file in the place of the path:
+// the bytes go to a temporary sibling, which Close puts in place in one step only when every byte
+// was written, and removes otherwise; until then the file at the path stays as it was.
+enum TFOpenMode { TFRead = 1, TFWrite = 2, TFAppend = 4, TFOverwrite = 8, TFReplace = 16 };
 inline TFOpenMode operator|(TFOpenMode a, TFOpenMode b) {
     return static_cast<TFOpenMode>(static_cast<int>(a) | static_cast<int>(b));
 }
@@ -20,10 +23,14 @@ public:
     ClTextFile& operator=(const ClTextFile&) = delete;
 
     // TFRead: must exist. TFWrite: must not exist, unless TFAppend (keep, write at the end) or
-    // TFOverwrite (create or empty). Records the outcome; 0 or -1000 (line 88).
+    // TFOverwrite (create or empty). Only plain files: reading follows a link, writing never does,
+    // and a folder, FIFO or device is refused. Records the outcome; 0 or -1000 (line 88).
     long Open(const char* path, TFOpenMode mode);
-    // Closes when open; 0, or -1000 (line 112) when data could not be written.
+    // Closes when open; 0, or -1000 (line 112) when data could not be written (or, with
+    // TFReplace, the file could not be put in place: the old one then stays).
     long Close();
+    // Whether reading met an error of the medium (a read that failed, not the end of the file).
+    bool HadReadError() const { return m_stream.bad(); }
     // Binds this file's stream to the accessor; -1003 (line 129) for a null accessor.
     long Attach(ClTextAccessor* accessor);
 
@@ -33,4 +40,6 @@ private:
     enum { kBufferBytes = 1 << 16 };
     std::unique_ptr<char[]> m_buffer;  // the stream's buffer: rows reach the system in large writes
     std::fstream m_stream;
+    std::string m_target;     // TFReplace: the runtime path the file goes to on Close
+    std::string m_temporary;  // TFReplace: where it is written until then
 };

@@ -238,6 +238,8 @@ long GenerateLedger(const StLEDGERGENOPTIONS& options, const std::string& folder
         const int64_t additional = rng.Percent(2) ? computed / 4 : 0;
         const int64_t closing = opening - computed - special - additional;
         const int share = static_cast<int>(rng.Below(101));
+        // computed * share / 100 without the product: it overflows for the largest edge amounts.
+        const int64_t sga = computed / 100 * share + computed % 100 * share / 100;
         const bool monthsInput = rng.Percent(5);
         AppendAmount(line, cost);
         line += ',';
@@ -270,9 +272,9 @@ long GenerateLedger(const StLEDGERGENOPTIONS& options, const std::string& folder
         line += ',';
         AppendAmount(line, opening);
         line += ',';
-        AppendAmount(line, computed * share / 100);
+        AppendAmount(line, sga);
         line += ',';
-        AppendAmount(line, computed - computed * share / 100);
+        AppendAmount(line, computed - sga);
         line += ',';
         AppendAmount(line, accumulated + computed);
         line += ',';

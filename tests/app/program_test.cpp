@@ -2,9 +2,15 @@
 // settings key of each build, the terminal's encoding and the command line's errors.
 #include <gtest/gtest.h>
 
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
+#include <random>
+#include <thread>
 #include <filesystem>
 #include <string>
 
@@ -82,7 +88,7 @@ TEST_F(ProgramRun, LevelFileDecidesBeforeTheLink) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file ? c.file : "(no file)");
         const std::string program = PlaceProgram("prog", c.file);
-        EXPECT_EQ(Run(program, "--cancel"), 0);
+        EXPECT_EQ(Run(program, "--cancel"), 3);  // refused, or cancelled in the dialog
         const std::string start = "SetAppType\t3\nSetUseDataType\t3\nInitiate\t減価償却\t0\n";
         if (c.message) {
             EXPECT_EQ(journal, start + "DispMsg\t48\t減価償却\t" + *c.message + "\nLogOut\nTerminate\nRelease\n");
@@ -103,7 +109,7 @@ TEST_F(ProgramRun, LevelFileDecidesBeforeTheLink) {
 TEST_F(ProgramRun, ProgramFolderEndingInATrailByteBackslash) {
     // 表 is 0x95 0x5C in Shift-JIS: the folder still gets its separating backslash.
     const std::string program = PlaceProgram(u8"prog表", "[ProgramLevel]\r\nRX52=2\r\n");
-    EXPECT_EQ(Run(program, "--cancel"), 0);
+    EXPECT_EQ(Run(program, "--cancel"), 3);
     EXPECT_NE(journal.find("ExpSysLink\t0\n"), std::string::npos) << journal;
 }
 
@@ -111,9 +117,9 @@ TEST_F(ProgramRun, SettingsKeyPerBuild) {
     EXPECT_EQ(Run(MARLO3_PROGRAM, "--path 'C:\\out\\a.csv' --answer yes"), 0);
     EXPECT_EQ(Run(MARLO5_PROGRAM, "--path 'C:\\out\\b.csv'"), 0);
     WriteSession(3);  // another selection of the same user and data set
-    EXPECT_EQ(Run(MARLO3_PROGRAM, "--cancel"), 0);
+    EXPECT_EQ(Run(MARLO3_PROGRAM, "--cancel"), 3);
     EXPECT_NE(out.find("出力先  ：C:\\out\\*.csv\n"), std::string::npos) << out;  // nothing for selection 3
-    EXPECT_EQ(Run(MARLO5_PROGRAM, "--cancel"), 0);
+    EXPECT_EQ(Run(MARLO5_PROGRAM, "--cancel"), 3);
     EXPECT_NE(out.find("出力先  ：C:\\out\\b.csv\n"), std::string::npos) << out;  // shared by selections
 
     const std::string id = "49442D534556454E" + std::string(16, '0');
@@ -140,7 +146,7 @@ TEST_F(ProgramRun, EveryBuildNamesItsOwnLog) {
     for (const auto& build : builds) {
         SCOPED_TRACE(build.edition);
         const std::string folder = std::string("C:\\e") + build.edition;
-        EXPECT_EQ(Run(build.program, "--path '" + folder + "\\x.csv' --answer yes"), 0);
+        EXPECT_EQ(Run(build.program, "--path '" + folder + "\\x.csv' --answer yes"), 1);  // exported, log entries
         EXPECT_EQ(journal.substr(0, 12), std::string("SetAppType\t") + build.edition);
         EXPECT_NE(ReadBytes(dir.File(std::string("c/e") + build.edition + "/" + build.log)).find("＜ERROR＞"),
                   std::string::npos);
@@ -163,6 +169,63 @@ TEST_F(ProgramRun, TerminalEncodingAndCommandLineErrors) {
     EXPECT_EQ(journal, "");  // refused before the host connection
     EXPECT_EQ(Run(MARLO3_PROGRAM, "--answer maybe"), 2);
     EXPECT_EQ(Run(MARLO3_PROGRAM, "</dev/null"), 2);  // no terminal for the dialog and no steps
+}
+
+TEST_F(ProgramRun, ExitStatusTellsAScriptTheOutcome) {
+    EXPECT_EQ(Run(MARLO3_PROGRAM, "--path 'C:\\out\\a.csv' --answer yes"), 0);  // exported, empty log
+    // The data file cannot take the old one's place: a read-only file stays.
+    chmod(dir.File("c/out/a.csv").c_str(), 0444);
+    EXPECT_EQ(Run(MARLO3_PROGRAM, "--path 'C:\\out\\a.csv' --answer yes"), 4);
+    EXPECT_NE(out.find("償却資産データ ⇒ C:\\out\\a.csv"), std::string::npos) << out;
+    WriteBytes(dir.File("ledger/faults.csv"), "ExpSysLink,-3,\r\n");
+    EXPECT_EQ(Run(MARLO3_PROGRAM, "--path 'C:\\out\\b.csv' --answer yes"), 5);
+    std::filesystem::remove(dir.File("ledger/faults.csv"));
+    std::filesystem::create_directory(dir.File("ledger/faults.csv"));  // a bad ledger: Initiate refuses
+    EXPECT_EQ(Run(MARLO3_PROGRAM, "--path 'C:\\out\\b.csv' --answer yes"), 5);
+    EXPECT_NE(ReadBytes(dir.File("err")).find("faults.csv: cannot be read"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(dir.File("c/out/b.csv")));
+}
+
+TEST_F(ProgramRun, HostMessageInTheTerminalsEncoding) {
+    const std::string program = PlaceProgram("prog", nullptr);
+    const std::string command = "cd '" + dir.Path() + "' && LC_ALL=C.UTF-8 HOSTSIM_LEDGER='" + dir.File("ledger") +
+                                "' '" + program + "' --cancel >out 2>err";
+    EXPECT_EQ(WEXITSTATUS(std::system(command.c_str())), 3);
+    EXPECT_NE(ReadBytes(dir.File("err")).find(u8"[減価償却] 動作環境が不正です。"), std::string::npos)
+        << ReadBytes(dir.File("err"));
+}
+
+TEST_F(ProgramRun, KilledExportLeavesThePreviousDataFileWhole) {
+    // Enough rows that a kill can land in the middle of writing them.
+    std::string rows;
+    for (int i = 0; i < 20000; ++i)
+        rows += "K" + std::to_string(i) + ",A" + std::to_string(i) +
+                ",5,NAME,3台,memo,0,,20200401,20200501,1000,0,0,6,5,200,0,0,0,10000,30,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0\r\n";
+    WriteBytes(dir.File("ledger/assets-7.csv"), rows);
+    const std::string previous = "the previous export\r\n";
+    WriteBytes(dir.File("c/old.csv"), previous);
+    // The bytes of a whole run, for the case that the kill comes after the replacement.
+    ASSERT_EQ(Run(MARLO3_PROGRAM, "--path 'C:\\whole.csv' --answer yes"), 0);
+    const std::string whole = ReadBytes(dir.File("c/whole.csv"));
+    ASSERT_GT(whole.size(), 1000000u);
+    const std::string shell = "cd '" + dir.Path() + "' && LC_ALL=C HOSTSIM_LEDGER='" + dir.File("ledger") +
+                              "' ASSETEXPORT_DRIVES='C=" + dir.File("c") + ":fixed' exec '" + MARLO3_PROGRAM +
+                              "' --path 'C:\\old.csv' --answer yes >/dev/null 2>&1";
+    std::mt19937 rng(std::random_device{}());
+    for (int round = 0; round < 4; ++round) {
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            execl("/bin/sh", "sh", "-c", shell.c_str(), static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(std::uniform_int_distribution<int>(5, 150)(rng)));
+        kill(child, SIGKILL);
+        int status = 0;
+        waitpid(child, &status, 0);
+        const std::string now = ReadBytes(dir.File("c/old.csv"));
+        EXPECT_TRUE(now == previous || now == whole) << "round " << round << ": " << now.size() << " bytes";
+    }
 }
 
 }  // namespace

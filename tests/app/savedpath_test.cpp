@@ -6,6 +6,8 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "buildtable.h"
 #include "osapi.h"
@@ -54,11 +56,10 @@ TEST_F(SavedPath, FirstSaveCreatesFolderAndFile) {
     const std::string deep = m_temp.Win("a\\b\\");
     EXPECT_EQ(1, StoreSavedPath(deep.c_str(), Edition3(), {"u1", 7, "ID1"}, "C:\\out\\a.csv"));
     EXPECT_EQ("u1/7/ID1:C:\\out\\a.csv\n", ReadBytes(m_temp.Native("a/b/Marlo3Export.env")));
-    // Nothing else is left beside it, in particular no half-written sibling.
+    // Nothing else is left beside it but the lock file, in particular no half-written sibling.
     int entries = 0;
     for (const auto& entry : std::filesystem::directory_iterator(m_temp.Native("a/b"))) {
-        (void)entry;
-        ++entries;
+        if (entry.path().filename() != "Marlo3Export.lck") ++entries;
     }
     EXPECT_EQ(1, entries);
 }
@@ -146,17 +147,61 @@ TEST_F(SavedPath, LargeFileAndLongKeys) {
 TEST_F(SavedPath, FailedWriteLeavesTheOldFile) {
     const std::string old = "a/1/D:C:\\a\nb/1/D:C:\\b\n";
     SetFile(old);
-    // The new content cannot be written: its sibling's name is taken by a folder.
+    // A folder under the fixed sibling name that saves once used no longer stands in the way: every
+    // save writes a sibling of its own.
     std::filesystem::create_directory(m_temp.Native("cfg/Marlo3Export.tmp"));
-    EXPECT_EQ(0, Store(Edition3(), {"a", 1, "D"}, "C:\\new"));
-    EXPECT_EQ(old, FileBytes());
-    EXPECT_EQ("C:\\a", Load(Edition3(), {"a", 1, "D"}));
+    EXPECT_EQ(1, Store(Edition3(), {"a", 1, "D"}, "C:\\new"));
+    EXPECT_EQ("b/1/D:C:\\b\na/1/D:C:\\new\n", FileBytes());
     EXPECT_TRUE(std::filesystem::is_directory(m_temp.Native("cfg/Marlo3Export.tmp")));
+    // A read-only file is left as it is, as Windows refuses to replace it; its mode too.
+    namespace fs = std::filesystem;
+    const std::string settings = m_temp.Native("cfg/Marlo3Export.env");
+    const fs::perms writable = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+    fs::permissions(settings, writable, fs::perm_options::remove);
+    EXPECT_EQ(0, Store(Edition3(), {"b", 1, "D"}, "C:\\other"));
+    EXPECT_EQ("b/1/D:C:\\b\na/1/D:C:\\new\n", FileBytes());
+    EXPECT_EQ(fs::perms::none, fs::status(settings).permissions() & writable);
+    fs::permissions(settings, fs::perms::owner_write, fs::perm_options::add);
+#ifndef _WIN32
+    // Otherwise the replacement keeps the old file's mode.
+    fs::permissions(settings, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    EXPECT_EQ(1, Store(Edition3(), {"b", 1, "D"}, "C:\\other"));
+    EXPECT_EQ(fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read, fs::status(settings).permissions());
+#endif
 
     // A settings name taken by a folder is not overwritten either.
     std::filesystem::create_directory(m_temp.Native("cfg/Marlo5Export.env"));
     EXPECT_EQ(0, Store(Edition5(), {"a", 1, "D"}, "C:\\new"));
     EXPECT_TRUE(std::filesystem::is_directory(m_temp.Native("cfg/Marlo5Export.env")));
+}
+
+// Ten saves at once, each with a file handle and a lock of its own as separate programs have:
+// every line is kept.
+TEST_F(SavedPath, SavesAtOnceKeepEveryLine) {
+    SetFile("");
+    std::vector<std::thread> savers;
+    std::vector<int> results(10, -1);
+    for (int i = 0; i < 10; ++i) {
+        savers.emplace_back([this, i, &results] {
+            const std::string user = "u" + std::to_string(i);
+            results[static_cast<size_t>(i)] = Store(Edition3(), {user.c_str(), 1, "D"}, "C:\\" + user);
+        });
+    }
+    for (std::thread& saver : savers) saver.join();
+    EXPECT_EQ(results, std::vector<int>(10, 1));
+    for (int i = 0; i < 10; ++i) {
+        const std::string user = "u" + std::to_string(i);
+        EXPECT_EQ("C:\\" + user, Load(Edition3(), {user.c_str(), 1, "D"}));
+    }
+}
+
+// Found by fuzzing: with the owner's line twice, removing only the first let the second shadow
+// the new line.
+TEST_F(SavedPath, SaveRemovesEveryLineOfTheOwner) {
+    SetFile("a/1/D:C:\\old\nb/1/D:C:\\b\na/1/D:C:\\older\n");
+    ASSERT_EQ(1, Store(Edition3(), {"a", 1, "D"}, "C:\\new"));
+    EXPECT_EQ("b/1/D:C:\\b\na/1/D:C:\\new\n", FileBytes());
+    EXPECT_EQ("C:\\new", Load(Edition3(), {"a", 1, "D"}));
 }
 
 TEST_F(SavedPath, NothingSavedWithoutFolderOrForUnfitPaths) {

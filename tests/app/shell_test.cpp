@@ -2,8 +2,13 @@
 // ledger written by the test: host calls, the dialog's rules, the saved path and the closing report.
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <cstring>
 #include <functional>
 #include <string>
@@ -27,10 +32,15 @@ const std::string kHyo = "\x95\x5C";  // 表, trail byte 0x5C
 // The printable identifier of data set 7 ("ID-SEVEN" in 16 bytes).
 const std::string kSevenId = "49442D534556454E" + std::string(16, '0');
 
+// The transcript's file, made before the front end that writes to it (a base built first).
+struct StTranscriptFile {
+    std::FILE* m_file = std::tmpfile();
+};
+
 // The scripted front end with its transcript kept in Shift-JIS, and every box's text.
-class RecordingUi : public ClScriptedUi {
+class RecordingUi : private StTranscriptFile, public ClScriptedUi {
 public:
-    RecordingUi() : ClScriptedUi(m_file = std::tmpfile(), false) {}
+    RecordingUi() : StTranscriptFile(), ClScriptedUi(m_file, false) {}
     ~RecordingUi() override { std::fclose(m_file); }
 
     void Script(const std::vector<std::string>& arguments) {
@@ -69,9 +79,6 @@ public:
     std::vector<unsigned> types;
     std::vector<std::string> shownFiles;
     std::function<void(const char*)> onBox;
-
-private:
-    std::FILE* m_file;
 };
 
 
@@ -296,6 +303,42 @@ TEST_F(ShellRun, PathOfMoreThan260BytesIsRefusedAsTooLong) {
     EXPECT_EQ(ui.boxes, (std::vector<std::string>{kTooLong, kCancelled}));
     EXPECT_EQ(ui.SelectedText(), path);
 }
+
+// The path fits, but the log beside it would not: refused before anything is written.
+TEST_F(ShellRun, FolderWithoutRoomForTheLogIsRefusedAsTooLong) {
+    const std::string folder = temp.Win(std::string(248 - temp.Win("").size() - 1, 'f') + "\\");
+    ASSERT_EQ(folder.size(), 248u);
+    RecordingUi ui;
+    ui.unlimited = true;
+    ui.Script({"--path", folder + "a.csv", "--execute", "--cancel"});
+    EXPECT_FALSE(Run(ui));
+    EXPECT_EQ(ui.boxes, (std::vector<std::string>{kTooLong, kCancelled}));
+    // Where the report is reached all the same, the box names the file in full.
+    RecordingUi report;
+    ShowClosingReport(report, (folder + "a.csv").c_str(), FailedErrorLog);
+    ASSERT_EQ(report.boxes.size(), 1u);
+    EXPECT_NE(report.boxes[0].find("連動エラーログ \x81\xCB " + folder + "Marlo3SysErr.txt    \n"), std::string::npos);
+}
+
+#ifndef _WIN32
+TEST_F(ShellRun, FifoOrLinkIsNeverWrittenThrough) {
+    OsCreateDirectory(temp.Win("out").c_str());
+    ASSERT_EQ(mkfifo(temp.Native("out/pipe.csv").c_str(), 0600), 0);
+    RecordingUi ui;
+    ui.Script({"--path", temp.Win("out\\pipe.csv"), "--execute", "--cancel"});
+    EXPECT_FALSE(Run(ui));
+    EXPECT_EQ(ui.boxes, (std::vector<std::string>{kNotAFile, kCancelled}));
+    // A link planted as the type file: the run names it, its target keeps its bytes.
+    WriteBytes(temp.Native("victim"), "victim");
+    std::filesystem::create_symlink(temp.Native("victim"), temp.Native("out/syurui.SSC"));
+    RecordingUi second;
+    second.Script({"--path", temp.Win("out\\assets.csv")});
+    EXPECT_TRUE(Run(second));
+    EXPECT_NE(second.boxes.back().find("資産種類データ \x81\xCB " + temp.Win("out\\syurui.SSC")), std::string::npos);
+    EXPECT_EQ(ReadBytes(temp.Native("victim")), "victim");
+    EXPECT_TRUE(std::filesystem::is_symlink(temp.Native("out/syurui.SSC")));
+}
+#endif
 
 TEST_F(ShellRun, WaitCursorEndsWhenTheRunUnwinds) {
     RecordingUi ui;

@@ -1,4 +1,10 @@
 // ledger_errors_test.cpp - a bad ledger is refused with a message naming its file and line.
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
+#include <filesystem>
+
 #include "hostconnect.h"
 #include "ledger_fixture.h"
 #include "ledgercore.h"
@@ -83,4 +89,31 @@ TEST_F(LedgerTest, ABadLedgerRefusesTheConnectionAndGivesNoData) {
     EXPECT_EQ(count, 0);
     const unsigned char* sel = reinterpret_cast<const unsigned char*>(ClDataMgr::Inst()->GetSetObject(5, 1)->GetSelectedInfo());
     for (int i = 0; i < 1506; ++i) ASSERT_EQ(sel[i], 0);
+}
+
+TEST_F(LedgerTest, BareCarriageReturnsNeverHideRows) {
+    // Under 1 kB of CR-only lines read as one line: with the column-name line first it was one
+    // comment line, and every row vanished.
+    const std::string rows = "3,ID-THREE,Individual,20230101,20231231,1,3\r7,ID-SEVEN,Company,20230401,20240331,1,0\r";
+    for (const std::string& bytes : {";dataNo,dataId,companyName,periodStart,periodEnd,dataKind,entityKind\r" + rows, rows}) {
+        WriteBytes(dir.File("datasets.csv"), bytes);
+        const std::string e = LedgerError();
+        EXPECT_TRUE(Has(e, "datasets.csv line 1: a carriage return (CR) without a line feed")) << e;
+        EXPECT_TRUE(Has(e, dir.Path())) << e;
+    }
+}
+
+TEST_F(LedgerTest, OnlyPlainFilesAreRead) {
+    // A folder (EISDIR on the first read), even as the optional faults.csv.
+    std::filesystem::create_directory(dir.File("faults.csv"));
+    std::string e = LedgerError();
+    EXPECT_TRUE(Has(e, "faults.csv: cannot be read")) << e;
+    std::filesystem::remove(dir.File("faults.csv"));
+#ifndef _WIN32
+    // A FIFO would make the load wait for a writer that never comes.
+    std::filesystem::remove(dir.File("assets-8.csv"));
+    ASSERT_EQ(mkfifo(dir.File("assets-8.csv").c_str(), 0600), 0);
+    e = LedgerError();
+    EXPECT_TRUE(Has(e, "assets-8.csv: cannot be read")) << e;
+#endif
 }

@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -100,6 +104,79 @@ TEST(PlatformPaths, NativeFormOfDriveShareAndPlainPaths) {
     EXPECT_FALSE(OsNativePath("M:\\\x81\x20", native));  // not Shift-JIS
     ASSERT_TRUE(OsNativePath("rel\\name", native));
     EXPECT_EQ(native, "rel/name");
+}
+
+TEST(PlatformPaths, DriveMapResolvesAsWindowsDoes) {
+    MappedTemp temp;
+    SKIP_UNLESS_DRIVES_CAN_BE_MAPPED(temp);
+    const std::string root = temp.Dir().Path();
+    std::string native;
+    ASSERT_TRUE(OsNativePath("M:\\..\\..\\escaped.csv", native));  // ".." stops at the root
+    EXPECT_EQ(native, root + "/escaped.csv");
+    ASSERT_TRUE(OsNativePath("M:\\a\\.\\b\\..\\c.csv", native));
+    EXPECT_EQ(native, root + "/a/c.csv");
+    ASSERT_TRUE(OsNativePath(("M:\\" + kHyo + ". \\name.csv. .").c_str(), native));  // trailing dots, blanks
+    EXPECT_EQ(native, root + u8"/表/name.csv");
+    ASSERT_TRUE(OsSetShareFolder(root.c_str()));
+    ASSERT_TRUE(OsNativePath("\\\\srv\\share\\..\\..\\..\\x", native));
+    EXPECT_EQ(native, root + "/srv/share/x");
+    // Reserved device names, with any extension, name no file; lookalikes do.
+    for (const char* device : {"M:\\NUL", "M:\\con.csv", "M:\\a\\LPT1.txt", "M:\\Com9", "M:\\aux .x", "M:\\PRN\\x"})
+        EXPECT_FALSE(OsNativePath(device, native)) << device;
+    for (const char* name : {"M:\\CONSOLE.csv", "M:\\COM0", "M:\\nul1", "M:\\x.con"})
+        EXPECT_TRUE(OsNativePath(name, native)) << name;
+    EXPECT_EQ(OsGetFileStatus("M:\\a\\nul.csv").kind, FileSpecial);
+}
+
+#ifndef _WIN32
+TEST(PlatformFiles, LinksAndFifosAreSpecial) {
+    MappedTemp temp;
+    SKIP_UNLESS_DRIVES_CAN_BE_MAPPED(temp);
+    WriteBytes(temp.Native("file"), "x");
+    std::filesystem::create_symlink(temp.Native("file"), temp.Native("link"));
+    ASSERT_EQ(mkfifo(temp.Native("fifo").c_str(), 0600), 0);
+    EXPECT_EQ(OsGetFileStatus(temp.Win("link").c_str()).kind, FileSpecial);
+    EXPECT_EQ(OsGetFileStatus(temp.Win("fifo").c_str()).kind, FileSpecial);
+    EXPECT_EQ(OsRuntimeFileKind(temp.Native("link").c_str(), true), FilePlain);
+    EXPECT_EQ(OsRuntimeFileKind(temp.Native("link").c_str(), false), FileSpecial);
+}
+#endif
+
+TEST(PlatformFiles, UniqueSiblingsAndReplacement) {
+    TempDir dir;
+    const std::string target = dir.File("data.csv");
+    std::string a, b;
+    ASSERT_TRUE(OsCreateUniqueSibling(target.c_str(), a));
+    ASSERT_TRUE(OsCreateUniqueSibling(target.c_str(), b));
+    EXPECT_NE(a, b);
+    EXPECT_EQ(a.substr(0, dir.Path().size()), dir.Path());
+    EXPECT_LE(a.size() - dir.Path().size() - 1, 16u);  // fits where the log name fits
+    WriteBytes(a, "new");
+    WriteBytes(target, "old");
+    EXPECT_TRUE(OsReplaceRuntimeFile(a.c_str(), target.c_str()));
+    EXPECT_EQ(ReadBytes(target), "new");
+    EXPECT_FALSE(std::filesystem::exists(a));
+    // A read-only target is refused, as Windows refuses it.
+    std::filesystem::permissions(target, std::filesystem::perms::owner_write | std::filesystem::perms::group_write |
+                                             std::filesystem::perms::others_write,
+                                 std::filesystem::perm_options::remove);
+    WriteBytes(b, "newer");
+    EXPECT_FALSE(OsReplaceRuntimeFile(b.c_str(), target.c_str()));
+    EXPECT_EQ(ReadBytes(target), "new");
+    std::filesystem::permissions(target, std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
+    EXPECT_TRUE(OsDeleteRuntimeFile(b.c_str()));
+}
+
+TEST(PlatformFiles, LockIsExclusiveAndWaitIsBounded) {
+    TempDir dir;
+    const std::string path = dir.File("settings.lck");
+    StFILELOCK* first = OsLockFile(path.c_str(), 0);
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(OsLockFile(path.c_str(), 50), nullptr);  // another holder: given up after the wait
+    OsUnlockFile(first);
+    StFILELOCK* second = OsLockFile(path.c_str(), 0);
+    EXPECT_NE(second, nullptr);
+    OsUnlockFile(second);
 }
 
 TEST(PlatformPaths, SkipRootAndStripToRoot) {

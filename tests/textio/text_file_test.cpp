@@ -2,6 +2,14 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#ifndef _WIN32
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include <csignal>
+#endif
 
 #include "errorstore.h"
 #include "table_helpers.h"
@@ -168,15 +176,157 @@ TEST(TextFileBytes, ReadingStripsCrOfCrLf) {
     EXPECT_EQ(file.Close(), 0);
 }
 
-TEST(TextFileClose, UnwritableDataIsReported) {
-    ClTextFile file;
-    if (file.Open("/dev/full", TFWrite | TFAppend) != 0) GTEST_SKIP() << "no /dev/full here";
-    const StTAFORMAT t[] = {TextCol("A", 8, 0)};
-    char rec[9] = "data";
+// Writes beyond the first bytes fail as on a full disk; POSIX only, where the limit exists.
+class FileSizeLimit {
+public:
+#ifndef _WIN32
+    explicit FileSizeLimit(rlim_t bytes) {
+        std::signal(SIGXFSZ, SIG_IGN);  // the write fails instead of ending the process
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        rlimit limit = m_old;
+        limit.rlim_cur = bytes;
+        m_ok = setrlimit(RLIMIT_FSIZE, &limit) == 0;
+    }
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &m_old); }
+#else
+    explicit FileSizeLimit(unsigned long) {}
+#endif
+    bool Works() const { return m_ok; }
+
+private:
+#ifndef _WIN32
+    rlimit m_old;
+#endif
+    bool m_ok = false;
+};
+
+// One row of text through a fresh accessor; the accessor's result.
+long WriteRow(ClTextFile& file, const std::string& text) {
+    const StTAFORMAT t[] = {TextCol("A", 1000, 0)};
+    char rec[1001] = {};
+    std::memcpy(rec, text.data(), text.size() < 1000 ? text.size() : 1000);
     ClTextAccessor acc("A", t, 1, rec);
     file.Attach(&acc);
     acc.SetMode(Comma, NoQuote);
-    acc.Write();  // stays in the stream's buffer until the close
+    return acc.Write();
+}
+
+size_t EntriesIn(const std::string& folder) {
+    size_t n = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        (void)entry;
+        ++n;
+    }
+    return n;
+}
+
+TEST(TextFileClose, UnwritableDataIsReported) {
+    TempDir dir;
+    ClTextFile file;
+    ASSERT_EQ(file.Open(dir.File("full.txt").c_str(), kWriteOver), 0);
+    const FileSizeLimit full(4);
+    if (!full.Works()) GTEST_SKIP() << "no file size limit here";
+    WriteRow(file, "data beyond the limit");  // stays in the stream's buffer until the close
     EXPECT_EQ(file.Close(), -1000);
     ExpectRecorded(-1000, "TextFile", 112);
+}
+
+TEST(TextFileOpen, OnlyPlainFilesAreReadOrWritten) {
+    TempDir dir;
+    ClTextFile file;
+    std::filesystem::create_directory(dir.File("folder"));
+    EXPECT_EQ(file.Open(dir.File("folder").c_str(), TFRead), -1000);
+    EXPECT_EQ(file.Open(dir.File("folder").c_str(), kWriteOver), -1000);
+#ifndef _WIN32
+    EXPECT_EQ(file.Open("/dev/null", TFWrite | TFAppend), -1000);  // a device swallows the data
+    ASSERT_EQ(mkfifo(dir.File("fifo").c_str(), 0600), 0);
+    EXPECT_EQ(file.Open(dir.File("fifo").c_str(), TFRead), -1000);  // would wait for a writer
+    EXPECT_EQ(file.Open(dir.File("fifo").c_str(), kWriteOver), -1000);
+    // A link is followed for reading, never for writing: its target keeps its bytes.
+    WriteBytes(dir.File("target.txt"), "target");
+    std::filesystem::create_symlink(dir.File("target.txt"), dir.File("link.txt"));
+    EXPECT_EQ(file.Open(dir.File("link.txt").c_str(), TFRead), 0);
+    EXPECT_EQ(file.Open(dir.File("link.txt").c_str(), kWriteOver), -1000);
+    EXPECT_EQ(file.Open(dir.File("link.txt").c_str(), kWriteOver | TFReplace), -1000);
+    EXPECT_EQ(ReadBytes(dir.File("target.txt")), "target");
+#endif
+}
+
+TEST(TextFileReplace, OldFileStaysUntilTheNewOneIsWhole) {
+    TempDir dir;
+    const std::string path = dir.File("data.csv");
+    WriteBytes(path, "old");
+    ClTextFile file;
+    ASSERT_EQ(file.Open(path.c_str(), kWriteOver | TFReplace), 0);
+    ASSERT_EQ(WriteRow(file, "new"), 0);
+    EXPECT_EQ(ReadBytes(path), "old");
+    EXPECT_EQ(file.Close(), 0);
+    EXPECT_EQ(ReadBytes(path), "new\r\n");
+    EXPECT_EQ(EntriesIn(dir.Path()), 1u);  // the temporary sibling has become the file
+}
+
+TEST(TextFileReplace, FailedWriteLeavesTheOldFile) {
+    TempDir dir;
+    const std::string path = dir.File("data.csv");
+    WriteBytes(path, "old");
+    ClTextFile file;
+    ASSERT_EQ(file.Open(path.c_str(), kWriteOver | TFReplace), 0);
+    {
+        const FileSizeLimit full(8);
+        if (!full.Works()) GTEST_SKIP() << "no file size limit here";
+        WriteRow(file, std::string(999, 'x'));
+        EXPECT_EQ(file.Close(), -1000);
+    }
+    EXPECT_EQ(ReadBytes(path), "old");
+    EXPECT_EQ(EntriesIn(dir.Path()), 1u);  // the partial sibling is removed
+}
+
+TEST(TextFileReplace, TwoWritersNeverMixTheirBytes) {
+    TempDir dir;
+    const std::string path = dir.File("data.csv");
+    ClTextFile first, second;
+    ASSERT_EQ(first.Open(path.c_str(), kWriteOver | TFReplace), 0);
+    ASSERT_EQ(second.Open(path.c_str(), kWriteOver | TFReplace), 0);
+    for (int i = 0; i < 50; ++i) {
+        WriteRow(first, std::string(900, 'a'));
+        WriteRow(second, "b");
+    }
+    EXPECT_EQ(first.Close(), 0);
+    EXPECT_EQ(second.Close(), 0);
+    std::string expected;
+    for (int i = 0; i < 50; ++i) expected += "b\r\n";
+    EXPECT_EQ(ReadBytes(path), expected);  // the last to finish, whole
+    EXPECT_EQ(EntriesIn(dir.Path()), 1u);
+}
+
+#ifdef _WIN32
+TEST(TextFileReplace, FileHeldOpenByAnotherProgramStays) {
+    TempDir dir;
+    const std::string path = dir.File("data.csv");
+    WriteBytes(path, "old");
+    std::ifstream spreadsheet(path, std::ios::binary);  // the runtime shares reading and writing only
+    ASSERT_TRUE(spreadsheet.is_open());
+    ClTextFile file;
+    ASSERT_EQ(file.Open(path.c_str(), kWriteOver | TFReplace), 0);
+    WriteRow(file, "new");
+    EXPECT_EQ(file.Close(), -1000);
+    spreadsheet.close();
+    EXPECT_EQ(ReadBytes(path), "old");
+    EXPECT_EQ(EntriesIn(dir.Path()), 1u);
+}
+#endif
+
+TEST(TextFileRead, ReadErrorEndsTheReadWithoutException) {
+    TempDir dir;
+    // A folder opened as a stream: the first read fails (EISDIR), as EIO or a lost share would.
+    std::fstream folder(dir.Path(), std::ios::in | std::ios::binary);
+    if (!folder.is_open()) GTEST_SKIP() << "the runtime does not open folders as streams";
+    const StTAFORMAT t[] = {TextCol("A", 8, 0)};
+    char rec[9] = {};
+    ClTextAccessor acc("A", t, 1, rec);
+    acc.Attach(&folder);
+    acc.SetMode(Comma, NoQuote);
+    EXPECT_EQ(acc.Read(), 2);
+    EXPECT_TRUE(folder.bad());
+    EXPECT_EQ(acc.Read(), 1);
 }

@@ -79,6 +79,8 @@ mkdir -p "$work/bmp" "$work/reference/c" "$shots"
 (cd "$work/reference" &&
   HOSTSIM_LEDGER="$root/demo/ledger" ASSETEXPORT_DRIVES="C=$work/reference/c:fixed" \
     "$native" --path 'C:\out\x.csv' --answer yes >"$work/reference/transcript.txt" 2>&1 </dev/null) ||
+  # 1: exported with entries in the link error log, which the demo ledger has.
+  [ $? -eq 1 ] ||
   { echo "run-robot: the reference run failed:" >&2; cat "$work/reference/transcript.txt" >&2; exit 1; }
 
 # A virtual display on a free number.
