@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstring>
 
 // Header only and free of any system call, so that every layer, the pure text library and engine
 // included, cuts, scans and splits by the same rule. Fixed to code page 932 rather than read from
@@ -18,6 +19,8 @@ inline int SjisCharBytes(const char* text) {
 
 // Length of the longest start of text with at most limit bytes that ends between two characters.
 inline size_t SjisFitBytes(const char* text, size_t limit) {
+    const size_t length = strnlen(text, limit + 1);
+    if (length <= limit) return length;  // the whole text fits: its end is a boundary
     size_t n = 0;
     while (text[n] != '\0') {
         const size_t width = static_cast<size_t>(SjisCharBytes(text + n));

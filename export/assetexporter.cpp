@@ -55,6 +55,8 @@ int ClAssetExporter::ExportAssets() {
     long count = 0;
     rule.MoveReady(nullptr, SortHostOrder, SumNone);
     rule.GetCount(&count);
+    // Most rows are assets of their own; breakdowns may still grow the index later.
+    m_writer.ReserveCodes(count > 0 ? static_cast<size_t>(count) : 0);
     for (long i = 0; i < count; ++i) {
         std::memset(&master, 0, sizeof master);
         std::memset(&yearly, 0, sizeof yearly);

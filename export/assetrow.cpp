@@ -1,4 +1,5 @@
 // assetrow.cpp - one host asset, or one breakdown of a lump-sum asset, as one row of the asset data file.
+#include <charconv>
 #include <cstdio>
 #include <cstring>
 
@@ -37,6 +38,14 @@ const char* MethodText(int method) {
     }
 }
 
+// value as "%02d" writes it: at least two characters, a zero before a single digit; text holds 16.
+const char* TwoDigits(int32_t value, char* text) {
+    char* p = text;
+    if (value >= 0 && value < 10) *p++ = '0';
+    *std::to_chars(p, text + 15, value).ptr = '\0';
+    return text;
+}
+
 bool IsNewMethod(int method) { return method >= 5 && method <= 8; }
 
 const tagCY kHundred = 1000000;  // 100 as a fixed-point value
@@ -51,7 +60,7 @@ int ClAssetWriter::WriteAssetRow(StKOTEISHISANINFO* master, StKOTEINENINFO* year
     m_info.SetMode(Comma, NoQuote);
     m_info.ClearRecord();
     // Every item starts masked; filling an item shows it, so no mask of an earlier row survives.
-    for (long i = 0; i < G_INFO_COUNT; ++i) m_info.SetMask(i, 1);
+    m_info.SetAllMasks(1);
     if (master->methodCode == 4) {
         WriteBreakdownItems(*master, *breakdown);
     } else {
@@ -84,8 +93,7 @@ void ClAssetWriter::WriteAssetItems(const StKOTEISHISANINFO& m, const StKOTEINEN
         LinkMessage(MsgCodeDuplicate, assetCode.text);
     }
 
-    std::snprintf(text, sizeof text, "%02d", static_cast<int>(type));
-    SetText(2, text);
+    SetText(2, TwoDigits(type, text));
     if (type / 100 != 0) LinkMessage(MsgTypeDigits, static_cast<int>(type));
 
     SetText(4, type == 11 ? "非償却資産" : MethodText(method));
@@ -111,7 +119,7 @@ void ClAssetWriter::WriteAssetItems(const StKOTEISHISANINFO& m, const StKOTEINEN
     if (method == 5 && m.acquisitionDate >= 20120401 && m.acquisitionDate <= 20130331)
         SetText(21, "250%定率法");
     if (method == 3) {
-        std::snprintf(text, sizeof text, "%d", m.usefulLife * 12);
+        *std::to_chars(text, text + sizeof text - 1, m.usefulLife * 12).ptr = '\0';
         SetText(22, text);
     }
     SetAmount(23, m.acquisitionCost);

@@ -15,11 +15,11 @@ ClAssetWriter::ClAssetWriter()
       m_header(G_HEADER_NAME, G_HEADER, G_HEADER_COUNT),
       m_ssc(G_SSC_NAME, G_SSC, G_SSC_COUNT),
       m_logPath(),
+      m_codeCapacity(0),
+      m_codeCount(0),
+      m_emptyCode(false),
       m_amountText(),
-      m_failedFiles(0) {
-    // Room for a large run up front: the index then rarely rehashes.
-    m_codes.reserve(1024);
-}
+      m_failedFiles(0) {}
 
 ClAssetWriter::~ClAssetWriter() {}
 
@@ -136,8 +136,12 @@ void ClAssetWriter::SetText(long item, const char* text) {
 }
 
 // Rows carry no quotes: a comma would split the column and a line break the row. A comma
-// becomes the half-width "､" (one byte, so no cut moves), a line break a blank.
+// becomes the half-width "､" (one byte, so no cut moves), a line break a blank. No trail byte
+// is one of them, so a text without such a byte needs no closer look.
 bool ClAssetWriter::MendSeparators(unsigned char* text) {
+    const unsigned char* first = text;
+    while (*first != '\0' && *first != ',' && *first != '\r' && *first != '\n') ++first;
+    if (*first == '\0') return false;
     bool replaced = false;
     for (unsigned char* p = text; *p != '\0';) {
         if (SjisCharBytes(reinterpret_cast<const char*>(p)) == 2) {

@@ -2,9 +2,9 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
-#include <string>
-#include <unordered_map>
+#include <memory>
 
 #include "formattables.h"
 #include "hosttypes.h"
@@ -57,7 +57,13 @@ public:
     // 1 when every byte of code is in the class kind (3: ASCII letters and digits, 2: letters).
     int CheckCodeChars(short kind, const char* code);
     // 0 new (now registered), 1 registered before, 2 its first six bytes were registered before.
+    // Codes are compared as item 0 holds them: by their first eight bytes.
     short RegisterCode(const char* code);
+    // Room in the written-codes index for that many codes, so that a run of a known size never
+    // grows it (growing holds the old and the new table at once).
+    void ReserveCodes(size_t codes);
+    // Bytes the written-codes index takes now.
+    size_t CodeIndexBytes() const { return m_codeCapacity * sizeof(uint64_t); }
 
     // The column text of an amount, in a buffer the next call overwrites.
     const char* FormatAmount(const tagCY* amount);
@@ -88,6 +94,9 @@ private:
     void NoteWrite(short file, long result);
     void NoteFailure(short file) { m_failedFiles |= 1 << file; }
     short FileOf(const ClTextFile& file) const;
+    bool FindCode(uint64_t key) const;
+    void AddCode(uint64_t key);
+    void ResizeCodes(size_t capacity);
     ClTextFile* File(short file);
 
     void SetText(long item, const char* text);
@@ -105,9 +114,12 @@ private:
     ClTextFile m_typeFile;
     ClTextFile m_errorLog;
     char m_logPath[kPathBytes];  // where the log was opened, so that a late entry can be appended
-    // The written codes; each maps to its place in the order of registration, so that the first
-    // matching code of the ordered list is found without walking it.
-    std::unordered_map<std::string, size_t> m_codes;
+    // The written codes: open addressing over 64-bit keys, each holding the bytes of one code
+    // (at most eight, NUL-padded; 0 marks a free slot, so the empty code is kept apart).
+    std::unique_ptr<uint64_t[]> m_codeSlots;
+    size_t m_codeCapacity;
+    size_t m_codeCount;
+    bool m_emptyCode;
     char m_amountText[64];
     int m_failedFiles;
 };

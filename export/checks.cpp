@@ -78,16 +78,70 @@ int ClAssetWriter::CheckCodeChars(short kind, const char* code) {
     return 1;
 }
 
+namespace {
+
+const size_t kCodeKeyBytes = 8;
+
+uint64_t CodeKey(const char* code, size_t length) {
+    uint64_t key = 0;
+    std::memcpy(&key, code, length < kCodeKeyBytes ? length : kCodeKeyBytes);
+    return key;
+}
+
+size_t CodeSlot(uint64_t key, size_t capacity) {
+    return static_cast<size_t>((key * 0x9E3779B97F4A7C15ull) >> 32) & (capacity - 1);
+}
+
+}  // namespace
+
+bool ClAssetWriter::FindCode(uint64_t key) const {
+    if (m_codeCapacity == 0) return false;
+    for (size_t i = CodeSlot(key, m_codeCapacity);; i = (i + 1) & (m_codeCapacity - 1)) {
+        if (m_codeSlots[i] == key) return true;
+        if (m_codeSlots[i] == 0) return false;
+    }
+}
+
+void ClAssetWriter::ResizeCodes(size_t capacity) {
+    std::unique_ptr<uint64_t[]> slots(new uint64_t[capacity]());
+    for (size_t i = 0; i < m_codeCapacity; ++i) {
+        const uint64_t k = m_codeSlots[i];
+        if (k == 0) continue;
+        size_t j = CodeSlot(k, capacity);
+        while (slots[j] != 0) j = (j + 1) & (capacity - 1);
+        slots[j] = k;
+    }
+    m_codeSlots = std::move(slots);
+    m_codeCapacity = capacity;
+}
+
+// Kept at most three quarters full, so every probe meets a free slot soon.
+void ClAssetWriter::ReserveCodes(size_t codes) {
+    size_t capacity = m_codeCapacity ? m_codeCapacity : 1024;
+    while (codes * 4 > capacity * 3) capacity *= 2;
+    if (capacity != m_codeCapacity) ResizeCodes(capacity);
+}
+
+void ClAssetWriter::AddCode(uint64_t key) {
+    ReserveCodes(m_codeCount + 1);
+    size_t i = CodeSlot(key, m_codeCapacity);
+    while (m_codeSlots[i] != 0) i = (i + 1) & (m_codeCapacity - 1);
+    m_codeSlots[i] = key;
+    ++m_codeCount;
+}
+
 short ClAssetWriter::RegisterCode(const char* code) {
-    // The list holds every code once, so the entry equal to the code and the one equal to its
-    // prefix are unique; the one registered first is the first the ordered walk would meet.
-    const size_t length = std::strlen(code);
-    const std::string whole(code, length);
-    const auto same = m_codes.find(whole);
-    auto prefix = m_codes.end();
-    if (length > 6) prefix = m_codes.find(whole.substr(0, 6));
-    if (same != m_codes.end() && (prefix == m_codes.end() || same->second < prefix->second)) return 1;
-    if (prefix != m_codes.end()) return 2;
-    m_codes.emplace(whole, m_codes.size());
+    const size_t length = strnlen(code, kCodeKeyBytes);
+    if (length == 0) {
+        if (m_emptyCode) return 1;
+        m_emptyCode = true;
+        return 0;
+    }
+    // A code is registered only while its prefix is not, so when both are registered the code
+    // came first and the ordered walk would meet it first: its own match decides.
+    const uint64_t key = CodeKey(code, length);
+    if (FindCode(key)) return 1;
+    if (length > 6 && FindCode(CodeKey(code, 6))) return 2;
+    AddCode(key);
     return 0;
 }

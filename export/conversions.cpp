@@ -1,6 +1,7 @@
 // conversions.cpp - exact conversions of host values into the forms the asset columns take.
 #include "conversions.h"
 
+#include <charconv>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -101,7 +102,7 @@ void FormatTotal(const tagCY* amounts, int count, char* text) {
     wide sum = 0;
     for (int i = 0; i < count; ++i) sum += amounts[i];
     const long long whole = static_cast<long long>(sum / 10000);
-    std::snprintf(text, kTotalTextBytes, "%lld", whole);
+    *std::to_chars(text, text + kTotalTextBytes - 1, whole).ptr = '\0';
 }
 
 tagCY DivideFixed(tagCY a, tagCY b) {
@@ -133,15 +134,14 @@ tagCY DivideFixed(tagCY a, tagCY b) {
 
 const char* ClAssetWriter::FormatAmount(const tagCY* amount) {
     const tagCY v = *amount;
-    char text[32];
-    std::snprintf(text, sizeof text, "%lld", static_cast<long long>(v / 10000));
-    if (v > 999999999990000LL || v < -99999999990000LL) {
-        LinkMessage(MsgAmountDigits, text);
-        std::snprintf(m_amountText, sizeof m_amountText, "%s", "************");
-    } else if (v == 0) {
+    if (v == 0) {
         m_amountText[0] = '\0';
-    } else {
-        std::snprintf(m_amountText, sizeof m_amountText, "%s", text);
+        return m_amountText;
+    }
+    *std::to_chars(m_amountText, m_amountText + sizeof m_amountText - 1, static_cast<long long>(v / 10000)).ptr = '\0';
+    if (v > 999999999990000LL || v < -99999999990000LL) {
+        LinkMessage(MsgAmountDigits, m_amountText);
+        std::memcpy(m_amountText, "************", sizeof "************");
     }
     return m_amountText;
 }

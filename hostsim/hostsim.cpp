@@ -81,6 +81,13 @@ void ClHostSim::NoteTaskMemFree(void* block) {
 ClHostCall::ClHostCall() : m_outermost(ClHostSim::Inst()->m_depth++ == 0) {}
 ClHostCall::~ClHostCall() { --ClHostSim::Inst()->m_depth; }
 
+bool ClHostSim::JournalWanted() const {
+    const char* path = std::getenv("HOSTSIM_JOURNAL");
+    return m_keepJournal || (path && *path);
+}
+
+bool ClHostCall::Wanted() const { return m_outermost && ClHostSim::Inst()->JournalWanted(); }
+
 void ClHostCall::Journal(const std::string& entry) const {
     if (m_outermost) ClHostSim::Inst()->AddJournal(entry);
 }

@@ -50,7 +50,8 @@ private:
     unsigned long m_generation;
     std::vector<std::string> m_journal;
     bool m_keepJournal;
-    int m_depth;  // host calls under way; only the outermost is the system's own
+    int m_depth;
+    bool JournalWanted() const;  // host calls under way; only the outermost is the system's own
     friend class ClHostCall;
 };
 
@@ -63,6 +64,9 @@ public:
     ClHostCall(const ClHostCall&) = delete;
     ClHostCall& operator=(const ClHostCall&) = delete;
     void Journal(const std::string& entry) const;
+    // Whether an entry of this call would be kept or written anywhere; calls made for every row
+    // build their entry only then.
+    bool Wanted() const;
 
 private:
     bool m_outermost;

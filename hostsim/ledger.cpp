@@ -53,35 +53,40 @@ bool ParseWhole(const char* s, int64_t min, int64_t max, int64_t* value, std::st
 }
 
 // A decimal number with at most `decimals` fraction digits, scaled by 10^decimals; empty is 0.
+// Parsed in place: texts are built only for a message.
 bool ParseScaled(const char* s, int decimals, int64_t min, int64_t max, int64_t* value, std::string& why) {
-    const std::string text(s);
-    const std::string bad = Quoted(s, text.size()) + " is not a number with at most " + std::to_string(decimals) +
-                            " decimals";
-    size_t p = 0;
-    std::string whole;
-    if (p < text.size() && (text[p] == '+' || text[p] == '-')) whole += text[p++];
-    size_t digits = 0;
-    for (; p < text.size() && text[p] >= '0' && text[p] <= '9'; ++p, ++digits) whole += text[p];
-    int fraction = 0;
-    if (p < text.size() && text[p] == '.') {
-        for (++p; p < text.size() && text[p] >= '0' && text[p] <= '9'; ++p, ++fraction) whole += text[p];
-        if (fraction == 0) digits = 0;
-    }
-    if (text.empty()) {
+    if (*s == '\0') {
         *value = 0;
         return 0 >= min && 0 <= max;
     }
-    if (p != text.size() || digits + static_cast<size_t>(fraction) == 0 || fraction > decimals) {
-        why = bad;
+    const char* p = s;
+    const bool negative = *p == '-';
+    if (*p == '+' || *p == '-') ++p;
+    bool overflow = false;
+    uint64_t magnitude = 0;
+    auto take = [&](char c) {
+        if (magnitude > (UINT64_MAX - 9) / 10) overflow = true;
+        magnitude = magnitude * 10 + static_cast<unsigned>(c - '0');
+    };
+    int digits = 0;
+    for (; *p >= '0' && *p <= '9'; ++p, ++digits) take(*p);
+    int fraction = 0;
+    if (*p == '.') {
+        for (++p; *p >= '0' && *p <= '9'; ++p, ++fraction) take(*p);
+        if (fraction == 0) digits = 0;  // "12." is no number
+    }
+    if (*p != '\0' || digits + fraction == 0 || fraction > decimals) {
+        why = Quoted(s, std::strlen(s)) + " is not a number with at most " + std::to_string(decimals) + " decimals";
         return false;
     }
-    for (; fraction < decimals; ++fraction) whole += '0';
-    std::string ignored;
-    if (!ParseWhole(whole.c_str(), min, max, value, ignored)) {
-        why = Quoted(s, text.size()) + " is out of range";
-        return false;
+    for (; fraction < decimals && !overflow; ++fraction) take('0');
+    const uint64_t limit = negative ? uint64_t(INT64_MAX) + 1 : uint64_t(INT64_MAX);
+    if (!overflow && magnitude <= limit) {
+        *value = negative ? static_cast<int64_t>(0 - magnitude) : static_cast<int64_t>(magnitude);
+        if (*value >= min && *value <= max) return true;
     }
-    return true;
+    why = Quoted(s, std::strlen(s)) + " is out of range";
+    return false;
 }
 
 bool ValidDate(int64_t d) {
@@ -309,12 +314,12 @@ long ClLedgerReader::ReadSplit() {
 }
 
 long ClLedgerReader::Convert(void* const* targets) {
+    std::string why;
     for (long i = 0; i < m_count; ++i) {
         const StLEDGERCOLUMN& c = m_columns[i];
         const char* cell = Cell(i);
         unsigned char* field = static_cast<unsigned char*>(targets[c.target]) + c.offset;
         const size_t n = std::strlen(cell);
-        std::string why;
         int64_t v = 0;
         bool ok = true;
         switch (c.kind) {

@@ -14,8 +14,9 @@ ClMsgMgr* ClMsgMgr::Inst() {
 
 long ClMsgMgr::SetLastError(long code, const char* source, long line) {
     const ClHostCall call;
-    call.Journal("SetLastError\t" + std::to_string(code) + "\t" + ClHostSim::JournalText(source) + "\t" +
-                 std::to_string(line));
+    if (call.Wanted())
+        call.Journal("SetLastError\t" + std::to_string(code) + "\t" + ClHostSim::JournalText(source) + "\t" +
+                     std::to_string(line));
     m_code = code;
     m_line = line;
     std::strncpy(m_source, source ? source : "", sizeof m_source - 1);

@@ -143,7 +143,7 @@ long ClRuleGenkashokyaku::Move(long index, StKOTEISHISANINFO* master, StKOTEINEN
         }
         return 0;
     }();
-    call.Journal("Move\t" + std::to_string(index) + "\t" + std::to_string(r));
+    if (call.Wanted()) call.Journal("Move\t" + std::to_string(index) + "\t" + std::to_string(r));
     return r;
 }
 
@@ -206,7 +206,7 @@ long ClRuleGenkashokyaku::MoveIkkatsu(long index, StIKKATSUINFO* breakdown) {
         }
         return 0;
     }();
-    call.Journal("MoveIkkatsu\t" + std::to_string(index) + "\t" + std::to_string(r));
+    if (call.Wanted()) call.Journal("MoveIkkatsu\t" + std::to_string(index) + "\t" + std::to_string(r));
     return r;
 }
 

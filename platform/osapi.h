@@ -92,6 +92,14 @@ bool OsGetPlatformId(unsigned long* platformId);
 // program has ended, its exit code in *exitCode when given. False when it could not be started.
 bool OsRunProcess(const char* commandLine, const char* workFolder, bool wait, unsigned long* exitCode);
 
+// ---- this process ----
+
+// Peak resident memory of this process in bytes, since it started or since the last
+// OsResetPeakMemory; 0 where the system does not tell.
+unsigned long long OsPeakMemoryBytes();
+// Starts the peak anew where the system allows it (Linux); false elsewhere.
+bool OsResetPeakMemory();
+
 // ---- terminal ----
 
 // A Shift-JIS text in the encoding of the terminal: converted where the locale's character set is

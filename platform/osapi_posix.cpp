@@ -660,6 +660,23 @@ bool OsGetPlatformId(unsigned long* platformId) {
     return true;
 }
 
+// The kernel's high-water mark of the resident set; writing 5 to clear_refs resets it.
+unsigned long long OsPeakMemoryBytes() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmHWM:", 0) == 0) return std::strtoull(line.c_str() + 6, nullptr, 10) * 1024;
+    }
+    return 0;
+}
+
+bool OsResetPeakMemory() {
+    std::ofstream clear("/proc/self/clear_refs");
+    clear << "5";
+    clear.flush();
+    return static_cast<bool>(clear);
+}
+
 bool OsRunProcess(const char* commandLine, const char* workFolder, bool wait, unsigned long* exitCode) {
     if (!commandLine) return false;
     // Windows-form words become native paths; other words only change their encoding.

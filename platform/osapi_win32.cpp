@@ -2,6 +2,7 @@
 #include <windows.h>  // first: the other system headers rely on it
 
 #include <io.h>
+#include <psapi.h>
 #include <shlwapi.h>
 
 #include <atomic>
@@ -211,6 +212,16 @@ bool OsGetCurrentFolder(char* buffer, size_t room) {
 }
 
 bool OsSetCurrentFolder(const char* path) { return path && SetCurrentDirectoryA(path) != FALSE; }
+
+unsigned long long OsPeakMemoryBytes() {
+    PROCESS_MEMORY_COUNTERS counters;
+    std::memset(&counters, 0, sizeof counters);
+    counters.cb = sizeof counters;
+    if (!GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters)) return 0;
+    return counters.PeakWorkingSetSize;
+}
+
+bool OsResetPeakMemory() { return false; }  // the peak working set cannot be reset
 
 bool OsGetPlatformId(unsigned long* platformId) {
     if (!platformId) return false;

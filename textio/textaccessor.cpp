@@ -12,12 +12,33 @@
 
 namespace {
 
-// Reads a little-endian integer of size bytes (1 to 8), sign- or zero-extended.
+// Reads a little-endian integer of size bytes (1 to 8), sign- or zero-extended. Every platform
+// this is built for is little-endian, so the usual sizes are plain copies.
 uint64_t LoadInteger(const unsigned char* p, int size, bool sign) {
-    uint64_t v = 0;
-    for (int i = size - 1; i >= 0; --i) v = (v << 8) | p[i];
-    if (sign && size < 8 && (p[size - 1] & 0x80)) v |= ~uint64_t(0) << (size * 8);
-    return v;
+    switch (size) {
+        case 1: return sign ? uint64_t(int64_t(int8_t(p[0]))) : p[0];
+        case 2: {
+            uint16_t v;
+            std::memcpy(&v, p, 2);
+            return sign ? uint64_t(int64_t(int16_t(v))) : v;
+        }
+        case 4: {
+            uint32_t v;
+            std::memcpy(&v, p, 4);
+            return sign ? uint64_t(int64_t(int32_t(v))) : v;
+        }
+        case 8: {
+            uint64_t v;
+            std::memcpy(&v, p, 8);
+            return v;
+        }
+        default: {  // 3, 5, 6, 7: little-endian, as the tables' records are
+            uint64_t v = 0;
+            for (int i = size - 1; i >= 0; --i) v = (v << 8) | p[i];
+            if (sign && (p[size - 1] & 0x80)) v |= ~uint64_t(0) << (size * 8);
+            return v;
+        }
+    }
 }
 
 long Clamp(long v, long lo, long hi) { return v < lo ? lo : (v > hi ? hi : v); }
@@ -39,11 +60,12 @@ ClTextAccessor::ClTextAccessor(const char* formatName, const StTAFORMAT* table, 
       m_commentMark(nullptr),
       m_commentSkip(1),
       m_format(nullptr),
+      m_readLineBytes(0),
       m_physicalLineNo(0),
-      m_logicalLineNo(0) {
+      m_logicalLineNo(0),
+      m_rowUsed(0) {
     std::memset(m_mask, 0, sizeof m_mask);
     std::memset(m_readLine, 0, sizeof m_readLine);
-    std::memset(m_render, 0, sizeof m_render);
     // Without a working copy the accessor behaves as one with no items.
     m_format = new (std::nothrow) StTAFORMAT[m_formatCount > 0 ? m_formatCount : 1];
     if (!m_format)
@@ -76,6 +98,10 @@ long ClTextAccessor::SetMask(long item, long value) {
     if (item < 0 || item >= m_formatCount) return -1;
     m_mask[item] = static_cast<unsigned char>(value & 0xFF);
     return 0;
+}
+
+void ClTextAccessor::SetAllMasks(long value) {
+    std::memset(m_mask, static_cast<unsigned char>(value & 0xFF), static_cast<size_t>(m_formatCount));
 }
 
 long ClTextAccessor::GetMask(long item) const {
@@ -155,81 +181,75 @@ long ClTextAccessor::RowItem(long pos, bool strictOrder) const {
 
 bool ClTextAccessor::StreamOk() const { return !m_stream->fail(); }  // fail() covers badbit too
 
-void ClTextAccessor::Put(const char* bytes, size_t n) {
-    if (n > 0) m_stream->write(bytes, static_cast<std::streamsize>(n));
+void ClTextAccessor::Flush() {
+    if (m_rowUsed > 0) m_stream->write(m_row, static_cast<std::streamsize>(m_rowUsed));
+    m_rowUsed = 0;
 }
 
-// The streams this accessor writes to are untranslated for their whole life (ClTextFile opens
-// them binary), so every row end reaches the file as exactly CR LF and texts keep bare LF.
-long ClTextAccessor::WriteRow(long lead, bool names) {
-    static const char kLeadIn[3] = {'"', '"', ','};
-    for (long i = 0; i < lead; ++i) Put(kLeadIn, sizeof kLeadIn);
-    const bool strict = !names && lead < 0;  // only Write passes a negative lead
-    const long count = RowItemCount(strict);
-    for (long pos = 0; pos < count; ++pos) {
-        const long item = RowItem(pos, strict);
-        const long r = names ? WriteItemName(item, pos) : WriteItem(item);
-        if (r != 0) return r;
-        if (pos + 1 < count) {
-            switch (m_delimiter) {
-                case Comma: Put(",", 1); break;
-                case Tab: Put("\t", 1); break;
-                case Space: Put(" ", 1); break;
-                default: break;
-            }
-            if (!StreamOk()) return -1;
-        }
+// What does not fit the rest of the row buffer: the buffer goes out first.
+void ClTextAccessor::PutLong(const char* bytes, size_t n) {
+    Flush();
+    if (n > sizeof m_row) {
+        m_stream->write(bytes, static_cast<std::streamsize>(n));
+        return;
     }
-    Put("\r\n", 2);
-    return StreamOk() ? 0 : -1;
+    std::memcpy(m_row, bytes, n);
+    m_rowUsed = n;
 }
 
-long ClTextAccessor::Write() { return WriteRow(-1, false); }
-long ClTextAccessor::Write2(long lead) { return WriteRow(lead > 0 ? lead : 0, false); }
-long ClTextAccessor::ItemNameWrite() { return WriteRow(0, true); }
-long ClTextAccessor::ItemNameWrite2(long lead) { return WriteRow(lead > 0 ? lead : 0, true); }
-
-int ClTextAccessor::CommentWrite(char* text) {
-    const size_t n = text ? strnlen(text, kLineBytes - 1) : 0;
-    std::memcpy(m_render, text ? text : "", n);
-    Put(m_render, n);
-    Put("\r\n", 2);
-    return StreamOk() ? 0 : -1;
+void ClTextAccessor::PutBlanks(size_t n) {
+    if (m_rowUsed + n > sizeof m_row) Flush();  // n is at most a width, below the buffer's size
+    std::memset(m_row + m_rowUsed, ' ', n);
+    m_rowUsed += n;
 }
 
-long ClTextAccessor::WriteItem(long item) {
+void ClTextAccessor::PutQuote() {
+    if (m_quote == SingleQuote) PutChar('\'');
+    if (m_quote == DoubleQuote) PutChar('"');
+}
+
+namespace {
+
+// The decimal digits of v, ending just before end; returns where they begin.
+char* Digits(uint64_t v, char* end) {
+    do {
+        *--end = static_cast<char>('0' + v % 10);
+        v /= 10;
+    } while (v != 0);
+    return end;
+}
+
+}  // namespace
+
+// Masked items are most of a sparse row; they are dealt with before the value is looked at.
+inline void ClTextAccessor::RenderItem(long item) {
     // An order entry naming no item of the table renders as nothing rather than reading past it.
-    if (item < 0 || item >= m_formatCount) return StreamOk() ? 0 : -1;
+    if (item < 0 || item >= m_formatCount) return;
+    const unsigned char mask = m_mask[item];
+    if (mask == 0) return RenderValue(item);
+    if (m_delimiter == Fixed)
+        PutBlanks(static_cast<size_t>(Clamp(m_format[item].width, 0, kLineBytes - 1)));
+    else if (mask == 2)
+        PutChar(' ');
+}
+
+void ClTextAccessor::RenderValue(long item) {
     const StTAFORMAT& f = m_format[item];
     const size_t width = static_cast<size_t>(Clamp(f.width, 0, kLineBytes - 1));
     const bool fixed = m_delimiter == Fixed;
-
-    if (m_mask[item] != 0) {
-        if (fixed) {
-            std::memset(m_render, ' ', width);
-            Put(m_render, width);
-        } else if (m_mask[item] == 2) {
-            Put(" ", 1);
-        }
-        return 0;
-    }
-
     const unsigned char* value = static_cast<const unsigned char*>(m_record) + f.offset;
-    size_t n = 0;
     switch (f.type) {
         case ItemText: {
             // Bounded by the field too, so an unterminated field never reads into its neighbour.
             const size_t room = f.size > 0 ? static_cast<size_t>(f.size) : width;
-            n = strnlen(reinterpret_cast<const char*>(value), width < room ? width : room);
-            std::memcpy(m_render, value, n);
+            const size_t n = strnlen(reinterpret_cast<const char*>(value), width < room ? width : room);
             if (fixed) {
-                std::memset(m_render + n, ' ', width - n);
-                Put(m_render, width);
+                Put(reinterpret_cast<const char*>(value), n);
+                PutBlanks(width - n);
             } else {
-                const char* q = m_quote == SingleQuote ? "'" : (m_quote == DoubleQuote ? "\"" : "");
-                Put(q, std::strlen(q));
-                Put(m_render, n);
-                Put(q, std::strlen(q));
+                PutQuote();
+                Put(reinterpret_cast<const char*>(value), n);
+                PutQuote();
             }
             break;
         }
@@ -240,62 +260,123 @@ long ClTextAccessor::WriteItem(long item) {
             if (size < 1) break;
             const uint64_t raw = LoadInteger(value, size, sign);
             const long decimals = Clamp(f.decimals, 0, 4);
-            char digits[48];
+            char number[32];
+            char* const end = number + sizeof number;
+            char* digits = nullptr;
             char fraction[8] = "";
+            size_t fractionBytes = 0;
             if (sign && size == 8) {
                 // A currency amount: the integer part of |v| / 10000, then the cut fraction.
-                const int64_t v = static_cast<int64_t>(raw);
-                const uint64_t mag = v < 0 ? 0 - raw : raw;
-                std::snprintf(digits, sizeof digits, "%s%llu", v < 0 ? "-" : "",
-                              static_cast<unsigned long long>(mag / 10000));
+                const bool negative = static_cast<int64_t>(raw) < 0;
+                const uint64_t mag = negative ? 0 - raw : raw;
+                digits = Digits(mag / 10000, end);
+                if (negative) *--digits = '-';
                 if (decimals > 0) {
-                    std::snprintf(fraction, sizeof fraction, ".%04u", static_cast<unsigned>(mag % 10000));
-                    fraction[decimals + 1] = '\0';
+                    char four[4];
+                    char* const fourEnd = four + sizeof four;
+                    char* p = Digits(mag % 10000, fourEnd);
+                    while (p > four) *--p = '0';
+                    fraction[0] = '.';
+                    std::memcpy(fraction + 1, four, static_cast<size_t>(decimals));
+                    fractionBytes = static_cast<size_t>(decimals) + 1;
                 }
             } else if (sign) {
-                std::snprintf(digits, sizeof digits, "%lld", static_cast<long long>(static_cast<int64_t>(raw)));
+                const int64_t v = static_cast<int64_t>(raw);
+                digits = Digits(v < 0 ? 0 - raw : raw, end);
+                if (v < 0) *--digits = '-';
             } else {
-                std::snprintf(digits, sizeof digits, "%llu", static_cast<unsigned long long>(raw));
-                if (decimals > 0) std::snprintf(fraction, sizeof fraction, ".%.*s", static_cast<int>(decimals), "0000");
+                digits = Digits(raw, end);
+                if (decimals > 0) {
+                    fraction[0] = '.';
+                    std::memset(fraction + 1, '0', static_cast<size_t>(decimals));
+                    fractionBytes = static_cast<size_t>(decimals) + 1;
+                }
             }
             // Plain signed integers ignore decimals; amounts and unsigned items keep room for the fraction.
-            const bool withFraction = fraction[0] != '\0';
-            long field = static_cast<long>(width);
-            if (withFraction) field = Clamp(field - decimals - 1, 0, kLineBytes - 1);
-            const int len = std::snprintf(m_render, sizeof m_render, "%*s%s", fixed ? static_cast<int>(field) : 0,
-                                          digits, fraction);
-            Put(m_render, static_cast<size_t>(len));
+            const size_t n = static_cast<size_t>(end - digits);
+            if (fixed) {
+                long field = static_cast<long>(width);
+                if (fractionBytes > 0) field = Clamp(field - decimals - 1, 0, kLineBytes - 1);
+                if (static_cast<size_t>(field) > n) PutBlanks(static_cast<size_t>(field) - n);
+            }
+            Put(digits, n);
+            Put(fraction, fractionBytes);
             break;
         }
         default:
             break;
     }
+}
+
+// The streams this accessor writes to are untranslated for their whole life (ClTextFile opens
+// them binary), so every row end reaches the file as exactly CR LF and texts keep bare LF.
+// The stream's state is looked at once the row has gone out: a stream that failed earlier in the
+// row took nothing more of it, as it would have item by item.
+long ClTextAccessor::WriteRow(long lead, bool names) {
+    static const char kLeadIn[3] = {'"', '"', ','};
+    m_rowUsed = 0;
+    for (long i = 0; i < lead; ++i) Put(kLeadIn, sizeof kLeadIn);
+    const bool strict = !names && lead < 0;  // only Write passes a negative lead
+    const long count = RowItemCount(strict);
+    const char delimiter = m_delimiter == Comma ? ',' : (m_delimiter == Tab ? '\t' : (m_delimiter == Space ? ' ' : 0));
+    for (long pos = 0; pos < count; ++pos) {
+        const long item = RowItem(pos, strict);
+        if (names)
+            RenderItemName(item, pos);
+        else
+            RenderItem(item);
+        if (delimiter != 0 && pos + 1 < count) PutChar(delimiter);
+    }
+    Put("\r\n", 2);
+    Flush();
     return StreamOk() ? 0 : -1;
 }
 
-long ClTextAccessor::WriteItemName(long item, long pos) {
-    if (item < 0 || item >= m_formatCount) return StreamOk() ? 0 : -1;
+long ClTextAccessor::Write() { return WriteRow(-1, false); }
+long ClTextAccessor::Write2(long lead) { return WriteRow(lead > 0 ? lead : 0, false); }
+long ClTextAccessor::ItemNameWrite() { return WriteRow(0, true); }
+long ClTextAccessor::ItemNameWrite2(long lead) { return WriteRow(lead > 0 ? lead : 0, true); }
+
+int ClTextAccessor::CommentWrite(char* text) {
+    m_rowUsed = 0;
+    if (text) Put(text, strnlen(text, kLineBytes - 1));
+    Put("\r\n", 2);
+    Flush();
+    return StreamOk() ? 0 : -1;
+}
+
+long ClTextAccessor::WriteItem(long item) {
+    m_rowUsed = 0;
+    RenderItem(item);
+    Flush();
+    return StreamOk() ? 0 : -1;
+}
+
+void ClTextAccessor::RenderItemName(long item, long pos) {
+    if (item < 0 || item >= m_formatCount) return;
     const StTAFORMAT& f = m_format[item];
     const size_t n = strnlen(f.name, sizeof f.name);
     const bool fixed = m_delimiter == Fixed;
     if (m_mask[item] != 0) {
-        if (fixed) {
-            std::memset(m_render, ' ', n);
-            Put(m_render, n);
-        } else if (m_mask[item] == 2) {
+        if (fixed)
+            PutBlanks(n);
+        else if (m_mask[item] == 2)
             Put(" ", 1);
-        }
-        return 0;
+        return;
     }
-    std::memcpy(m_render, f.name, n);
     if (fixed) {
         if (pos != 0) Put("  ", 2);
-        Put(m_render, n);
+        Put(f.name, n);
     } else {
-        const char* q = m_quote == SingleQuote ? "'" : (m_quote == DoubleQuote ? "\"" : "");
-        Put(q, std::strlen(q));
-        Put(m_render, n);
-        Put(q, std::strlen(q));
+        PutQuote();
+        Put(f.name, n);
+        PutQuote();
     }
+}
+
+long ClTextAccessor::WriteItemName(long item, long pos) {
+    m_rowUsed = 0;
+    RenderItemName(item, pos);
+    Flush();
     return StreamOk() ? 0 : -1;
 }

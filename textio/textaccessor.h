@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <iosfwd>
 
 #include "hosttypes.h"
@@ -43,7 +44,7 @@ struct StREADOFFSETINFO {
 
 class ClTextAccessor {
 public:
-    enum { kMaxItems = 200, kLineBytes = 1024, kMaxReadItems = 100 };
+    enum { kMaxItems = 200, kLineBytes = 1024, kMaxReadItems = 100, kRowBytes = 4096 };
 
     // Keeps the four values (none copied but the table) and makes a working copy of the table.
     ClTextAccessor(const char* formatName, const StTAFORMAT* table, long count, void* record);
@@ -70,6 +71,8 @@ public:
     // Mask per item index: 0 = value, 2 = one blank, other = empty. -1 for a bad index.
     long SetMask(long item, long value);
     long GetMask(long item) const;
+    // The same mask for every item of the table.
+    void SetAllMasks(long value);
 
     // Moves count items from start so that the first lands at dest (cyclic in the block); 1 = refused.
     long RotateFormat(long start, long dest, long count);
@@ -101,8 +104,23 @@ private:
     long RowItemCount(bool strictOrder) const;
     long RowItem(long pos, bool strictOrder) const;
     long WriteRow(long lead, bool names);
+    void RenderItem(long item);
+    void RenderValue(long item);
+    void RenderItemName(long item, long pos);
+    void PutQuote();
     bool StreamOk() const;
-    void Put(const char* bytes, size_t n);
+    void Put(const char* bytes, size_t n) {
+        if (m_rowUsed + n > sizeof m_row) return PutLong(bytes, n);
+        std::memcpy(m_row + m_rowUsed, bytes, n);
+        m_rowUsed += n;
+    }
+    void PutChar(char c) {
+        if (m_rowUsed == sizeof m_row) Flush();
+        m_row[m_rowUsed++] = c;
+    }
+    void PutLong(const char* bytes, size_t n);
+    void PutBlanks(size_t n);
+    void Flush();
 
     long _RdNextRow(char* buffer, long size);
     long _RdCmntRow(char* buffer, long size);
@@ -131,7 +149,11 @@ private:
     int m_commentSkip;
     StTAFORMAT* m_format;
     char m_readLine[kLineBytes];
+    long m_readLineBytes;  // bytes of the last line in m_readLine; zeros follow
     long m_physicalLineNo;
     long m_logicalLineNo;
-    char m_render[kLineBytes];  // the one buffer every item, name and comment is rendered through
+    // A row is rendered here and goes to the stream in one write; only a row longer than the
+    // buffer goes in parts.
+    char m_row[kRowBytes];
+    size_t m_rowUsed;
 };

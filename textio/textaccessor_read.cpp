@@ -1,6 +1,7 @@
 // textaccessor_read.cpp - reading rows back: lines, comment lines, the four scanners, numbers.
 #include <cstring>
 #include <iostream>
+#include <limits>
 
 #include "textaccessor.h"
 
@@ -8,6 +9,10 @@ namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 bool IsQuote(char c) { return c == '\'' || c == '"'; }
+
+// Whether c ends an unquoted item of a comma row, or breaks it: a comma, a quote, and a blank when
+// blanks end items.
+bool EndsPlain(char c, bool blanksEnd) { return c == ',' || IsQuote(c) || (blanksEnd && IsBlank(c)); }
 
 // Collects the items of one line, refusing more than the row holds.
 struct Split {
@@ -46,7 +51,7 @@ bool TakeQuoted(char* line, long size, long& p, _Quote quote, Split& split) {
 }  // namespace
 
 long ClTextAccessor::Read() {
-    char line[kLineBytes];
+    char line[kLineBytes + 1];  // _RdNextRow takes one byte more than the line may hold
     if (!m_stream) return 1;
     long r = _RdNextRow(line, kLineBytes);
     if (r != 0) return r;
@@ -75,49 +80,43 @@ void ClTextAccessor::GetReadLine(char* dst) const { std::memcpy(dst, m_readLine,
 
 // Takes one physical line without its LF (and without a CR right before it). A last line without a
 // line end is still a line. A line of more than size - 1 bytes is consumed whole and answers 2.
+// The stream's state is kept as it was, but for the end of the file once it is met.
 long ClTextAccessor::_RdNextRow(char* buffer, long size) {
     if (m_stream->bad()) return 1;  // after a failed read the stream holds nothing more
-    std::streambuf* sb = m_stream->rdbuf();
-    long n = 0;
-    bool any = false;
+    const std::ios::iostate state = m_stream->rdstate();
+    m_stream->clear();
+    // buffer holds size + 1 bytes: one more than the line may hold, for a CR before the LF.
+    m_stream->getline(buffer, size + 1);
+    long n = static_cast<long>(m_stream->gcount());
+    const bool ended = n > 0 && !m_stream->fail() && !m_stream->eof();  // the LF was taken
+    if (ended) --n;
     bool tooLong = false;
-    bool pendingCr = false;
-    auto store = [&](char c) {
-        if (n < size - 1)
-            buffer[n++] = c;
-        else
-            tooLong = true;
-    };
-    for (;;) {
-        int c = std::char_traits<char>::eof();
-        // The file buffer reports a failed read (a folder, EIO, a lost share) by throwing; the
-        // stream's own answer for it is the bad state, and this read ends with "does not fit".
-        try {
-            if (sb) c = sb->sbumpc();
-        } catch (...) {
-            m_stream->setstate(std::ios::badbit | std::ios::eofbit);
-            return 2;
-        }
-        if (c == std::char_traits<char>::eof()) {
-            m_stream->setstate(std::ios::eofbit);
-            break;
-        }
-        any = true;
-        if (c == '\n') break;
-        if (pendingCr) {
-            store('\r');
-            pendingCr = false;
-        }
-        if (c == '\r')
-            pendingCr = true;
-        else
-            store(static_cast<char>(c));
+    if (m_stream->fail() && !m_stream->bad() && !m_stream->eof() && n > 0) {
+        // The line goes on beyond the buffer: consume it to its end.
+        m_stream->clear();
+        m_stream->ignore(std::numeric_limits<std::streamsize>::max(), '\n');
+        tooLong = true;
     }
-    if (!any) return 1;
+    // The file buffer reports a failed read (a folder, EIO, a lost share) by throwing; getline and
+    // ignore take that as the bad state, and this read ends with "does not fit".
+    if (m_stream->bad()) {
+        m_stream->clear(state | std::ios::badbit | std::ios::eofbit);
+        return 2;
+    }
+    const bool atEnd = m_stream->eof();
+    m_stream->clear(state | (atEnd ? std::ios::eofbit : std::ios::goodbit));
+    if (n == 0 && !ended) return 1;
     ++m_physicalLineNo;
+    if (n > 0 && buffer[n - 1] == '\r') --n;
+    if (n > size - 1) {
+        n = size - 1;
+        tooLong = true;
+    }
     buffer[n] = '\0';
-    std::memset(m_readLine, 0, sizeof m_readLine);
+    // The copy keeps the zeros behind the line, so only what the last line left there is cleared.
     std::memcpy(m_readLine, buffer, static_cast<size_t>(n));
+    if (m_readLineBytes > n) std::memset(m_readLine + n, 0, static_cast<size_t>(m_readLineBytes - n));
+    m_readLineBytes = n;
     return tooLong ? 2 : 0;
 }
 
@@ -161,6 +160,7 @@ long ClTextAccessor::_InitOfs_Fixed(char* line, long size, StREADOFFSETINFO* ent
 
 long ClTextAccessor::_InitOfs_Comma(char* line, long size, StREADOFFSETINFO* entries) {
     Split split{entries, _GetItemNum(), 0};
+    const bool blanksEnd = m_spaceFlag == 0;
     long p = 0;
     for (;;) {
         while (p < size && IsBlank(line[p])) ++p;
@@ -184,6 +184,8 @@ long ClTextAccessor::_InitOfs_Comma(char* line, long size, StREADOFFSETINFO* ent
         const long start = p;
         bool atEnd = false;
         for (;;) {
+            // Ordinary bytes only go on with the item; the checks below look at the one that stops it.
+            while (p < size && !EndsPlain(line[p], blanksEnd)) ++p;
             if (p >= size) {
                 if (!split.Add(line + start, p - start)) return 2;
                 atEnd = true;
@@ -279,19 +281,19 @@ long ClTextAccessor::ReadItem(long pos, long item, char* start, long length) {
     if (item < 0 || item >= m_formatCount) return 2;
     const StTAFORMAT& f = m_format[item];
     if (!start && f.required == 1) return 2;
-    char text[kLineBytes];
     const long n = start ? (length < kLineBytes ? length : kLineBytes - 1) : 0;
-    if (n > 0) std::memcpy(text, start, static_cast<size_t>(n));
-    text[n] = '\0';
     unsigned char* field = static_cast<unsigned char*>(m_record) + f.offset;
 
     if (f.type == ItemText) {
         if (f.size <= 0 || n > f.size - 1) return 2;
-        std::memset(field, 0, static_cast<size_t>(f.size));
-        std::memcpy(field, text, static_cast<size_t>(n));
+        if (n > 0) std::memcpy(field, start, static_cast<size_t>(n));
+        std::memset(field + n, 0, static_cast<size_t>(f.size - n));
         return 0;
     }
     if (f.type != ItemSigned && f.type != ItemUnsigned) return 0;
+    char text[kLineBytes];
+    if (n > 0) std::memcpy(text, start, static_cast<size_t>(n));
+    text[n] = '\0';
     tagCY value = 0;
     const long r = CheckNumeric(text, &value);
     if (r == 2) return 2;

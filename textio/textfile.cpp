@@ -12,7 +12,7 @@ namespace {
 const char kSource[] = "TextFile";
 }
 
-ClTextFile::ClTextFile() {}
+ClTextFile::ClTextFile() : m_buffer(new char[kBufferBytes]) {}
 
 // Closing here is a close like any other, only unrecorded: a whole replacement takes its place.
 ClTextFile::~ClTextFile() {
@@ -30,6 +30,7 @@ long ClTextFile::Open(const char* windowsPath, TFOpenMode mode) {
     if (!m_temporary.empty()) OsDeleteRuntimeFile(m_temporary.c_str());
     m_temporary.clear();
     m_target.clear();
+    m_stream.rdbuf()->pubsetbuf(m_buffer.get(), kBufferBytes);  // taken only while closed
     const int flags = static_cast<int>(mode);
     bool ok = windowsPath != nullptr && (flags & (TFRead | TFWrite)) != 0;
     // Paths in Windows form (a drive or a share) go through the platform's mapping; any other path

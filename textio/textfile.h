@@ -2,6 +2,7 @@
 #pragma once
 
 #include <fstream>
+#include <memory>
 #include <string>
 
 class ClTextAccessor;
@@ -36,6 +37,8 @@ public:
     bool IsOpen() const { return m_stream.is_open(); }
 
 private:
+    enum { kBufferBytes = 1 << 16 };
+    std::unique_ptr<char[]> m_buffer;  // the stream's buffer: rows reach the system in large writes
     std::fstream m_stream;
     std::string m_target;     // TFReplace: the runtime path the file goes to on Close
     std::string m_temporary;  // TFReplace: where it is written until then

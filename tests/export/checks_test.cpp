@@ -62,6 +62,13 @@ TEST(RegisterCode, FirstMatchingEntryDecides) {
     EXPECT_EQ(writer.RegisterCode("ABCDEF"), 1);
 }
 
+TEST(RegisterCode, EmptyCodeIsKeptApartFromFreeSlots) {
+    ClAssetWriter writer;
+    EXPECT_EQ(writer.RegisterCode(""), 0);
+    EXPECT_EQ(writer.RegisterCode(""), 1);
+    EXPECT_EQ(writer.RegisterCode("0"), 0);
+}
+
 TEST(RegisterCode, ManyCodesKeepTheirAnswers) {
     ClAssetWriter writer;
     char code[16];

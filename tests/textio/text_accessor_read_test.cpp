@@ -289,6 +289,21 @@ TEST(ReadLines, OverlongLineGivesTwoAndReadingGoesOn) {
     EXPECT_EQ(acc.GetPhysicalLineNo(), 3);
 }
 
+TEST(ReadLines, LineLimitCountsTheBytesBeforeTheLineEnd) {
+    const StTAFORMAT t[] = {Col("A", 1023, ItemText, 0, 1024)};
+    char big[1100];
+    ClTextAccessor acc("L", t, 1, big);
+    Sink sink;
+    // 1024 bytes and LF: one too many. 1023 bytes and a CR at the end of the file: the CR goes.
+    sink.stream.str(std::string(1024, 'x') + "\n" + std::string(1023, 'e') + "\r");
+    acc.Attach(&sink.stream);
+    acc.SetMode(Comma, NoQuote);
+    EXPECT_EQ(acc.Read(), 2);
+    ASSERT_EQ(acc.Read(), 0);
+    EXPECT_EQ(std::string(big), std::string(1023, 'e'));
+    EXPECT_EQ(acc.Read(), 1);
+}
+
 TEST(ReadLines, OrderedRowIsReadInOrder) {
     StTAORDER order[2] = {{2}, {0}};
     Reader r(kThreeTexts, 3, "c,a\r\n");

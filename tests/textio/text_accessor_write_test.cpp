@@ -4,6 +4,8 @@
 #include <climits>
 #include <cstring>
 #include <streambuf>
+#include <string>
+#include <vector>
 
 #include "errorstore.h"
 #include "table_helpers.h"
@@ -412,4 +414,22 @@ TEST(Construction, TableIsCopiedAndCountIsBounded) {
     EXPECT_EQ(acc.GetFormat()[0].width, 3);
     ClTextAccessor none("Z", t, -3, rec);
     EXPECT_EQ(none.GetFormatCount(), 0);
+}
+
+TEST(WriteRow, RowLongerThanTheRowBufferComesOutWhole) {
+    // Six items of 1000 bytes: more than the accessor renders in one piece.
+    std::vector<StTAFORMAT> t;
+    char rec[6 * 1001] = {};
+    std::string expected;
+    for (int i = 0; i < 6; ++i) {
+        t.push_back(TextCol("T", 1000, i * 1001));
+        std::memset(rec + i * 1001, 'a' + i, 1000);
+        expected += std::string(1000, static_cast<char>('a' + i)) + (i < 5 ? "," : "\r\n");
+    }
+    ClTextAccessor acc("L", t.data(), 6, rec);
+    Sink sink;
+    acc.Attach(&sink.stream);
+    acc.SetMode(Comma, NoQuote);
+    ASSERT_EQ(acc.Write(), 0);
+    EXPECT_EQ(sink.Bytes(), expected);
 }
