@@ -6,6 +6,7 @@
 #include <string>
 
 #include "fuzz_helpers.h"
+#include "table_helpers.h"
 #include "textaccessor.h"
 
 namespace {
@@ -19,31 +20,18 @@ struct StRECORD {
     char last[5];
 };
 
-StTAFORMAT Item(const char* name, int width, int type, int offset, int size, int decimals, int required) {
-    StTAFORMAT f;
-    std::memset(&f, 0, sizeof f);
-    std::strncpy(f.name, name, sizeof f.name - 1);
-    f.width = width;
-    f.type = type;
-    f.offset = offset;
-    f.size = size;
-    f.decimals = decimals;
-    f.required = required;
-    return f;
-}
-
 }  // namespace
 
 // The first three bytes choose the mode, the quote setting and the reading flags; the rest is the file.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 3) return 0;
     const StTAFORMAT table[] = {
-        Item("T", 8, ItemText, offsetof(StRECORD, text), 9, 0, data[2] & 1),
-        Item("N", 20, ItemText, offsetof(StRECORD, name), 21, 0, 0),
-        Item("A", 12, ItemSigned, offsetof(StRECORD, amount), 8, 2, 0),
-        Item("I", 6, ItemSigned, offsetof(StRECORD, number), 4, 0, 0),
-        Item("S", 4, ItemUnsigned, offsetof(StRECORD, small), 2, 0, 0),
-        Item("L", 4, ItemText, offsetof(StRECORD, last), 5, 0, 0),
+        Col("T", 8, ItemText, offsetof(StRECORD, text), 9, 0, data[2] & 1),
+        Col("N", 20, ItemText, offsetof(StRECORD, name), 21, 0, 0),
+        Col("A", 12, ItemSigned, offsetof(StRECORD, amount), 8, 2, 0),
+        Col("I", 6, ItemSigned, offsetof(StRECORD, number), 4, 0, 0),
+        Col("S", 4, ItemUnsigned, offsetof(StRECORD, small), 2, 0, 0),
+        Col("L", 4, ItemText, offsetof(StRECORD, last), 5, 0, 0),
     };
     StRECORD record;
     std::memset(&record, 0, sizeof record);
