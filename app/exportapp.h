@@ -6,7 +6,7 @@
 class ClSetData;
 class ClShellUi;
 
-// How a run ended, for the front ends that tell a calling script (see ExitStatusOf).
+// How a run ended, for the front ends that tell a calling script; the values are their exit statuses.
 enum _RunOutcome {
     RunExported = 0,        // exported, the link error log empty
     RunExportedLogged = 1,  // exported, with entries in the link error log
