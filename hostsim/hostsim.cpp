@@ -11,8 +11,9 @@
 #include "taskmem.h"
 
 ClHostSim::ClHostSim()
-    : categoryBlock(nullptr), m_loaded(false), m_generation(0), m_keepJournal(false), m_depth(0) {
+    : categoryBlock(nullptr), m_loaded(false), m_generation(0), m_keepJournal(false), m_journalFile(false), m_depth(0) {
     std::memset(&selected, 0, sizeof selected);
+    NoteJournalFile();
     TaskMemWatchFree(&ClHostSim::NoteTaskMemFree);
 }
 
@@ -28,6 +29,17 @@ void ClHostSim::Reset() {
     categoryBlock = nullptr;
     cursors.clear();
     std::memset(&selected, 0, sizeof selected);
+    NoteJournalFile();
+}
+
+void ClHostSim::KeepJournal(bool keep) {
+    m_keepJournal = keep;
+    NoteJournalFile();
+}
+
+void ClHostSim::NoteJournalFile() {
+    const char* path = std::getenv("HOSTSIM_JOURNAL");
+    m_journalFile = path && *path;
 }
 
 const ClLedger* ClHostSim::Ledger() {
@@ -81,10 +93,8 @@ void ClHostSim::NoteTaskMemFree(void* block) {
 ClHostCall::ClHostCall() : m_outermost(ClHostSim::Inst()->m_depth++ == 0) {}
 ClHostCall::~ClHostCall() { --ClHostSim::Inst()->m_depth; }
 
-bool ClHostSim::JournalWanted() const {
-    const char* path = std::getenv("HOSTSIM_JOURNAL");
-    return m_keepJournal || (path && *path);
-}
+// Asked for every row; looking through the environment each time would cost more than the row.
+bool ClHostSim::JournalWanted() const { return m_keepJournal || m_journalFile; }
 
 bool ClHostCall::Wanted() const { return m_outermost && ClHostSim::Inst()->JournalWanted(); }
 

@@ -24,8 +24,9 @@ public:
     // One entry per host call made from outside the stand-in, in order: the call's name, its
     // arguments and results, separated by tabs. Kept here only after KeepJournal(true), so that a
     // long run does not grow with it; the file named by HOSTSIM_JOURNAL gets every entry anyway.
+    // Whether that variable is set is looked at on start, on Reset and on KeepJournal.
     const std::vector<std::string>& Journal() const { return m_journal; }
-    void KeepJournal(bool keep) { m_keepJournal = keep; }
+    void KeepJournal(bool keep);
     // Keeps the entry (when asked) and appends it as one line to HOSTSIM_JOURNAL's file, if set.
     void AddJournal(const std::string& entry);
     // A text as one journal field: LF, CR and TAB written as \n, \r and \t; null as "".
@@ -50,7 +51,9 @@ private:
     unsigned long m_generation;
     std::vector<std::string> m_journal;
     bool m_keepJournal;
+    bool m_journalFile;  // HOSTSIM_JOURNAL names a file
     int m_depth;
+    void NoteJournalFile();
     bool JournalWanted() const;  // host calls under way; only the outermost is the system's own
     friend class ClHostCall;
 };
