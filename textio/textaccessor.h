@@ -92,12 +92,18 @@ public:
     // Reads the next data row into the record: 0 row, 1 end of file, 2 bad line, 3 comment line.
     long Read();
     void GetReadLine(char* dst) const;  // dst holds kLineBytes bytes
+    // The same kLineBytes bytes in place, valid until the next Read.
+    const char* ReadLineBytes() const { return m_readLine; }
     long GetPhysicalLineNo() const { return m_physicalLineNo; }
     long GetLogicalLineNo() const { return m_logicalLineNo; }
 
 protected:
     long WriteItem(long item);
     long ReadItem(long pos, long item, char* start, long length);
+    // Takes the items of a row just split, in row order, each by ReadItem; 0, or 2 for a bad row.
+    // A subclass may take them otherwise: every start (null for an absent item) points into
+    // ReadLineBytes() and stays valid until the next Read.
+    virtual long ReadItems(const StREADOFFSETINFO* split, long count);
 
 private:
     long WriteItemName(long item, long pos);

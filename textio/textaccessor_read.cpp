@@ -10,9 +10,24 @@ namespace {
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 bool IsQuote(char c) { return c == '\'' || c == '"'; }
 
-// Whether c ends an unquoted item of a comma row, or breaks it: a comma, a quote, and a blank when
-// blanks end items.
-bool EndsPlain(char c, bool blanksEnd) { return c == ',' || IsQuote(c) || (blanksEnd && IsBlank(c)); }
+// Byte classes of the comma scanner, so that an ordinary byte costs one lookup. The scanner stops
+// at the NUL that always follows the line (kEnd).
+enum : unsigned char { kComma = 1, kQuote = 2, kBlank = 4, kEnd = 8 };
+struct StBYTECLASSES {
+    unsigned char of[256];
+};
+constexpr StBYTECLASSES MakeByteClasses() {
+    StBYTECLASSES t{};
+    t.of[0] = kEnd;
+    t.of[static_cast<unsigned char>(',')] = kComma;
+    t.of[static_cast<unsigned char>('\'')] = kQuote;
+    t.of[static_cast<unsigned char>('"')] = kQuote;
+    t.of[static_cast<unsigned char>(' ')] = kBlank;
+    t.of[static_cast<unsigned char>('\t')] = kBlank;
+    return t;
+}
+constexpr StBYTECLASSES kByteClasses = MakeByteClasses();
+unsigned char ClassOf(char c) { return kByteClasses.of[static_cast<unsigned char>(c)]; }
 
 // Collects the items of one line, refusing more than the row holds.
 struct Split {
@@ -36,14 +51,20 @@ bool MayOpen(_Quote quote, char c) {
     return true;
 }
 
-// Scans the quoted item opening at line[p]; on success p is just past the closing quote.
-bool TakeQuoted(char* line, long size, long& p, _Quote quote, Split& split) {
+// The closing quote of the quoted item opening at line[p], or -1 when that quote may not open an
+// item under the quote setting or is not closed before size.
+long ClosingQuote(const char* line, long size, long p, _Quote quote) {
     const char q = line[p];
-    if (!MayOpen(quote, q)) return false;
+    if (!MayOpen(quote, q)) return -1;
     long e = p + 1;
     while (e < size && line[e] != q) ++e;
-    if (e >= size) return false;
-    if (!split.Add(line + p + 1, e - p - 1)) return false;
+    return e < size ? e : -1;
+}
+
+// Scans the quoted item opening at line[p]; on success p is just past the closing quote.
+bool TakeQuoted(char* line, long size, long& p, _Quote quote, Split& split) {
+    const long e = ClosingQuote(line, size, p, quote);
+    if (e < 0 || !split.Add(line + p + 1, e - p - 1)) return false;
     p = e + 1;
     return true;
 }
@@ -61,16 +82,22 @@ long ClTextAccessor::Read() {
     const long items = _GetItemNum();
     if (items > kMaxReadItems) return 2;
     StREADOFFSETINFO split[kMaxReadItems];
-    const long size = static_cast<long>(strnlen(line, kLineBytes - 1));
+    // Split in the accessor's own copy, which holds the same bytes with zeros after them, so that
+    // the items stay where they are until the next Read.
+    const long size = static_cast<long>(strnlen(m_readLine, kLineBytes - 1));
     switch (m_delimiter) {
-        case Fixed: r = _InitOfs_Fixed(line, size, split); break;
-        case Comma: r = _InitOfs_Comma(line, size, split); break;
-        case Tab: r = _InitOfs_Tab(line, size, split); break;
-        default: r = _InitOfs_Space(line, size, split); break;
+        case Fixed: r = _InitOfs_Fixed(m_readLine, size, split); break;
+        case Comma: r = _InitOfs_Comma(m_readLine, size, split); break;
+        case Tab: r = _InitOfs_Tab(m_readLine, size, split); break;
+        default: r = _InitOfs_Space(m_readLine, size, split); break;
     }
     if (r != 0) return r;
-    for (long pos = 0; pos < items; ++pos) {
-        r = ReadItem(pos, _GetItemNo(pos), split[pos].start, split[pos].length);
+    return ReadItems(split, items);
+}
+
+long ClTextAccessor::ReadItems(const StREADOFFSETINFO* split, long count) {
+    for (long pos = 0; pos < count; ++pos) {
+        const long r = ReadItem(pos, _GetItemNo(pos), split[pos].start, split[pos].length);
         if (r != 0) return r;
     }
     return 0;
@@ -139,6 +166,9 @@ long ClTextAccessor::_RdCmntRow(char* buffer, long size) {
 
 int ClTextAccessor::_CheckIsCmntRow(const char* line) const {
     if (!m_commentMark) return 0;
+    // The first byte decides for almost every line; an empty mark marks every line.
+    if (m_commentMark[0] == '\0') return 1;
+    if (line[0] != m_commentMark[0]) return 0;
     return std::strncmp(line, m_commentMark, std::strlen(m_commentMark)) == 0;
 }
 
@@ -158,63 +188,71 @@ long ClTextAccessor::_InitOfs_Fixed(char* line, long size, StREADOFFSETINFO* ent
     return p == size ? split.Result() : 2;
 }
 
+// line[size] is the NUL after the line, and no NUL comes before it.
 long ClTextAccessor::_InitOfs_Comma(char* line, long size, StREADOFFSETINFO* entries) {
     Split split{entries, _GetItemNum(), 0};
-    const bool blanksEnd = m_spaceFlag == 0;
-    long p = 0;
+    const unsigned char plainEnds = kComma | kQuote | kEnd | (m_spaceFlag == 0 ? kBlank : 0);
+    char* c = line;  // the byte being looked at
     for (;;) {
-        while (p < size && IsBlank(line[p])) ++p;
-        if (p >= size) {
-            if (!split.Add(nullptr, 0)) return 2;
+        unsigned char cls = ClassOf(*c);
+        if (cls != 0) {
+            while (cls & kBlank) cls = ClassOf(*++c);
+            if (cls & kEnd) {
+                if (!split.Add(nullptr, 0)) return 2;
+                break;
+            }
+            if (cls & kComma) {
+                if (!split.Add(nullptr, 0)) return 2;
+                ++c;
+                continue;
+            }
+            if (cls & kQuote) {
+                const long open = c - line;
+                const long close = ClosingQuote(line, size, open, m_quote);
+                if (close < 0 || !split.Add(c + 1, close - open - 1)) return 2;
+                c = line + close + 1;
+                cls = ClassOf(*c);
+                while (cls & kBlank) cls = ClassOf(*++c);
+                if (cls & kEnd) break;
+                if (!(cls & kComma)) return 2;
+                ++c;
+                continue;
+            }
+        }
+        // An unquoted item: its first byte is an ordinary one.
+        char* const start = c;
+        // Two bytes a turn: most items are short, and half the loop's tests go.
+        for (;;) {
+            cls = ClassOf(c[1]);
+            if (cls & plainEnds) {
+                c += 1;
+                break;
+            }
+            cls = ClassOf(c[2]);
+            c += 2;
+            if (cls & plainEnds) break;
+        }
+        if (cls & kComma) {
+            // Blanks before the comma are dropped; the item's first byte is no blank.
+            char* end = c;
+            while (ClassOf(end[-1]) & kBlank) --end;
+            if (!split.Add(start, end - start)) return 2;
+            ++c;
+            continue;
+        }
+        if (cls & kEnd) {
+            // Blanks at the end of the line stay with the last item.
+            if (!split.Add(start, c - start)) return 2;
             break;
         }
-        if (line[p] == ',') {
-            if (!split.Add(nullptr, 0)) return 2;
-            ++p;
-            continue;
-        }
-        if (IsQuote(line[p])) {
-            if (!TakeQuoted(line, size, p, m_quote, split)) return 2;
-            while (p < size && IsBlank(line[p])) ++p;
-            if (p >= size) break;
-            if (line[p] != ',') return 2;
-            ++p;
-            continue;
-        }
-        const long start = p;
-        bool atEnd = false;
-        for (;;) {
-            // Ordinary bytes only go on with the item; the checks below look at the one that stops it.
-            while (p < size && !EndsPlain(line[p], blanksEnd)) ++p;
-            if (p >= size) {
-                if (!split.Add(line + start, p - start)) return 2;
-                atEnd = true;
-                break;
-            }
-            const char c = line[p];
-            if (c == ',') {
-                long end = p;
-                while (end > start && IsBlank(line[end - 1])) --end;
-                if (!split.Add(line + start, end - start)) return 2;
-                ++p;
-                break;
-            }
-            if (IsQuote(c)) return 2;
-            if (IsBlank(c) && m_spaceFlag == 0) {
-                if (!split.Add(line + start, p - start)) return 2;
-                while (p < size && IsBlank(line[p])) ++p;
-                if (p >= size) {
-                    atEnd = true;
-                } else if (line[p] == ',') {
-                    ++p;
-                } else {
-                    return 2;
-                }
-                break;
-            }
-            ++p;
-        }
-        if (atEnd) break;
+        if (cls & kQuote) return 2;
+        // A blank ends the item: only blanks, then a comma or the end, may follow.
+        if (!split.Add(start, c - start)) return 2;
+        do cls = ClassOf(*++c);
+        while (cls & kBlank);
+        if (cls & kEnd) break;
+        if (!(cls & kComma)) return 2;
+        ++c;
     }
     return split.Result();
 }
