@@ -16,77 +16,105 @@ const long kCellBytes = 264;
 
 std::string Quoted(const char* text, size_t n) { return "\"" + std::string(text, n) + "\""; }
 
-bool ParseWhole(const char* s, int64_t min, int64_t max, int64_t* value, std::string& why) {
-    const char* p = s;
-    bool negative = false;
-    if (*p == '+' || *p == '-') negative = *p++ == '-';
-    if (*s == '\0') {
-        *value = 0;
-    } else {
-        if (*p == '\0') {
-            why = Quoted(s, std::strlen(s)) + " is not a whole number";
-            return false;
-        }
-        uint64_t magnitude = 0;
-        for (; *p; ++p) {
-            if (*p < '0' || *p > '9') {
-                why = Quoted(s, std::strlen(s)) + " is not a whole number";
-                return false;
-            }
-            if (magnitude > (UINT64_MAX - 9) / 10) {
-                why = Quoted(s, std::strlen(s)) + " is out of range";
-                return false;
-            }
-            magnitude = magnitude * 10 + static_cast<unsigned>(*p - '0');
-        }
-        if (magnitude > (negative ? uint64_t(INT64_MAX) + 1 : uint64_t(INT64_MAX))) {
-            why = Quoted(s, std::strlen(s)) + " is out of range";
-            return false;
-        }
-        *value = negative ? static_cast<int64_t>(0 - magnitude) : static_cast<int64_t>(magnitude);
-    }
-    if (*value < min || *value > max) {
-        why = Quoted(s, std::strlen(s)) + " is out of range " + std::to_string(min) + " to " + std::to_string(max);
-        return false;
-    }
-    return true;
+// What checking a number cell found; the message is built from it only for a bad cell.
+enum _NumberCheck {
+    NumberOk,
+    NumberNotWhole,    // "is not a whole number"
+    NumberNotDecimal,  // "is not a number with at most <decimals> decimals"
+    NumberOutOfRange,  // "is out of range" (beyond 64 bits, or an amount beyond its field)
+    NumberBeyondField, // "is out of range <min> to <max>" (a whole number beyond its field)
+    NumberNotDate      // "is not a date yyyymmdd (or 0)"
+};
+
+bool IsDigit(char c, unsigned* d) {
+    *d = static_cast<unsigned char>(c) - static_cast<unsigned>('0');
+    return *d <= 9;
 }
 
-// A decimal number with at most `decimals` fraction digits, scaled by 10^decimals; empty is 0.
-// Parsed in place: texts are built only for a message.
-bool ParseScaled(const char* s, int decimals, int64_t min, int64_t max, int64_t* value, std::string& why) {
-    if (*s == '\0') {
-        *value = 0;
-        return 0 >= min && 0 <= max;
-    }
+// A text of at most this many bytes has too few digits to leave 64 bits, so only longer ones
+// check for overflow digit by digit.
+const size_t kSafeDigits = 19;
+
+// A whole number of n bytes within 64 bits; empty is 0.
+template <bool kLong>
+_NumberCheck ParseWholeOf(const char* s, size_t n, int64_t* value) {
+    *value = 0;
+    if (n == 0) return NumberOk;
     const char* p = s;
+    const char* const end = s + n;
     const bool negative = *p == '-';
     if (*p == '+' || *p == '-') ++p;
+    if (p == end) return NumberNotWhole;
+    uint64_t magnitude = 0;
+    for (unsigned d = 0; p < end; ++p) {
+        if (!IsDigit(*p, &d)) return NumberNotWhole;
+        if (kLong && magnitude > (UINT64_MAX - 9) / 10) return NumberOutOfRange;
+        magnitude = magnitude * 10 + d;
+    }
+    if (magnitude > (negative ? uint64_t(INT64_MAX) + 1 : uint64_t(INT64_MAX))) return NumberOutOfRange;
+    *value = negative ? static_cast<int64_t>(0 - magnitude) : static_cast<int64_t>(magnitude);
+    return NumberOk;
+}
+
+_NumberCheck ParseWhole(const char* s, size_t n, int64_t* value) {
+    // Most cells are one digit, mostly 0.
+    unsigned d = 0;
+    if (n == 1 && IsDigit(*s, &d)) {
+        *value = d;
+        return NumberOk;
+    }
+    return n > kSafeDigits ? ParseWholeOf<true>(s, n, value) : ParseWholeOf<false>(s, n, value);
+}
+
+// A decimal number of n bytes with at most `decimals` (0 to 4) fraction digits, scaled by
+// 10^decimals, within 64 bits; empty is 0.
+template <bool kLong>
+_NumberCheck ParseScaledOf(const char* s, size_t n, int decimals, int64_t* value) {
+    *value = 0;
+    if (n == 0) return NumberOk;
+    const char* p = s;
+    const char* const end = s + n;
+    const bool negative = *p == '-';
+    if (*p == '+' || *p == '-') ++p;
+    // Once set, the value no longer matters: the text is out of range.
     bool overflow = false;
     uint64_t magnitude = 0;
-    auto take = [&](char c) {
-        if (magnitude > (UINT64_MAX - 9) / 10) overflow = true;
-        magnitude = magnitude * 10 + static_cast<unsigned>(c - '0');
-    };
-    int digits = 0;
-    for (; *p >= '0' && *p <= '9'; ++p, ++digits) take(*p);
-    int fraction = 0;
-    if (*p == '.') {
-        for (++p; *p >= '0' && *p <= '9'; ++p, ++fraction) take(*p);
+    unsigned d = 0;
+    const char* const whole = p;
+    for (; p < end && IsDigit(*p, &d); ++p) {
+        if (kLong) overflow |= magnitude > (UINT64_MAX - 9) / 10;
+        magnitude = magnitude * 10 + d;
+    }
+    long digits = p - whole;
+    long fraction = 0;
+    if (p < end && *p == '.') {
+        const char* const first = ++p;
+        for (; p < end && IsDigit(*p, &d); ++p) {
+            if (kLong) overflow |= magnitude > (UINT64_MAX - 9) / 10;
+            magnitude = magnitude * 10 + d;
+        }
+        fraction = p - first;
         if (fraction == 0) digits = 0;  // "12." is no number
     }
-    if (*p != '\0' || digits + fraction == 0 || fraction > decimals) {
-        why = Quoted(s, std::strlen(s)) + " is not a number with at most " + std::to_string(decimals) + " decimals";
-        return false;
+    if (p != end || digits + fraction == 0 || fraction > decimals) return NumberNotDecimal;
+    static const uint64_t kScale[] = {1, 10, 100, 1000, 10000};
+    const uint64_t scale = kScale[decimals - fraction];
+    if (overflow || magnitude > UINT64_MAX / scale) return NumberOutOfRange;
+    magnitude *= scale;
+    if (magnitude > (negative ? uint64_t(INT64_MAX) + 1 : uint64_t(INT64_MAX))) return NumberOutOfRange;
+    *value = negative ? static_cast<int64_t>(0 - magnitude) : static_cast<int64_t>(magnitude);
+    return NumberOk;
+}
+
+_NumberCheck ParseScaled(const char* s, size_t n, int decimals, int64_t* value) {
+    static const int64_t kScale[] = {1, 10, 100, 1000, 10000};
+    unsigned d = 0;
+    if (n == 1 && IsDigit(*s, &d)) {
+        *value = d * kScale[decimals];
+        return NumberOk;
     }
-    for (; fraction < decimals && !overflow; ++fraction) take('0');
-    const uint64_t limit = negative ? uint64_t(INT64_MAX) + 1 : uint64_t(INT64_MAX);
-    if (!overflow && magnitude <= limit) {
-        *value = negative ? static_cast<int64_t>(0 - magnitude) : static_cast<int64_t>(magnitude);
-        if (*value >= min && *value <= max) return true;
-    }
-    why = Quoted(s, std::strlen(s)) + " is out of range";
-    return false;
+    return n > kSafeDigits ? ParseScaledOf<true>(s, n, decimals, value)
+                           : ParseScaledOf<false>(s, n, decimals, value);
 }
 
 bool ValidDate(int64_t d) {
@@ -233,6 +261,27 @@ long CountOf(const StLEDGERCOLUMN (&)[N]) {
 
 // ---- reader ----
 
+// The text accessor over the ledger's table, keeping where each column lies in the line instead of
+// copying every cell into a record.
+class ClLedgerAccessor : public ClTextAccessor {
+public:
+    ClLedgerAccessor(const StTAFORMAT* table, long count) : ClTextAccessor("LEDGER", table, count, nullptr) {}
+    // A column of the row just read: start is null for an absent one (length 0).
+    const StREADOFFSETINFO& Cell(long column) const { return m_cells[column]; }
+
+protected:
+    long ReadItems(const StREADOFFSETINFO* split, long count) override {
+        // Refused as the accessor refuses a text beyond its field: the row stays malformed.
+        for (long i = 0; i < count; ++i)
+            if (split[i].length > kCellBytes - 1) return 2;
+        std::memcpy(m_cells, split, static_cast<size_t>(count) * sizeof *split);
+        return 0;
+    }
+
+private:
+    StREADOFFSETINFO m_cells[kMaxReadItems];  // Read refuses a table of more items
+};
+
 ClLedgerReader::ClLedgerReader() : m_columns(nullptr), m_count(0), m_nextRow(0) {}
 ClLedgerReader::~ClLedgerReader() {}
 
@@ -244,7 +293,6 @@ long ClLedgerReader::Open(const std::string& path, const StLEDGERCOLUMN* columns
     m_count = count;
     m_nextRow = 0;
     m_accessor.reset();
-    m_cells.assign(static_cast<size_t>(count * kCellBytes), '\0');
     m_table.resize(static_cast<size_t>(count));
     for (long i = 0; i < count; ++i) {
         StTAFORMAT& f = m_table[static_cast<size_t>(i)];
@@ -263,7 +311,7 @@ long ClLedgerReader::Open(const std::string& path, const StLEDGERCOLUMN* columns
         return -1;
     }
     if (m_file->Open(path.c_str(), TFRead) != 0) return Fail("cannot be opened (a required ledger file)");
-    m_accessor.reset(new ClTextAccessor("LEDGER", m_table.data(), count, m_cells.data()));
+    m_accessor.reset(new ClLedgerAccessor(m_table.data(), count));
     m_accessor->SetMode(Comma, DoubleQuote);
     m_accessor->SetSpaceFlag(1);  // blanks inside a name stay part of it
     m_accessor->SetCommentMark(";");
@@ -282,7 +330,7 @@ long ClLedgerReader::Fail(const std::string& what) {
 
 long ClLedgerReader::Line() const { return m_accessor ? m_accessor->GetPhysicalLineNo() : 0; }
 
-const char* ClLedgerReader::Cell(long column) const { return m_cells.data() + column * kCellBytes; }
+long ClLedgerReader::CellLength(long column) const { return m_accessor ? m_accessor->Cell(column).length : 0; }
 
 long ClLedgerReader::ReadSplit() {
     if (!m_accessor) return Fail("not open");
@@ -293,11 +341,11 @@ long ClLedgerReader::ReadSplit() {
             m_message = m_path + ": cannot be read";
             return -1;
         }
-        char line[ClTextAccessor::kLineBytes];
-        m_accessor->GetReadLine(line);
+        // The line ends in a NUL before its kLineBytes, zeros follow it.
+        const char* line = m_accessor->ReadLineBytes();
         // Lines end in LF or CR LF; a file of bare CRs would be one line, often a comment line
         // that hides every row.
-        if (std::memchr(line, '\r', strnlen(line, sizeof line))) {
+        if (std::strchr(line, '\r')) {
             return Fail("a carriage return (CR) without a line feed: lines must end in LF or CR LF");
         }
         if (r == 0) return 0;
@@ -313,45 +361,75 @@ long ClLedgerReader::ReadSplit() {
     }
 }
 
+namespace {
+
+// The values a whole-number column holds.
+void FieldBounds(int kind, int64_t* min, int64_t* max) {
+    switch (kind) {
+        case ColUInt8: *min = 0; *max = 255; break;
+        case ColInt16: *min = INT16_MIN; *max = INT16_MAX; break;
+        case ColInt32: case ColHundredths: *min = INT32_MIN; *max = INT32_MAX; break;
+        case ColDate: *min = 0; *max = INT32_MAX; break;
+        default: *min = INT64_MIN; *max = INT64_MAX; break;
+    }
+}
+
+std::string NumberMessage(int kind, const char* s, size_t n, _NumberCheck r) {
+    const std::string text = Quoted(s, n);
+    int64_t min = 0, max = 0;
+    FieldBounds(kind, &min, &max);
+    switch (r) {
+        case NumberNotWhole: return text + " is not a whole number";
+        case NumberNotDecimal:
+            return text + " is not a number with at most " + (kind == ColAmount ? "4" : "2") + " decimals";
+        case NumberBeyondField: return text + " is out of range " + std::to_string(min) + " to " + std::to_string(max);
+        case NumberNotDate: return text + " is not a date yyyymmdd (or 0)";
+        default: return text + " is out of range";
+    }
+}
+
+}  // namespace
+
 long ClLedgerReader::Convert(void* const* targets) {
-    std::string why;
     for (long i = 0; i < m_count; ++i) {
         const StLEDGERCOLUMN& c = m_columns[i];
-        const char* cell = Cell(i);
+        const StREADOFFSETINFO& cell = m_accessor->Cell(i);
+        const char* const text = cell.start;  // null only for an empty cell
+        const size_t n = static_cast<size_t>(cell.length);
         unsigned char* field = static_cast<unsigned char*>(targets[c.target]) + c.offset;
-        const size_t n = std::strlen(cell);
         int64_t v = 0;
-        bool ok = true;
+        _NumberCheck r = NumberOk;
         switch (c.kind) {
             case ColText:
             case ColKey: {
                 const size_t room = c.kind == ColKey ? static_cast<size_t>(c.size) : static_cast<size_t>(c.size - 1);
-                if (n > room) {
-                    why = "text of " + std::to_string(n) + " bytes is longer than the field's " + std::to_string(room);
-                    ok = false;
-                } else {
-                    std::memset(field, 0, static_cast<size_t>(c.size));
-                    std::memcpy(field, cell, n);
-                }
+                if (n > room)
+                    return Fail(std::string("column ") + c.name + ": text of " + std::to_string(n) +
+                                " bytes is longer than the field's " + std::to_string(room));
+                if (n > 0) std::memcpy(field, text, n);
+                std::memset(field + n, 0, static_cast<size_t>(c.size) - n);
+                continue;
+            }
+            case ColAmount: r = ParseScaled(text, n, 4, &v); break;
+            case ColHundredths:
+                r = ParseScaled(text, n, 2, &v);
+                if (r == NumberOk && (v < INT32_MIN || v > INT32_MAX)) r = NumberOutOfRange;
+                break;
+            case ColUInt8:
+            case ColInt16:
+            case ColInt32:
+            case ColInt64:
+            case ColDate: {
+                r = ParseWhole(text, n, &v);
+                int64_t min = 0, max = 0;
+                FieldBounds(c.kind, &min, &max);
+                if (r == NumberOk && (v < min || v > max)) r = NumberBeyondField;
+                if (r == NumberOk && c.kind == ColDate && !ValidDate(v)) r = NumberNotDate;
                 break;
             }
-            case ColUInt8: ok = ParseWhole(cell, 0, 255, &v, why); break;
-            case ColInt16: ok = ParseWhole(cell, INT16_MIN, INT16_MAX, &v, why); break;
-            case ColInt32: ok = ParseWhole(cell, INT32_MIN, INT32_MAX, &v, why); break;
-            case ColInt64: ok = ParseWhole(cell, INT64_MIN, INT64_MAX, &v, why); break;
-            case ColAmount: ok = ParseScaled(cell, 4, INT64_MIN, INT64_MAX, &v, why); break;
-            case ColHundredths: ok = ParseScaled(cell, 2, INT32_MIN, INT32_MAX, &v, why); break;
-            case ColDate:
-                ok = ParseWhole(cell, 0, INT32_MAX, &v, why);
-                if (ok && !ValidDate(v)) {
-                    why = Quoted(cell, n) + " is not a date yyyymmdd (or 0)";
-                    ok = false;
-                }
-                break;
-            default: ok = false; why = "unknown column kind";
+            default: return Fail(std::string("column ") + c.name + ": unknown column kind");
         }
-        if (!ok) return Fail(std::string("column ") + c.name + ": " + why);
-        if (c.kind == ColText || c.kind == ColKey) continue;
+        if (r != NumberOk) return Fail(std::string("column ") + c.name + ": " + NumberMessage(c.kind, text, n, r));
         // Little-endian hosts only, as the records are.
         if (c.size == 1) {
             const uint8_t x = static_cast<uint8_t>(v);
@@ -487,9 +565,9 @@ bool ClLedger::LoadFaults() {
                         "\" is none of Initiate, ExpSysLink, Move, MoveIkkatsu, LoadShisanKubunInfo");
         if (row.result == 0) return Fail(at + "column result: a fault needs a non-zero result");
         const bool indexed = which == FaultMove || which == FaultMoveIkkatsu;
-        if (reader.Cell(2)[0] != '\0' && (!indexed || row.index < 0))
+        if (reader.CellLength(2) != 0 && (!indexed || row.index < 0))
             return Fail(at + "column index: only Move and MoveIkkatsu take an index, 0 or more");
-        faults[which] = StLEDGERFAULT{row.result, reader.Cell(2)[0] != '\0' ? static_cast<long>(row.index) : -1};
+        faults[which] = StLEDGERFAULT{row.result, reader.CellLength(2) != 0 ? static_cast<long>(row.index) : -1};
     }
 }
 

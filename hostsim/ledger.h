@@ -32,6 +32,8 @@ enum LedgerColumnKind {
     ColHundredths  // a quantity with up to 2 decimals, stored x 100 in an int32
 };
 
+class ClLedgerAccessor;
+
 // Sequential reader of one ledger file through the project's text accessor. Rows are counted
 // from 0, comment lines (";") and blank lines do not count.
 class ClLedgerReader {
@@ -47,7 +49,7 @@ public:
     long Next(void* const* targets);
     // Reads the row with that index, reopening when it lies behind: 0, 1 (no such row) or -1.
     long Seek(long row, void* const* targets);
-    const char* Cell(long column) const;  // text of a column of the row just read
+    long CellLength(long column) const;  // bytes of a column's text in the row just read
     long Line() const;                     // physical line of the row just read
     long NextRow() const { return m_nextRow; }
     const std::string& Message() const { return m_message; }
@@ -61,10 +63,9 @@ private:
     std::string m_path;
     const StLEDGERCOLUMN* m_columns;
     long m_count;
-    std::vector<char> m_cells;
     std::vector<StTAFORMAT> m_table;  // one text item per column
     std::unique_ptr<ClTextFile> m_file;
-    std::unique_ptr<ClTextAccessor> m_accessor;
+    std::unique_ptr<ClLedgerAccessor> m_accessor;
     long m_nextRow;
     std::string m_message;
 };
