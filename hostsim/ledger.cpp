@@ -23,7 +23,9 @@ enum _NumberCheck {
     NumberNotDecimal,  // "is not a number with at most <decimals> decimals"
     NumberOutOfRange,  // "is out of range" (beyond 64 bits, or an amount beyond its field)
     NumberBeyondField, // "is out of range <min> to <max>" (a whole number beyond its field)
-    NumberNotDate      // "is not a date yyyymmdd (or 0)"
+    NumberNotDate,     // "is not a date yyyymmdd (or 0)"
+    TextTooLong,       // "text of <n> bytes is longer than the field's <room>"
+    UnknownKind        // a column table's own fault
 };
 
 bool IsDigit(char c, unsigned* d) {
@@ -57,12 +59,6 @@ _NumberCheck ParseWholeOf(const char* s, size_t n, int64_t* value) {
 }
 
 _NumberCheck ParseWhole(const char* s, size_t n, int64_t* value) {
-    // Most cells are one digit, mostly 0.
-    unsigned d = 0;
-    if (n == 1 && IsDigit(*s, &d)) {
-        *value = d;
-        return NumberOk;
-    }
     return n > kSafeDigits ? ParseWholeOf<true>(s, n, value) : ParseWholeOf<false>(s, n, value);
 }
 
@@ -107,12 +103,6 @@ _NumberCheck ParseScaledOf(const char* s, size_t n, int decimals, int64_t* value
 }
 
 _NumberCheck ParseScaled(const char* s, size_t n, int decimals, int64_t* value) {
-    static const int64_t kScale[] = {1, 10, 100, 1000, 10000};
-    unsigned d = 0;
-    if (n == 1 && IsDigit(*s, &d)) {
-        *value = d * kScale[decimals];
-        return NumberOk;
-    }
     return n > kSafeDigits ? ParseScaledOf<true>(s, n, decimals, value)
                            : ParseScaledOf<false>(s, n, decimals, value);
 }
@@ -261,28 +251,21 @@ long CountOf(const StLEDGERCOLUMN (&)[N]) {
 
 // ---- reader ----
 
-// The text accessor over the ledger's table, keeping where each column lies in the line instead of
-// copying every cell into a record.
+// The text accessor over the ledger's table: the reader takes each row's columns where they lie in
+// the line instead of a copy of each in a record.
 class ClLedgerAccessor : public ClTextAccessor {
 public:
-    ClLedgerAccessor(const StTAFORMAT* table, long count) : ClTextAccessor("LEDGER", table, count, nullptr) {}
-    // A column of the row just read: start is null for an absent one (length 0).
-    const StREADOFFSETINFO& Cell(long column) const { return m_cells[column]; }
+    ClLedgerAccessor(const StTAFORMAT* table, long count, ClLedgerReader& reader)
+        : ClTextAccessor("LEDGER", table, count, nullptr), m_reader(reader) {}
 
 protected:
-    long ReadItems(const StREADOFFSETINFO* split, long count) override {
-        // Refused as the accessor refuses a text beyond its field: the row stays malformed.
-        for (long i = 0; i < count; ++i)
-            if (split[i].length > kCellBytes - 1) return 2;
-        std::memcpy(m_cells, split, static_cast<size_t>(count) * sizeof *split);
-        return 0;
-    }
+    long ReadItems(const StREADOFFSETINFO* split, long count) override { return m_reader.TakeRow(split, count); }
 
 private:
-    StREADOFFSETINFO m_cells[kMaxReadItems];  // Read refuses a table of more items
+    ClLedgerReader& m_reader;
 };
 
-ClLedgerReader::ClLedgerReader() : m_columns(nullptr), m_count(0), m_nextRow(0) {}
+ClLedgerReader::ClLedgerReader() : m_columns(nullptr), m_count(0), m_nextRow(0), m_targets(nullptr) {}
 ClLedgerReader::~ClLedgerReader() {}
 
 bool ClLedgerReader::IsOpen() const { return m_file && m_file->IsOpen(); }
@@ -311,7 +294,7 @@ long ClLedgerReader::Open(const std::string& path, const StLEDGERCOLUMN* columns
         return -1;
     }
     if (m_file->Open(path.c_str(), TFRead) != 0) return Fail("cannot be opened (a required ledger file)");
-    m_accessor.reset(new ClLedgerAccessor(m_table.data(), count));
+    m_accessor.reset(new ClLedgerAccessor(m_table.data(), count, *this));
     m_accessor->SetMode(Comma, DoubleQuote);
     m_accessor->SetSpaceFlag(1);  // blanks inside a name stay part of it
     m_accessor->SetCommentMark(";");
@@ -330,7 +313,7 @@ long ClLedgerReader::Fail(const std::string& what) {
 
 long ClLedgerReader::Line() const { return m_accessor ? m_accessor->GetPhysicalLineNo() : 0; }
 
-long ClLedgerReader::CellLength(long column) const { return m_accessor ? m_accessor->Cell(column).length : 0; }
+long ClLedgerReader::CellLength(long column) const { return m_cells[column].length; }
 
 long ClLedgerReader::ReadSplit() {
     if (!m_accessor) return Fail("not open");
@@ -374,84 +357,116 @@ void FieldBounds(int kind, int64_t* min, int64_t* max) {
     }
 }
 
-std::string NumberMessage(int kind, const char* s, size_t n, _NumberCheck r) {
-    const std::string text = Quoted(s, n);
+// Room for a text column's bytes.
+size_t TextRoom(const StLEDGERCOLUMN& c) {
+    return c.kind == ColKey ? static_cast<size_t>(c.size) : static_cast<size_t>(c.size - 1);
+}
+
+// Converts one cell into its field of the row's records; text is null only for an empty cell.
+_NumberCheck ConvertCell(const StLEDGERCOLUMN& c, const char* text, size_t n, void* const* targets) {
+    unsigned char* field = static_cast<unsigned char*>(targets[c.target]) + c.offset;
+    int64_t v = 0;
+    _NumberCheck r = NumberOk;
+    // Most number cells are one digit, mostly 0: every field holds it, only a date refuses 1 to 9.
+    unsigned d = 0;
+    if (n == 1 && c.kind >= ColUInt8 && c.kind <= ColHundredths && IsDigit(*text, &d) &&
+        (d == 0 || c.kind != ColDate)) {
+        v = c.kind == ColAmount ? d * 10000 : c.kind == ColHundredths ? d * 100 : d;
+    } else switch (c.kind) {
+        case ColText:
+        case ColKey:
+            if (n > TextRoom(c)) return TextTooLong;
+            if (n > 0) std::memcpy(field, text, n);
+            std::memset(field + n, 0, static_cast<size_t>(c.size) - n);
+            return NumberOk;
+        case ColAmount: r = ParseScaled(text, n, 4, &v); break;
+        case ColHundredths:
+            r = ParseScaled(text, n, 2, &v);
+            if (r == NumberOk && (v < INT32_MIN || v > INT32_MAX)) r = NumberOutOfRange;
+            break;
+        case ColUInt8:
+        case ColInt16:
+        case ColInt32:
+        case ColInt64:
+        case ColDate: {
+            r = ParseWhole(text, n, &v);
+            int64_t min = 0, max = 0;
+            FieldBounds(c.kind, &min, &max);
+            if (r == NumberOk && (v < min || v > max)) r = NumberBeyondField;
+            if (r == NumberOk && c.kind == ColDate && !ValidDate(v)) r = NumberNotDate;
+            break;
+        }
+        default: return UnknownKind;
+    }
+    if (r != NumberOk) return r;
+    // Little-endian hosts only, as the records are.
+    if (c.size == 1) {
+        const uint8_t x = static_cast<uint8_t>(v);
+        std::memcpy(field, &x, 1);
+    } else if (c.size == 2) {
+        const int16_t x = static_cast<int16_t>(v);
+        std::memcpy(field, &x, 2);
+    } else if (c.size == 4) {
+        const int32_t x = static_cast<int32_t>(v);
+        std::memcpy(field, &x, 4);
+    } else {
+        std::memcpy(field, &v, 8);
+    }
+    return NumberOk;
+}
+
+std::string CellMessage(const StLEDGERCOLUMN& c, const char* text, size_t n, _NumberCheck r) {
+    const std::string at = std::string("column ") + c.name + ": ";
+    if (r == TextTooLong)
+        return at + "text of " + std::to_string(n) + " bytes is longer than the field's " + std::to_string(TextRoom(c));
+    if (r == UnknownKind) return at + "unknown column kind";
+    const std::string quoted = Quoted(n > 0 ? text : "", n);
     int64_t min = 0, max = 0;
-    FieldBounds(kind, &min, &max);
+    FieldBounds(c.kind, &min, &max);
     switch (r) {
-        case NumberNotWhole: return text + " is not a whole number";
+        case NumberNotWhole: return at + quoted + " is not a whole number";
         case NumberNotDecimal:
-            return text + " is not a number with at most " + (kind == ColAmount ? "4" : "2") + " decimals";
-        case NumberBeyondField: return text + " is out of range " + std::to_string(min) + " to " + std::to_string(max);
-        case NumberNotDate: return text + " is not a date yyyymmdd (or 0)";
-        default: return text + " is out of range";
+            return at + quoted + " is not a number with at most " + (c.kind == ColAmount ? "4" : "2") + " decimals";
+        case NumberBeyondField:
+            return at + quoted + " is out of range " + std::to_string(min) + " to " + std::to_string(max);
+        case NumberNotDate: return at + quoted + " is not a date yyyymmdd (or 0)";
+        default: return at + quoted + " is out of range";
     }
 }
 
 }  // namespace
 
-long ClLedgerReader::Convert(void* const* targets) {
-    for (long i = 0; i < m_count; ++i) {
-        const StLEDGERCOLUMN& c = m_columns[i];
-        const StREADOFFSETINFO& cell = m_accessor->Cell(i);
-        const char* const text = cell.start;  // null only for an empty cell
-        const size_t n = static_cast<size_t>(cell.length);
-        unsigned char* field = static_cast<unsigned char*>(targets[c.target]) + c.offset;
-        int64_t v = 0;
-        _NumberCheck r = NumberOk;
-        switch (c.kind) {
-            case ColText:
-            case ColKey: {
-                const size_t room = c.kind == ColKey ? static_cast<size_t>(c.size) : static_cast<size_t>(c.size - 1);
-                if (n > room)
-                    return Fail(std::string("column ") + c.name + ": text of " + std::to_string(n) +
-                                " bytes is longer than the field's " + std::to_string(room));
-                if (n > 0) std::memcpy(field, text, n);
-                std::memset(field + n, 0, static_cast<size_t>(c.size) - n);
-                continue;
-            }
-            case ColAmount: r = ParseScaled(text, n, 4, &v); break;
-            case ColHundredths:
-                r = ParseScaled(text, n, 2, &v);
-                if (r == NumberOk && (v < INT32_MIN || v > INT32_MAX)) r = NumberOutOfRange;
-                break;
-            case ColUInt8:
-            case ColInt16:
-            case ColInt32:
-            case ColInt64:
-            case ColDate: {
-                r = ParseWhole(text, n, &v);
-                int64_t min = 0, max = 0;
-                FieldBounds(c.kind, &min, &max);
-                if (r == NumberOk && (v < min || v > max)) r = NumberBeyondField;
-                if (r == NumberOk && c.kind == ColDate && !ValidDate(v)) r = NumberNotDate;
+long ClLedgerReader::TakeRow(const StREADOFFSETINFO* split, long count) {
+    m_pending.clear();
+    long i = 0;
+    if (m_targets) {
+        for (; i < count; ++i) {
+            // Refused as the accessor refuses a text beyond its field: the row is malformed.
+            if (split[i].length > kCellBytes - 1) return 2;
+            const size_t n = static_cast<size_t>(split[i].length);
+            const _NumberCheck r = ConvertCell(m_columns[i], split[i].start, n, m_targets);
+            if (r != NumberOk) {
+                m_pending = CellMessage(m_columns[i], split[i].start, n, r);
+                ++i;
                 break;
             }
-            default: return Fail(std::string("column ") + c.name + ": unknown column kind");
-        }
-        if (r != NumberOk) return Fail(std::string("column ") + c.name + ": " + NumberMessage(c.kind, text, n, r));
-        // Little-endian hosts only, as the records are.
-        if (c.size == 1) {
-            const uint8_t x = static_cast<uint8_t>(v);
-            std::memcpy(field, &x, 1);
-        } else if (c.size == 2) {
-            const int16_t x = static_cast<int16_t>(v);
-            std::memcpy(field, &x, 2);
-        } else if (c.size == 4) {
-            const int32_t x = static_cast<int32_t>(v);
-            std::memcpy(field, &x, 4);
-        } else {
-            std::memcpy(field, &v, 8);
         }
     }
+    for (; i < count; ++i)
+        if (split[i].length > kCellBytes - 1) return 2;
+    std::memcpy(m_cells, split, static_cast<size_t>(count) * sizeof *split);
     return 0;
 }
 
+// The columns are converted as the accessor takes them; a bad cell is reported only once the line
+// has passed the checks of a whole line, which come first.
 long ClLedgerReader::Next(void* const* targets) {
+    m_targets = targets;
     const long r = ReadSplit();
+    m_targets = nullptr;
     if (r != 0) return r;
     ++m_nextRow;
-    return targets ? Convert(targets) : 0;
+    return m_pending.empty() ? 0 : Fail(m_pending);
 }
 
 long ClLedgerReader::Seek(long row, void* const* targets) {

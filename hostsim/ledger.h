@@ -56,8 +56,12 @@ public:
     bool IsOpen() const;
 
 private:
+    friend class ClLedgerAccessor;
     long ReadSplit();
-    long Convert(void* const* targets);
+    // Takes the columns of a row as the accessor splits it (2: malformed), converting them into
+    // m_targets when set; the first bad cell's message waits in m_pending until the line has been
+    // checked as a whole.
+    long TakeRow(const StREADOFFSETINFO* split, long count);
     long Fail(const std::string& what);
 
     std::string m_path;
@@ -68,6 +72,9 @@ private:
     std::unique_ptr<ClLedgerAccessor> m_accessor;
     long m_nextRow;
     std::string m_message;
+    void* const* m_targets;  // while Next reads a row
+    std::string m_pending;
+    StREADOFFSETINFO m_cells[ClTextAccessor::kMaxReadItems];  // the columns of the row just read
 };
 
 // Where the breakdown records of one lump-sum asset lie in the breakdown file.
