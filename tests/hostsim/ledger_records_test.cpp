@@ -206,3 +206,84 @@ TEST_F(RuleTest, CategoriesComeInTaskMemoryAndNoneGiveNull) {
     EXPECT_EQ(cats, nullptr);
     EXPECT_EQ(n, 0);
 }
+
+namespace {
+
+bool EndsWith(const std::string& text, const std::string& tail) {
+    return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+struct NumberCase {
+    const char* cell;
+    int64_t value;        // when why is empty
+    const char* why;      // the end of the message of a refused cell
+};
+
+}  // namespace
+
+// Short and long texts (more than 19 bytes take the path that checks every digit), the limits of
+// 64 bits, and the one-digit cells that take a short path.
+TEST_F(RuleTest, AmountCellsGiveTheirValueOrTheirMessage) {
+    const NumberCase cases[] = {
+        {"0", 0, ""}, {"7", 70000, ""}, {"-7", -70000, ""}, {"+1.5", 15000, ""}, {".5", 5000, ""},
+        {"-0.0001", -1, ""}, {"12345678", 123456780000, ""}, {"0000000000000000000000001", 10000, ""},
+        {"922337203685477.5807", INT64_MAX, ""}, {"-922337203685477.5808", INT64_MIN, ""},
+        {"12.", 0, "\"12.\" is not a number with at most 4 decimals"},
+        {"-", 0, "\"-\" is not a number with at most 4 decimals"},
+        {"1.2.3", 0, "\"1.2.3\" is not a number with at most 4 decimals"},
+        {"922337203685477.5808", 0, "\"922337203685477.5808\" is out of range"},
+        {"99999999999999999999", 0, "\"99999999999999999999\" is out of range"},
+        {"1844674407370955.1616", 0, "\"1844674407370955.1616\" is out of range"},
+    };
+    for (const NumberCase& c : cases) {
+        WriteBytes(dir.File("assets-7.csv"), AssetRow("", "A", 6, "N", c.cell));
+        if (*c.why) {
+            const std::string e = LedgerError();
+            EXPECT_TRUE(EndsWith(e, std::string("line 1: column acquisitionCost: ") + c.why)) << c.cell << ": " << e;
+            continue;
+        }
+        ClHostSim::Inst()->Reset();
+        ClRuleGenkashokyaku walk;
+        char id[kDataIdBytes] = "ID-SEVEN";
+        walk.SetCurDataID(id);
+        ASSERT_EQ(walk.MoveReady(nullptr, SortHostOrder, SumNone), 0) << c.cell;
+        ASSERT_EQ(walk.Move(0, reinterpret_cast<StKOTEISHISANINFO*>(master), reinterpret_cast<StKOTEINENINFO*>(yearly),
+                            reinterpret_cast<StKOTEITSUKIINFO*>(monthly)),
+                  0);
+        EXPECT_EQ(At<int64_t>(master, 368), c.value) << c.cell;
+    }
+}
+
+TEST_F(RuleTest, WholeNumberAndDateCellsGiveTheirValueOrTheirMessage) {
+    struct Case {
+        int column;  // 3 periodStart, 5 dataKind, 6 entityKind
+        NumberCase number;
+    } cases[] = {
+        {5, {"-32768", -32768, ""}}, {5, {"+12", 12, ""}}, {6, {"", 0, ""}}, {6, {"255", 255, ""}},
+        {6, {"0000000000000000000255", 255, ""}}, {3, {"0", 0, ""}}, {3, {"20240229", 20240229, ""}},
+        {5, {"-32769", 0, "column dataKind: \"-32769\" is out of range -32768 to 32767"}},
+        {5, {"99999999999999999999", 0, "column dataKind: \"99999999999999999999\" is out of range"}},
+        {5, {"+", 0, "column dataKind: \"+\" is not a whole number"}},
+        {6, {"1a", 0, "column entityKind: \"1a\" is not a whole number"}},
+        {3, {"7", 0, "column periodStart: \"7\" is not a date yyyymmdd (or 0)"}},
+        {3, {"20230229", 0, "column periodStart: \"20230229\" is not a date yyyymmdd (or 0)"}},
+    };
+    for (const Case& c : cases) {
+        std::string fields[7] = {"7", "ID-SEVEN", "Company", "20230401", "20240331", "1", "0"};
+        fields[c.column] = c.number.cell;
+        std::string row;
+        for (const std::string& f : fields) row += (row.empty() ? "" : ",") + f;
+        WriteBytes(dir.File("datasets.csv"), row + "\r\n");
+        if (*c.number.why) {
+            const std::string e = LedgerError();
+            EXPECT_TRUE(EndsWith(e, std::string("datasets.csv line 1: ") + c.number.why)) << c.number.cell << ": " << e;
+            continue;
+        }
+        ClHostSim::Inst()->Reset();
+        const ClLedger* ledger = ClHostSim::Inst()->Ledger();
+        ASSERT_NE(ledger, nullptr) << c.number.cell << ": " << ClHostSim::Inst()->GetLedgerError();
+        const StDATAINFO& info = ledger->FindSetNo(7)->info;
+        const int64_t got = c.column == 3 ? info.periodStart : c.column == 5 ? info.dataKind : info.entityKind;
+        EXPECT_EQ(got, c.number.value) << c.number.cell;
+    }
+}

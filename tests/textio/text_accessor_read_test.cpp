@@ -4,6 +4,8 @@
 #include <climits>
 #include <cstring>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "table_helpers.h"
 #include "textaccessor.h"
@@ -353,4 +355,103 @@ TEST(ReadRoundTrip, EveryModeGivesTheRecordBack) {
         EXPECT_EQ(in.amount, out.amount);
         EXPECT_EQ(in.n, out.n);
     }
+}
+
+namespace {
+
+// Where each item of a row lies: its offset in the line (-1 absent) and its length.
+using Items = std::vector<std::pair<long, long>>;
+
+// The comma rule written out byte by byte, as the scanner stood before its byte-class table.
+long ReferenceComma(const char* line, long size, long wanted, bool blanksEnd, _Quote quote, Items& out) {
+    auto add = [&](long start, long length) {
+        if (static_cast<long>(out.size()) >= wanted) return false;
+        out.push_back({start, length});
+        return true;
+    };
+    auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    auto isQuote = [](char c) { return c == '\'' || c == '"'; };
+    long p = 0;
+    for (;;) {
+        while (p < size && blank(line[p])) ++p;
+        if (p >= size) return add(-1, 0) && static_cast<long>(out.size()) == wanted ? 0 : 2;
+        if (line[p] == ',') {
+            if (!add(-1, 0)) return 2;
+            ++p;
+            continue;
+        }
+        if (isQuote(line[p])) {
+            const char q = line[p];
+            if ((quote == SingleQuote && q != '\'') || (quote == DoubleQuote && q != '"')) return 2;
+            long e = p + 1;
+            while (e < size && line[e] != q) ++e;
+            if (e >= size || !add(p + 1, e - p - 1)) return 2;
+            p = e + 1;
+        } else {
+            const long start = p;
+            while (p < size && line[p] != ',' && !isQuote(line[p]) && !(blanksEnd && blank(line[p]))) ++p;
+            if (p < size && isQuote(line[p])) return 2;
+            long end = p;
+            if (p < size && line[p] == ',')
+                while (end > start && blank(line[end - 1])) --end;
+            if (!add(start, end - start)) return 2;
+            if (p >= size) break;
+        }
+        while (p < size && blank(line[p])) ++p;
+        if (p >= size) break;
+        if (line[p] != ',') return 2;
+        ++p;
+    }
+    return static_cast<long>(out.size()) == wanted ? 0 : 2;
+}
+
+// An accessor that notes where the items of each row lie instead of taking them.
+class SplitRecorder : public ClTextAccessor {
+public:
+    SplitRecorder(const StTAFORMAT* table, long count, void* record) : ClTextAccessor("S", table, count, record) {}
+    Items items;
+
+protected:
+    long ReadItems(const StREADOFFSETINFO* split, long count) override {
+        items.clear();
+        for (long i = 0; i < count; ++i)
+            items.push_back({split[i].start ? split[i].start - ReadLineBytes() : -1, split[i].length});
+        return 0;
+    }
+};
+
+}  // namespace
+
+// Every line of up to five bytes of blanks, commas, quotes, NULs and an ordinary byte, under
+// every setting, splits as the byte-by-byte rule splits it.
+TEST(ReadComma, SplitsAsTheByteByByteRule) {
+    const char alphabet[] = {'a', ' ', '\t', ',', '"', '\'', '\0'};
+    std::vector<std::string> lines{""};
+    for (size_t from = 0, to = 1, length = 1; length <= 5; ++length, from = to, to = lines.size())
+        for (size_t i = from; i < to; ++i)
+            for (char c : alphabet) lines.push_back(lines[i] + c);
+    std::string bytes;
+    for (const std::string& line : lines) bytes += line + "\n";
+    const StTAFORMAT t[] = {TextCol("A", 8, 0), TextCol("B", 8, 0), TextCol("C", 8, 0)};
+    char record[9];
+    for (long wanted = 1; wanted <= 3; ++wanted)
+        for (int spaceFlag = 0; spaceFlag <= 1; ++spaceFlag)
+            for (_Quote quote : {NoQuote, SingleQuote, DoubleQuote}) {
+                SplitRecorder acc(t, wanted, record);
+                Sink sink;
+                sink.stream.str(bytes);
+                acc.Attach(&sink.stream);
+                acc.SetMode(Comma, quote);
+                acc.SetSpaceFlag(spaceFlag);
+                for (const std::string& line : lines) {
+                    Items expected;
+                    const long r = ReferenceComma(line.c_str(), static_cast<long>(strnlen(line.c_str(), 1023)),
+                                                  wanted, spaceFlag == 0, quote, expected);
+                    ASSERT_EQ(acc.Read(), r) << "line \"" << line << "\" wanted " << wanted << " spaceFlag " << spaceFlag
+                                             << " quote " << quote;
+                    if (r == 0) {
+                        ASSERT_EQ(acc.items, expected) << "line \"" << line << "\"";
+                    }
+                }
+            }
 }
