@@ -265,7 +265,7 @@ private:
     ClLedgerReader& m_reader;
 };
 
-ClLedgerReader::ClLedgerReader() : m_columns(nullptr), m_count(0), m_nextRow(0), m_targets(nullptr) {}
+ClLedgerReader::ClLedgerReader() : m_columns(nullptr), m_count(0), m_nextRow(0), m_targets(nullptr), m_lengths() {}
 ClLedgerReader::~ClLedgerReader() {}
 
 bool ClLedgerReader::IsOpen() const { return m_file && m_file->IsOpen(); }
@@ -313,7 +313,7 @@ long ClLedgerReader::Fail(const std::string& what) {
 
 long ClLedgerReader::Line() const { return m_accessor ? m_accessor->GetPhysicalLineNo() : 0; }
 
-long ClLedgerReader::CellLength(long column) const { return m_cells[column].length; }
+long ClLedgerReader::CellLength(long column) const { return m_lengths[column]; }
 
 long ClLedgerReader::ReadSplit() {
     if (!m_accessor) return Fail("not open");
@@ -444,6 +444,7 @@ long ClLedgerReader::TakeRow(const StREADOFFSETINFO* split, long count) {
             // Refused as the accessor refuses a text beyond its field: the row is malformed.
             if (split[i].length > kCellBytes - 1) return 2;
             const size_t n = static_cast<size_t>(split[i].length);
+            m_lengths[i] = split[i].length;
             const _NumberCheck r = ConvertCell(m_columns[i], split[i].start, n, m_targets);
             if (r != NumberOk) {
                 m_pending = CellMessage(m_columns[i], split[i].start, n, r);
@@ -454,7 +455,6 @@ long ClLedgerReader::TakeRow(const StREADOFFSETINFO* split, long count) {
     }
     for (; i < count; ++i)
         if (split[i].length > kCellBytes - 1) return 2;
-    std::memcpy(m_cells, split, static_cast<size_t>(count) * sizeof *split);
     return 0;
 }
 

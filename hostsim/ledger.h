@@ -49,7 +49,7 @@ public:
     long Next(void* const* targets);
     // Reads the row with that index, reopening when it lies behind: 0, 1 (no such row) or -1.
     long Seek(long row, void* const* targets);
-    long CellLength(long column) const;  // bytes of a column's text in the row just read
+    long CellLength(long column) const;  // bytes of a column's text in the row just converted
     long Line() const;                     // physical line of the row just read
     long NextRow() const { return m_nextRow; }
     const std::string& Message() const { return m_message; }
@@ -74,7 +74,7 @@ private:
     std::string m_message;
     void* const* m_targets;  // while Next reads a row
     std::string m_pending;
-    StREADOFFSETINFO m_cells[ClTextAccessor::kMaxReadItems];  // the columns of the row just read
+    int32_t m_lengths[ClTextAccessor::kMaxReadItems];  // of the columns of the row just converted
 };
 
 // Where the breakdown records of one lump-sum asset lie in the breakdown file.
