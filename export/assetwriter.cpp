@@ -125,6 +125,25 @@ int ClAssetWriter::WriteDataHeader(const StDATAINFO* set) {
     return 1;
 }
 
+namespace {
+
+// Whether one of the length bytes at text is a comma, CR or LF; eight bytes in one step.
+bool HasSeparatorByte(const unsigned char* text, size_t length) {
+    const uint64_t ones = 0x0101010101010101ull, highs = 0x8080808080808080ull;
+    auto has = [&](uint64_t x, unsigned char c) { return ((x ^ (ones * c)) - ones) & ~(x ^ (ones * c)) & highs; };
+    size_t n = 0;
+    for (; n + 8 <= length; n += 8) {
+        uint64_t x;
+        std::memcpy(&x, text + n, 8);
+        if (has(x, ',') | has(x, '\r') | has(x, '\n')) return true;
+    }
+    for (; n < length; ++n)
+        if (text[n] == ',' || text[n] == '\r' || text[n] == '\n') return true;
+    return false;
+}
+
+}  // namespace
+
 void ClAssetWriter::SetText(long item, const char* text) {
     const StTAFORMAT& column = G_INFO[item];
     unsigned char* slot = m_info.Record() + column.offset;
@@ -132,16 +151,13 @@ void ClAssetWriter::SetText(long item, const char* text) {
     std::memcpy(slot, text, length);
     slot[length] = '\0';
     Show(item);
-    if (MendSeparators(slot)) SeparatorMessage(reinterpret_cast<const char*>(slot));
+    if (HasSeparatorByte(slot, length) && MendSeparators(slot)) SeparatorMessage(reinterpret_cast<const char*>(slot));
 }
 
 // Rows carry no quotes: a comma would split the column and a line break the row. A comma
 // becomes the half-width "､" (one byte, so no cut moves), a line break a blank. No trail byte
 // is one of them, so a text without such a byte needs no closer look.
 bool ClAssetWriter::MendSeparators(unsigned char* text) {
-    const unsigned char* first = text;
-    while (*first != '\0' && *first != ',' && *first != '\r' && *first != '\n') ++first;
-    if (*first == '\0') return false;
     bool replaced = false;
     for (unsigned char* p = text; *p != '\0';) {
         if (SjisCharBytes(reinterpret_cast<const char*>(p)) == 2) {

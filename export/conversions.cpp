@@ -80,6 +80,14 @@ double LeadingNumber(const char* text) {
         }
     }
     number[n] = '\0';
+    // Whole numbers of up to 15 digits are exact in a double, as strtod would give them.
+    const size_t sign = number[0] == '+' || number[0] == '-' ? 1 : 0;
+    if (n - sign <= 15) {
+        uint64_t whole = 0;
+        size_t i = sign;
+        for (; i < n && IsDigit(number[i]); ++i) whole = whole * 10 + static_cast<unsigned>(number[i] - '0');
+        if (i == n) return number[0] == '-' ? -static_cast<double>(whole) : static_cast<double>(whole);
+    }
     return std::strtod(number, nullptr);
 }
 

@@ -94,12 +94,6 @@ long ClTextAccessor::SetOrder(StTAORDER* order, long count) {
     return 0;
 }
 
-long ClTextAccessor::SetMask(long item, long value) {
-    if (item < 0 || item >= m_formatCount) return -1;
-    m_mask[item] = static_cast<unsigned char>(value & 0xFF);
-    return 0;
-}
-
 void ClTextAccessor::SetAllMasks(long value) {
     std::memset(m_mask, static_cast<unsigned char>(value & 0xFF), static_cast<size_t>(m_formatCount));
 }
@@ -208,14 +202,53 @@ void ClTextAccessor::PutQuote() {
     if (m_quote == DoubleQuote) PutChar('"');
 }
 
+
 namespace {
+
+const uint64_t kOnes = 0x0101010101010101ull;
+const uint64_t kHighs = 0x8080808080808080ull;
+const uint64_t kLows = 0x7F7F7F7F7F7F7F7Full;
+
+// The bit 7 of each byte of x that is zero, exact for the lowest such byte only.
+uint64_t FirstZeroByte(uint64_t x) { return (x - kOnes) & ~x & kHighs; }
+// The bit 7 of every byte of x that is zero, exact for each.
+uint64_t ZeroBytes(uint64_t x) { return ~(((x & kLows) + kLows) | x) & kHighs; }
+
+// Copies the text at s, at most room bytes, to out and returns its length. Eight bytes go in one
+// step while the field has eight more, so out needs eight bytes beyond the text.
+size_t CopyText(const unsigned char* s, size_t room, char* out) {
+    size_t n = 0;
+    for (; n + 8 <= room; n += 8) {
+        uint64_t x;
+        std::memcpy(&x, s + n, 8);
+        std::memcpy(out + n, &x, 8);
+        if (const uint64_t z = FirstZeroByte(x)) return n + static_cast<size_t>(__builtin_ctzll(z)) / 8;
+    }
+    for (; n < room && s[n] != 0; ++n) out[n] = static_cast<char>(s[n]);
+    return n;
+}
+
+// Two digits at a time: "00" to "99".
+const char kDigitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
 
 // The decimal digits of v, ending just before end; returns where they begin.
 char* Digits(uint64_t v, char* end) {
-    do {
-        *--end = static_cast<char>('0' + v % 10);
-        v /= 10;
-    } while (v != 0);
+    while (v >= 100) {
+        const unsigned pair = static_cast<unsigned>(v % 100) * 2;
+        v /= 100;
+        *--end = kDigitPairs[pair + 1];
+        *--end = kDigitPairs[pair];
+    }
+    if (v >= 10) {
+        const unsigned pair = static_cast<unsigned>(v) * 2;
+        *--end = kDigitPairs[pair + 1];
+        *--end = kDigitPairs[pair];
+    } else {
+        *--end = static_cast<char>('0' + v);
+    }
     return end;
 }
 
@@ -233,24 +266,29 @@ inline void ClTextAccessor::RenderItem(long item) {
         PutChar(' ');
 }
 
+// A value is written straight into the row buffer, which first makes room for the widest one.
 void ClTextAccessor::RenderValue(long item) {
     const StTAFORMAT& f = m_format[item];
     const size_t width = static_cast<size_t>(Clamp(f.width, 0, kLineBytes - 1));
     const bool fixed = m_delimiter == Fixed;
     const unsigned char* value = static_cast<const unsigned char*>(m_record) + f.offset;
+    if (m_rowUsed + kValueRoom > sizeof m_row) Flush();
+    char* const out = m_row + m_rowUsed;
     switch (f.type) {
         case ItemText: {
             // Bounded by the field too, so an unterminated field never reads into its neighbour.
             const size_t room = f.size > 0 ? static_cast<size_t>(f.size) : width;
-            const size_t n = strnlen(reinterpret_cast<const char*>(value), width < room ? width : room);
+            const char quote = fixed ? 0 : (m_quote == SingleQuote ? '\'' : (m_quote == DoubleQuote ? '"' : 0));
+            size_t used = 0;
+            if (quote) out[used++] = quote;
+            const size_t n = CopyText(value, width < room ? width : room, out + used);
+            used += n;
+            if (quote) out[used++] = quote;
             if (fixed) {
-                Put(reinterpret_cast<const char*>(value), n);
-                PutBlanks(width - n);
-            } else {
-                PutQuote();
-                Put(reinterpret_cast<const char*>(value), n);
-                PutQuote();
+                std::memset(out + used, ' ', width - n);
+                used += width - n;
             }
+            m_rowUsed += used;
             break;
         }
         case ItemSigned:
@@ -260,10 +298,11 @@ void ClTextAccessor::RenderValue(long item) {
             if (size < 1) break;
             const uint64_t raw = LoadInteger(value, size, sign);
             const long decimals = Clamp(f.decimals, 0, 4);
-            char number[32];
-            char* const end = number + sizeof number;
+            // The digits end at number + 32 and the fraction follows them; the copy below takes
+            // 32 bytes from where the digits begin, all of them inside number.
+            char number[64];
+            char* const end = number + 32;
             char* digits = nullptr;
-            char fraction[8] = "";
             size_t fractionBytes = 0;
             if (sign && size == 8) {
                 // A currency amount: the integer part of |v| / 10000, then the cut fraction.
@@ -272,12 +311,10 @@ void ClTextAccessor::RenderValue(long item) {
                 digits = Digits(mag / 10000, end);
                 if (negative) *--digits = '-';
                 if (decimals > 0) {
-                    char four[4];
-                    char* const fourEnd = four + sizeof four;
-                    char* p = Digits(mag % 10000, fourEnd);
-                    while (p > four) *--p = '0';
-                    fraction[0] = '.';
-                    std::memcpy(fraction + 1, four, static_cast<size_t>(decimals));
+                    const unsigned rest = static_cast<unsigned>(mag % 10000);
+                    end[0] = '.';
+                    std::memcpy(end + 1, kDigitPairs + rest / 100 * 2, 2);
+                    std::memcpy(end + 3, kDigitPairs + rest % 100 * 2, 2);
                     fractionBytes = static_cast<size_t>(decimals) + 1;
                 }
             } else if (sign) {
@@ -287,20 +324,24 @@ void ClTextAccessor::RenderValue(long item) {
             } else {
                 digits = Digits(raw, end);
                 if (decimals > 0) {
-                    fraction[0] = '.';
-                    std::memset(fraction + 1, '0', static_cast<size_t>(decimals));
+                    end[0] = '.';
+                    std::memset(end + 1, '0', static_cast<size_t>(decimals));
                     fractionBytes = static_cast<size_t>(decimals) + 1;
                 }
             }
             // Plain signed integers ignore decimals; amounts and unsigned items keep room for the fraction.
             const size_t n = static_cast<size_t>(end - digits);
+            size_t used = 0;
             if (fixed) {
                 long field = static_cast<long>(width);
                 if (fractionBytes > 0) field = Clamp(field - decimals - 1, 0, kLineBytes - 1);
-                if (static_cast<size_t>(field) > n) PutBlanks(static_cast<size_t>(field) - n);
+                if (static_cast<size_t>(field) > n) {
+                    used = static_cast<size_t>(field) - n;
+                    std::memset(out, ' ', used);
+                }
             }
-            Put(digits, n);
-            Put(fraction, fractionBytes);
+            std::memcpy(out + used, digits, 32);
+            m_rowUsed += used + n + fractionBytes;
             break;
         }
         default:
@@ -317,19 +358,59 @@ long ClTextAccessor::WriteRow(long lead, bool names) {
     m_rowUsed = 0;
     for (long i = 0; i < lead; ++i) Put(kLeadIn, sizeof kLeadIn);
     const bool strict = !names && lead < 0;  // only Write passes a negative lead
-    const long count = RowItemCount(strict);
+    const bool useOrder = m_selectFlag == 0 && (strict ? m_orderCount > 0 : m_orderCount != 0);
+    const long count = !useOrder ? m_formatCount : (m_order && m_orderCount > 0 ? m_orderCount : 0);
     const char delimiter = m_delimiter == Comma ? ',' : (m_delimiter == Tab ? '\t' : (m_delimiter == Space ? ' ' : 0));
-    for (long pos = 0; pos < count; ++pos) {
-        const long item = RowItem(pos, strict);
-        if (names)
-            RenderItemName(item, pos);
-        else
-            RenderItem(item);
-        if (delimiter != 0 && pos + 1 < count) PutChar(delimiter);
+    if (!useOrder && !names && delimiter != 0) {
+        WriteMaskedRow(count, delimiter);
+    } else {
+        for (long pos = 0; pos < count; ++pos) {
+            const long item = useOrder ? m_order[pos].item : pos;
+            if (names)
+                RenderItemName(item, pos);
+            else
+                RenderItem(item);
+            if (delimiter != 0 && pos + 1 < count) PutChar(delimiter);
+        }
     }
     Put("\r\n", 2);
     Flush();
     return StreamOk() ? 0 : -1;
+}
+
+// The items of a delimited row in table order, eight masks at a time: an item masked to nothing
+// is only its delimiter, so the masks of values (0) and blanks (2) are found first and the
+// delimiters between them go in runs.
+void ClTextAccessor::WriteMaskedRow(long count, char delimiter) {
+    uint64_t delimiters;
+    std::memset(&delimiters, delimiter, sizeof delimiters);
+    // Puts the delimiters of items from to to - 1 (none after the last item of the row).
+    auto runOfDelimiters = [&](long from, long to) {
+        if (to > count - 1) to = count - 1;
+        if (to <= from) return;
+        if (m_rowUsed + sizeof delimiters > sizeof m_row) Flush();
+        std::memcpy(m_row + m_rowUsed, &delimiters, sizeof delimiters);
+        m_rowUsed += static_cast<size_t>(to - from);
+    };
+    for (long chunk = 0; chunk < count; chunk += 8) {
+        uint64_t masks;
+        std::memcpy(&masks, m_mask + chunk, sizeof masks);  // chunk + 8 <= kMaxItems
+        uint64_t shown = ZeroBytes(masks) | ZeroBytes(masks ^ (kOnes * 2));
+        if (count - chunk < 8) shown &= (uint64_t(1) << (8 * (count - chunk))) - 1;
+        long next = chunk;  // the first item whose delimiter is still to come
+        while (shown != 0) {
+            const long item = chunk + __builtin_ctzll(shown) / 8;
+            shown &= shown - 1;
+            runOfDelimiters(next, item);
+            if (m_mask[item] == 0)
+                RenderValue(item);
+            else
+                PutChar(' ');
+            if (item + 1 < count) PutChar(delimiter);
+            next = item + 1;
+        }
+        runOfDelimiters(next, chunk + 8 < count ? chunk + 8 : count);
+    }
 }
 
 long ClTextAccessor::Write() { return WriteRow(-1, false); }
