@@ -124,6 +124,12 @@ tagCY DivideFixed(tagCY a, tagCY b) {
     // Long division of the remainder, five digits; ten times a remainder may exceed 64 bits.
     __extension__ typedef unsigned __int128 uwide;
     for (int i = 0; i < 5; ++i) {
+        if (rest < (uint64_t(1) << 59)) {  // ten times it fits 64 bits: no wide division needed
+            const uint64_t r = rest * 10;
+            digits = digits * 10 + r / ub;
+            rest = r % ub;
+            continue;
+        }
         const uwide r = static_cast<uwide>(rest) * 10;
         digits = digits * 10 + static_cast<uint64_t>(r / ub);
         rest = static_cast<uint64_t>(r % ub);

@@ -266,6 +266,19 @@ inline void ClTextAccessor::RenderItem(long item) {
         PutChar(' ');
 }
 
+// An unquoted text of a delimited row, the most common value, without the general path's
+// choices; false for any other value.
+inline bool ClTextAccessor::RenderPlainText(long item) {
+    const StTAFORMAT& f = m_format[item];
+    if (f.type != ItemText || m_quote != NoQuote || f.size <= 0) return false;
+    const size_t width = static_cast<size_t>(Clamp(f.width, 0, kLineBytes - 1));
+    const size_t room = static_cast<size_t>(f.size);
+    if (m_rowUsed + kValueRoom > sizeof m_row) Flush();
+    m_rowUsed += CopyText(static_cast<const unsigned char*>(m_record) + f.offset, width < room ? width : room,
+                          m_row + m_rowUsed);
+    return true;
+}
+
 // A value is written straight into the row buffer, which first makes room for the widest one.
 void ClTextAccessor::RenderValue(long item) {
     const StTAFORMAT& f = m_format[item];
@@ -380,36 +393,37 @@ long ClTextAccessor::WriteRow(long lead, bool names) {
 
 // The items of a delimited row in table order, eight masks at a time: an item masked to nothing
 // is only its delimiter, so the masks of values (0) and blanks (2) are found first and the
-// delimiters between them go in runs.
+// delimiters go in runs, each run ending just before the next item shown.
 void ClTextAccessor::WriteMaskedRow(long count, char delimiter) {
     uint64_t delimiters;
     std::memset(&delimiters, delimiter, sizeof delimiters);
-    // Puts the delimiters of items from to to - 1 (none after the last item of the row).
+    const long last = count - 1;  // no delimiter after it
+    // Puts the delimiters of items from to to - 1, at most eight.
     auto runOfDelimiters = [&](long from, long to) {
-        if (to > count - 1) to = count - 1;
+        if (to > last) to = last;
         if (to <= from) return;
         if (m_rowUsed + sizeof delimiters > sizeof m_row) Flush();
         std::memcpy(m_row + m_rowUsed, &delimiters, sizeof delimiters);
         m_rowUsed += static_cast<size_t>(to - from);
     };
+    long next = 0;  // the first item whose delimiter is still to come
     for (long chunk = 0; chunk < count; chunk += 8) {
         uint64_t masks;
         std::memcpy(&masks, m_mask + chunk, sizeof masks);  // chunk + 8 <= kMaxItems
         uint64_t shown = ZeroBytes(masks) | ZeroBytes(masks ^ (kOnes * 2));
         if (count - chunk < 8) shown &= (uint64_t(1) << (8 * (count - chunk))) - 1;
-        long next = chunk;  // the first item whose delimiter is still to come
         while (shown != 0) {
             const long item = chunk + __builtin_ctzll(shown) / 8;
             shown &= shown - 1;
             runOfDelimiters(next, item);
-            if (m_mask[item] == 0)
-                RenderValue(item);
-            else
+            if (m_mask[item] != 0)
                 PutChar(' ');
-            if (item + 1 < count) PutChar(delimiter);
-            next = item + 1;
+            else if (!RenderPlainText(item))
+                RenderValue(item);
+            next = item;
         }
-        runOfDelimiters(next, chunk + 8 < count ? chunk + 8 : count);
+        runOfDelimiters(next, chunk + 8);
+        next = chunk + 8;
     }
 }
 

@@ -111,6 +111,7 @@ private:
     void WriteMaskedRow(long count, char delimiter);
     void RenderItem(long item);
     void RenderValue(long item);
+    bool RenderPlainText(long item);
     void RenderItemName(long item, long pos);
     void PutQuote();
     bool StreamOk() const;
