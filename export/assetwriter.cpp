@@ -127,14 +127,16 @@ int ClAssetWriter::WriteDataHeader(const StDATAINFO* set) {
 
 namespace {
 
-// Whether one of the length bytes at text is a comma, CR or LF; eight bytes in one step.
-bool HasSeparatorByte(const unsigned char* text, size_t length) {
+// Whether one of the length bytes at text is a comma, CR or LF, eight bytes in one step; readable
+// bytes from text may be read (only the first length are looked at).
+bool HasSeparatorByte(const unsigned char* text, size_t length, size_t readable) {
     const uint64_t ones = 0x0101010101010101ull, highs = 0x8080808080808080ull;
     auto has = [&](uint64_t x, unsigned char c) { return ((x ^ (ones * c)) - ones) & ~(x ^ (ones * c)) & highs; };
     size_t n = 0;
-    for (; n + 8 <= length; n += 8) {
+    for (; n < length && n + 8 <= readable; n += 8) {
         uint64_t x;
         std::memcpy(&x, text + n, 8);
+        if (length - n < 8) x &= (uint64_t(1) << (8 * (length - n))) - 1;  // zero is none of them
         if (has(x, ',') | has(x, '\r') | has(x, '\n')) return true;
     }
     for (; n < length; ++n)
@@ -151,7 +153,8 @@ void ClAssetWriter::SetText(long item, const char* text) {
     std::memcpy(slot, text, length);
     slot[length] = '\0';
     Show(item);
-    if (HasSeparatorByte(slot, length) && MendSeparators(slot)) SeparatorMessage(reinterpret_cast<const char*>(slot));
+    const size_t readable = kInfoRecordBytes - static_cast<size_t>(column.offset);
+    if (HasSeparatorByte(slot, length, readable) && MendSeparators(slot)) SeparatorMessage(reinterpret_cast<const char*>(slot));
 }
 
 // Rows carry no quotes: a comma would split the column and a line break the row. A comma

@@ -103,7 +103,8 @@ private:
     void SetInt16(long item, int value);
     void SetInt32(long item, long value);
     void SetFixed(long item, tagCY value);
-    void SetAmount(long item, tagCY amount) { SetText(item, FormatAmount(&amount)); }
+    void SetAmount(long item, tagCY amount);
+    size_t AmountText(tagCY amount);  // into m_amountText; its length
     void Show(long item) { m_info.SetMask(item, 0); }
 
     ClTableAccessor<kInfoRecordBytes> m_info;

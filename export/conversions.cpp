@@ -147,17 +147,34 @@ tagCY DivideFixed(tagCY a, tagCY b) {
 // Conversions that fill the data row or report through the writer.
 
 const char* ClAssetWriter::FormatAmount(const tagCY* amount) {
-    const tagCY v = *amount;
+    AmountText(*amount);
+    return m_amountText;
+}
+
+size_t ClAssetWriter::AmountText(tagCY v) {
     if (v == 0) {
         m_amountText[0] = '\0';
-        return m_amountText;
+        return 0;
     }
-    *std::to_chars(m_amountText, m_amountText + sizeof m_amountText - 1, static_cast<long long>(v / 10000)).ptr = '\0';
+    char* const end = std::to_chars(m_amountText, m_amountText + sizeof m_amountText - 1, static_cast<long long>(v / 10000)).ptr;
+    *end = '\0';
     if (v > 999999999990000LL || v < -99999999990000LL) {
         LinkMessage(MsgAmountDigits, m_amountText);
         std::memcpy(m_amountText, "************", sizeof "************");
+        return sizeof "************" - 1;
     }
-    return m_amountText;
+    return static_cast<size_t>(end - m_amountText);
+}
+
+// An amount's text holds digits, a minus or asterisks only: no separator to look for.
+void ClAssetWriter::SetAmount(long item, tagCY amount) {
+    const size_t length = AmountText(amount);
+    const StTAFORMAT& column = G_INFO[item];
+    const size_t n = length < static_cast<size_t>(column.size) - 1 ? length : static_cast<size_t>(column.size) - 1;
+    unsigned char* slot = m_info.Record() + column.offset;
+    std::memcpy(slot, m_amountText, n);
+    slot[n] = '\0';
+    Show(item);
 }
 
 void ClAssetWriter::ParseQuantity(const char* quantityText) {
