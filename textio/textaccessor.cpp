@@ -267,13 +267,12 @@ inline void ClTextAccessor::RenderItem(long item) {
 }
 
 // An unquoted text of a delimited row, the most common value, without the general path's
-// choices; false for any other value.
+// choices; false for any other value. The caller has made room for the widest value.
 inline bool ClTextAccessor::RenderPlainText(long item) {
     const StTAFORMAT& f = m_format[item];
     if (f.type != ItemText || m_quote != NoQuote || f.size <= 0) return false;
     const size_t width = static_cast<size_t>(Clamp(f.width, 0, kLineBytes - 1));
     const size_t room = static_cast<size_t>(f.size);
-    if (m_rowUsed + kValueRoom > sizeof m_row) Flush();
     m_rowUsed += CopyText(static_cast<const unsigned char*>(m_record) + f.offset, width < room ? width : room,
                           m_row + m_rowUsed);
     return true;
@@ -397,15 +396,9 @@ long ClTextAccessor::WriteRow(long lead, bool names) {
 void ClTextAccessor::WriteMaskedRow(long count, char delimiter) {
     uint64_t delimiters;
     std::memset(&delimiters, delimiter, sizeof delimiters);
-    const long last = count - 1;  // no delimiter after it
-    // Puts the delimiters of items from to to - 1, at most eight.
-    auto runOfDelimiters = [&](long from, long to) {
-        if (to > last) to = last;
-        if (to <= from) return;
-        if (m_rowUsed + sizeof delimiters > sizeof m_row) Flush();
-        std::memcpy(m_row + m_rowUsed, &delimiters, sizeof delimiters);
-        m_rowUsed += static_cast<size_t>(to - from);
-    };
+    // The delimiters of the items from next to the one shown next go out in one eight-byte store
+    // (none shown in a chunk: the chunk's eight); room for them and for the widest value is made
+    // once per item shown.
     long next = 0;  // the first item whose delimiter is still to come
     for (long chunk = 0; chunk < count; chunk += 8) {
         uint64_t masks;
@@ -415,15 +408,23 @@ void ClTextAccessor::WriteMaskedRow(long count, char delimiter) {
         while (shown != 0) {
             const long item = chunk + __builtin_ctzll(shown) / 8;
             shown &= shown - 1;
-            runOfDelimiters(next, item);
+            if (m_rowUsed + sizeof delimiters + kValueRoom > sizeof m_row) Flush();
+            std::memcpy(m_row + m_rowUsed, &delimiters, sizeof delimiters);
+            m_rowUsed += static_cast<size_t>(item - next);
             if (m_mask[item] != 0)
-                PutChar(' ');
+                m_row[m_rowUsed++] = ' ';
             else if (!RenderPlainText(item))
                 RenderValue(item);
             next = item;
         }
-        runOfDelimiters(next, chunk + 8);
-        next = chunk + 8;
+        // Up to the chunk's end, but no delimiter after the row's last item.
+        const long end = chunk + 8 < count ? chunk + 8 : count - 1;
+        if (end > next) {
+            if (m_rowUsed + sizeof delimiters > sizeof m_row) Flush();
+            std::memcpy(m_row + m_rowUsed, &delimiters, sizeof delimiters);
+            m_rowUsed += static_cast<size_t>(end - next);
+            next = end;
+        }
     }
 }
 
