@@ -112,6 +112,7 @@ private:
     void RenderItem(long item);
     void RenderValue(long item);
     bool RenderPlainText(long item);
+    bool RenderPlainNumber(long item);
     void RenderItemName(long item, long pos);
     void PutQuote();
     bool StreamOk() const;
