@@ -112,7 +112,6 @@ private:
     void SetInt32(long item, long value);
     void SetFixed(long item, tagCY value);
     void SetAmount(long item, tagCY amount);
-    size_t AmountText(tagCY amount);  // into m_amountText; its length
     void Show(long item) { m_info.SetMask(item, 0); }
 
     ClTableAccessor<kInfoRecordBytes> m_info;

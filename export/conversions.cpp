@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "assetwriter.h"
+#include "decimal.h"
 #include "messages.h"
 #include "sjisbytes.h"
 
@@ -147,33 +148,35 @@ tagCY DivideFixed(tagCY a, tagCY b) {
 // Conversions that fill the data row or report through the writer.
 
 const char* ClAssetWriter::FormatAmount(const tagCY* amount) {
-    AmountText(*amount);
-    return m_amountText;
-}
-
-size_t ClAssetWriter::AmountText(tagCY v) {
+    const tagCY v = *amount;
     if (v == 0) {
         m_amountText[0] = '\0';
-        return 0;
+        return m_amountText;
     }
-    char* const end = std::to_chars(m_amountText, m_amountText + sizeof m_amountText - 1, static_cast<long long>(v / 10000)).ptr;
-    *end = '\0';
+    *std::to_chars(m_amountText, m_amountText + sizeof m_amountText - 1, static_cast<long long>(v / 10000)).ptr = '\0';
     if (v > 999999999990000LL || v < -99999999990000LL) {
         LinkMessage(MsgAmountDigits, m_amountText);
         std::memcpy(m_amountText, "************", sizeof "************");
-        return sizeof "************" - 1;
     }
-    return static_cast<size_t>(end - m_amountText);
+    return m_amountText;
 }
 
-// An amount's text holds digits, a minus or asterisks only: no separator to look for.
+// As FormatAmount's text, written straight into the item; the text holds digits and a minus only
+// (at most eleven bytes), or the asterisks.
 void ClAssetWriter::SetAmount(long item, tagCY amount) {
-    const size_t length = AmountText(amount);
     const StTAFORMAT& column = G_INFO[item];
-    const size_t n = length < static_cast<size_t>(column.size) - 1 ? length : static_cast<size_t>(column.size) - 1;
+    if (amount > 999999999990000LL || amount < -99999999990000LL || column.size < 12) {
+        SetText(item, FormatAmount(&amount));
+        return;
+    }
     unsigned char* slot = m_info.Record() + column.offset;
-    std::memcpy(slot, m_amountText, n);
-    slot[n] = '\0';
+    char* out = reinterpret_cast<char*>(slot);
+    const tagCY whole = amount / 10000;  // toward zero, so a small loss has no minus
+    if (amount != 0) {
+        if (whole < 0) *out++ = '-';
+        out += PutDecimal(whole < 0 ? 0 - static_cast<uint64_t>(whole) : static_cast<uint64_t>(whole), out);
+    }
+    *out = '\0';
     Show(item);
 }
 

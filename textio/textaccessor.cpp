@@ -6,6 +6,7 @@
 #include <iostream>
 #include <new>
 
+#include "decimal.h"
 #include "errorstore.h"
 #include "ledgercore.h"
 #include "shareddata.h"
@@ -228,46 +229,6 @@ size_t CopyText(const unsigned char* s, size_t room, char* out) {
     return n;
 }
 
-// Two digits at a time: "00" to "99".
-const char kDigitPairs[] =
-    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
-    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
-    "8081828384858687888990919293949596979899";
-
-// The decimal digits of v, ending just before end; returns where they begin.
-char* Digits(uint64_t v, char* end) {
-    while (v >= 100) {
-        const unsigned pair = static_cast<unsigned>(v % 100) * 2;
-        v /= 100;
-        *--end = kDigitPairs[pair + 1];
-        *--end = kDigitPairs[pair];
-    }
-    if (v >= 10) {
-        const unsigned pair = static_cast<unsigned>(v) * 2;
-        *--end = kDigitPairs[pair + 1];
-        *--end = kDigitPairs[pair];
-    } else {
-        *--end = static_cast<char>('0' + v);
-    }
-    return end;
-}
-
-// Writes v in decimal at out and returns the digit count.
-size_t PutDigits(uint64_t v, char* out) {
-    static const uint64_t kPowers[20] = {1ull, 10ull, 100ull, 1000ull, 10000ull, 100000ull, 1000000ull, 10000000ull,
-                                         100000000ull, 1000000000ull, 10000000000ull, 100000000000ull,
-                                         1000000000000ull, 10000000000000ull, 100000000000000ull,
-                                         1000000000000000ull, 10000000000000000ull, 100000000000000000ull,
-                                         1000000000000000000ull, 10000000000000000000ull};
-    // Bits to digits: 1233 / 4096 is just above log10(2), then one comparison settles it.
-    const unsigned bits = 64 - static_cast<unsigned>(__builtin_clzll(v | 1));
-    unsigned n = (bits * 1233) >> 12;
-    if (n < 20 && v >= kPowers[n]) ++n;
-    if (n == 0) n = 1;
-    Digits(v, out + n);
-    return n;
-}
-
 }  // namespace
 
 // Masked items are most of a sparse row; they are dealt with before the value is looked at.
@@ -319,9 +280,9 @@ inline bool ClTextAccessor::RenderPlainNumber(long item) {
     const uint64_t mag = v < 0 ? 0 - static_cast<uint64_t>(v) : static_cast<uint64_t>(v);
     if (v < 0) *out++ = '-';
     if (f.size != 8) {
-        out += PutDigits(mag, out);
+        out += PutDecimal(mag, out);
     } else {
-        out += PutDigits(mag / 10000, out);
+        out += PutDecimal(mag / 10000, out);
         const long decimals = Clamp(f.decimals, 0, 4);
         if (decimals > 0) {
             const unsigned rest = static_cast<unsigned>(mag % 10000);
@@ -377,7 +338,7 @@ void ClTextAccessor::RenderValue(long item) {
                 // A currency amount: the integer part of |v| / 10000, then the cut fraction.
                 const bool negative = static_cast<int64_t>(raw) < 0;
                 const uint64_t mag = negative ? 0 - raw : raw;
-                digits = Digits(mag / 10000, end);
+                digits = DecimalDigitsBefore(mag / 10000, end);
                 if (negative) *--digits = '-';
                 if (decimals > 0) {
                     const unsigned rest = static_cast<unsigned>(mag % 10000);
@@ -388,10 +349,10 @@ void ClTextAccessor::RenderValue(long item) {
                 }
             } else if (sign) {
                 const int64_t v = static_cast<int64_t>(raw);
-                digits = Digits(v < 0 ? 0 - raw : raw, end);
+                digits = DecimalDigitsBefore(v < 0 ? 0 - raw : raw, end);
                 if (v < 0) *--digits = '-';
             } else {
-                digits = Digits(raw, end);
+                digits = DecimalDigitsBefore(raw, end);
                 if (decimals > 0) {
                     end[0] = '.';
                     std::memset(end + 1, '0', static_cast<size_t>(decimals));
