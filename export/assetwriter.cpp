@@ -125,36 +125,24 @@ int ClAssetWriter::WriteDataHeader(const StDATAINFO* set) {
     return 1;
 }
 
-namespace {
-
-// Whether one of the length bytes at text is a comma, CR or LF, eight bytes in one step; readable
-// bytes from text may be read (only the first length are looked at).
-bool HasSeparatorByte(const unsigned char* text, size_t length, size_t readable) {
-    const uint64_t ones = 0x0101010101010101ull, highs = 0x8080808080808080ull;
-    auto has = [&](uint64_t x, unsigned char c) { return ((x ^ (ones * c)) - ones) & ~(x ^ (ones * c)) & highs; };
-    size_t n = 0;
-    for (; n < length && n + 8 <= readable; n += 8) {
-        uint64_t x;
-        std::memcpy(&x, text + n, 8);
-        if (length - n < 8) x &= (uint64_t(1) << (8 * (length - n))) - 1;  // zero is none of them
-        if (has(x, ',') | has(x, '\r') | has(x, '\n')) return true;
-    }
-    for (; n < length; ++n)
-        if (text[n] == ',' || text[n] == '\r' || text[n] == '\n') return true;
-    return false;
-}
-
-}  // namespace
-
+// One pass copies the text and notes whether it holds a separator (comma, CR, LF: all below 64);
+// the texts are short, so a loop of its own beats counting and copying them apart.
 void ClAssetWriter::SetText(long item, const char* text) {
     const StTAFORMAT& column = G_INFO[item];
     unsigned char* slot = m_info.Record() + column.offset;
-    const size_t length = strnlen(text, static_cast<size_t>(column.size) - 1);
-    std::memcpy(slot, text, length);
-    slot[length] = '\0';
+    const size_t limit = static_cast<size_t>(column.size) - 1;
+    const uint64_t separators = (uint64_t(1) << ',') | (uint64_t(1) << '\r') | (uint64_t(1) << '\n');
+    uint64_t seen = 0;
+    size_t n = 0;
+    for (; n < limit; ++n) {
+        const unsigned char c = static_cast<unsigned char>(text[n]);
+        if (c == 0) break;
+        slot[n] = c;
+        seen |= c < 64 ? (separators >> c) & 1 : 0;
+    }
+    slot[n] = '\0';
     Show(item);
-    const size_t readable = kInfoRecordBytes - static_cast<size_t>(column.offset);
-    if (HasSeparatorByte(slot, length, readable) && MendSeparators(slot)) SeparatorMessage(reinterpret_cast<const char*>(slot));
+    if (seen && MendSeparators(slot)) SeparatorMessage(reinterpret_cast<const char*>(slot));
 }
 
 // Rows carry no quotes: a comma would split the column and a line break the row. A comma
