@@ -1,11 +1,13 @@
 // checks.cpp - code checks, the written-codes index and the entries of the link error log.
 #include <charconv>
+#include <cmath>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
 
 #include "assetwriter.h"
 #include "conversions.h"
+#include "decimal.h"
 #include "sjisbytes.h"
 #include "messages.h"
 
@@ -93,10 +95,21 @@ bool FormatPlain(char* text, size_t size, const char* format, va_list args) {
             append(arg, length);
             p += 3;
         } else if (p[0] == '.' && p[1] == '2' && p[2] == 'f') {
+            const double x = va_arg(args, double);
             char number[512];
-            const int length = std::snprintf(number, sizeof number, "%.2f", va_arg(args, double));
-            if (length < 0 || static_cast<size_t>(length) >= sizeof number) return false;
-            append(number, static_cast<size_t>(length));
+            size_t length = 0;
+            if (x == std::floor(x) && std::fabs(x) < 1e15) {
+                // A whole value, as quantities mostly are: its digits and ".00".
+                if (std::signbit(x)) number[length++] = '-';
+                length += PutDecimal(static_cast<uint64_t>(std::fabs(x)), number + length);
+                std::memcpy(number + length, ".00", 3);
+                length += 3;
+            } else {
+                const int n = std::snprintf(number, sizeof number, "%.2f", x);
+                if (n < 0 || static_cast<size_t>(n) >= sizeof number) return false;
+                length = static_cast<size_t>(n);
+            }
+            append(number, length);
             p += 3;
         } else {
             return false;
