@@ -229,39 +229,20 @@ size_t CopyText(const unsigned char* s, size_t room, char* out) {
     return n;
 }
 
-}  // namespace
-
-// Masked items are most of a sparse row; they are dealt with before the value is looked at.
-inline void ClTextAccessor::RenderItem(long item) {
-    // An order entry naming no item of the table renders as nothing rather than reading past it.
-    if (item < 0 || item >= m_formatCount) return;
-    const unsigned char mask = m_mask[item];
-    if (mask == 0) return RenderValue(item);
-    if (m_delimiter == Fixed)
-        PutBlanks(static_cast<size_t>(Clamp(m_format[item].width, 0, kLineBytes - 1)));
-    else if (mask == 2)
-        PutChar(' ');
-}
-
-// An unquoted text of a delimited row, the most common value, without the general path's
-// choices; false for any other value. The caller has made room for the widest value.
-inline bool ClTextAccessor::RenderPlainText(long item) {
-    const StTAFORMAT& f = m_format[item];
-    if (f.type != ItemText || m_quote != NoQuote || f.size <= 0) return false;
-    const size_t width = static_cast<size_t>(Clamp(f.width, 0, kLineBytes - 1));
+// An unquoted text of a delimited row, the most common value, at out; returns the end, or null
+// for any other value. out has room for the widest value.
+char* PutPlainText(const StTAFORMAT& f, const unsigned char* value, char* out) {
+    if (f.type != ItemText || f.size <= 0) return nullptr;
+    const size_t width = static_cast<size_t>(Clamp(f.width, 0, ClTextAccessor::kLineBytes - 1));
     const size_t room = static_cast<size_t>(f.size);
-    m_rowUsed += CopyText(static_cast<const unsigned char*>(m_record) + f.offset, width < room ? width : room,
-                          m_row + m_rowUsed);
-    return true;
+    return out + CopyText(value, width < room ? width : room, out);
 }
 
-// A signed number of two, four or eight bytes in a delimited row: an integer, or an amount of
-// eight bytes with its fraction cut to the item's decimals; false for any other value. The
-// caller has made room for the widest value.
-inline bool ClTextAccessor::RenderPlainNumber(long item) {
-    const StTAFORMAT& f = m_format[item];
-    if (f.type != ItemSigned) return false;
-    const unsigned char* value = static_cast<const unsigned char*>(m_record) + f.offset;
+// A signed number of two, four or eight bytes in a delimited row at out: an integer, or an
+// amount of eight bytes with its fraction cut to the item's decimals. Returns the end, or null
+// for any other value. out has room for the widest value.
+char* PutPlainNumber(const StTAFORMAT& f, const unsigned char* value, char* out) {
+    if (f.type != ItemSigned) return nullptr;
     int64_t v;
     if (f.size == 4) {
         int32_t x;
@@ -274,26 +255,35 @@ inline bool ClTextAccessor::RenderPlainNumber(long item) {
     } else if (f.size == 8) {
         std::memcpy(&v, value, 8);
     } else {
-        return false;
+        return nullptr;
     }
-    char* out = m_row + m_rowUsed;
     const uint64_t mag = v < 0 ? 0 - static_cast<uint64_t>(v) : static_cast<uint64_t>(v);
     if (v < 0) *out++ = '-';
-    if (f.size != 8) {
-        out += PutDecimal(mag, out);
-    } else {
-        out += PutDecimal(mag / 10000, out);
-        const long decimals = Clamp(f.decimals, 0, 4);
-        if (decimals > 0) {
-            const unsigned rest = static_cast<unsigned>(mag % 10000);
-            out[0] = '.';
-            std::memcpy(out + 1, kDigitPairs + rest / 100 * 2, 2);
-            std::memcpy(out + 3, kDigitPairs + rest % 100 * 2, 2);
-            out += decimals + 1;
-        }
+    if (f.size != 8) return out + PutDecimal(mag, out);
+    out += PutDecimal(mag / 10000, out);
+    const long decimals = Clamp(f.decimals, 0, 4);
+    if (decimals > 0) {
+        const unsigned rest = static_cast<unsigned>(mag % 10000);
+        out[0] = '.';
+        std::memcpy(out + 1, kDigitPairs + rest / 100 * 2, 2);
+        std::memcpy(out + 3, kDigitPairs + rest % 100 * 2, 2);
+        out += decimals + 1;
     }
-    m_rowUsed = static_cast<size_t>(out - m_row);
-    return true;
+    return out;
+}
+
+}  // namespace
+
+// Masked items are most of a sparse row; they are dealt with before the value is looked at.
+inline void ClTextAccessor::RenderItem(long item) {
+    // An order entry naming no item of the table renders as nothing rather than reading past it.
+    if (item < 0 || item >= m_formatCount) return;
+    const unsigned char mask = m_mask[item];
+    if (mask == 0) return RenderValue(item);
+    if (m_delimiter == Fixed)
+        PutBlanks(static_cast<size_t>(Clamp(m_format[item].width, 0, kLineBytes - 1)));
+    else if (mask == 2)
+        PutChar(' ');
 }
 
 // A value is written straight into the row buffer, which first makes room for the widest one.
@@ -416,7 +406,13 @@ void ClTextAccessor::WriteMaskedRow(long count, char delimiter) {
     std::memset(&delimiters, delimiter, sizeof delimiters);
     // The delimiters of the items from next to the one shown next go out in one eight-byte store
     // (none shown in a chunk: the chunk's eight); room for them and for the widest value is made
-    // once per item shown.
+    // once per item shown. The row is written through a local cursor: a byte stored through it
+    // could be any member, so the members the loop needs are read once.
+    const StTAFORMAT* const format = m_format;
+    const unsigned char* const record = static_cast<const unsigned char*>(m_record);
+    const bool quoted = m_quote != NoQuote;
+    char* out = m_row + m_rowUsed;
+    char* const full = m_row + sizeof m_row - sizeof delimiters - kValueRoom;
     long next = 0;  // the first item whose delimiter is still to come
     for (long chunk = 0; chunk < count; chunk += 8) {
         uint64_t masks;
@@ -424,26 +420,46 @@ void ClTextAccessor::WriteMaskedRow(long count, char delimiter) {
         uint64_t shown = ZeroBytes(masks) | ZeroBytes(masks ^ (kOnes * 2));
         if (count - chunk < 8) shown &= (uint64_t(1) << (8 * (count - chunk))) - 1;
         while (shown != 0) {
-            const long item = chunk + __builtin_ctzll(shown) / 8;
+            const int step = __builtin_ctzll(shown) / 8;
+            const long item = chunk + step;
             shown &= shown - 1;
-            if (m_rowUsed + sizeof delimiters + kValueRoom > sizeof m_row) Flush();
-            std::memcpy(m_row + m_rowUsed, &delimiters, sizeof delimiters);
-            m_rowUsed += static_cast<size_t>(item - next);
-            if (m_mask[item] != 0)
-                m_row[m_rowUsed++] = ' ';
-            else if (!RenderPlainText(item) && !RenderPlainNumber(item))
-                RenderValue(item);
+            if (out > full) {
+                m_rowUsed = static_cast<size_t>(out - m_row);
+                Flush();
+                out = m_row;
+            }
+            std::memcpy(out, &delimiters, sizeof delimiters);
+            out += item - next;
             next = item;
+            if ((masks >> (8 * step) & 0xFF) != 0) {
+                *out++ = ' ';
+                continue;
+            }
+            const StTAFORMAT& f = format[item];
+            char* end = quoted ? nullptr : PutPlainText(f, record + f.offset, out);
+            if (!end) end = PutPlainNumber(f, record + f.offset, out);
+            if (end) {
+                out = end;
+                continue;
+            }
+            m_rowUsed = static_cast<size_t>(out - m_row);
+            RenderValue(item);
+            out = m_row + m_rowUsed;
         }
         // Up to the chunk's end, but no delimiter after the row's last item.
         const long end = chunk + 8 < count ? chunk + 8 : count - 1;
         if (end > next) {
-            if (m_rowUsed + sizeof delimiters > sizeof m_row) Flush();
-            std::memcpy(m_row + m_rowUsed, &delimiters, sizeof delimiters);
-            m_rowUsed += static_cast<size_t>(end - next);
+            if (out + sizeof delimiters > m_row + sizeof m_row) {
+                m_rowUsed = static_cast<size_t>(out - m_row);
+                Flush();
+                out = m_row;
+            }
+            std::memcpy(out, &delimiters, sizeof delimiters);
+            out += end - next;
             next = end;
         }
     }
+    m_rowUsed = static_cast<size_t>(out - m_row);
 }
 
 long ClTextAccessor::Write() { return WriteRow(-1, false); }

@@ -111,8 +111,6 @@ private:
     void WriteMaskedRow(long count, char delimiter);
     void RenderItem(long item);
     void RenderValue(long item);
-    bool RenderPlainText(long item);
-    bool RenderPlainNumber(long item);
     void RenderItemName(long item, long pos);
     void PutQuote();
     bool StreamOk() const;
