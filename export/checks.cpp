@@ -155,8 +155,11 @@ uint64_t CodeKey(const char* code, size_t length) {
     return key;
 }
 
+// The top bits of the product, which every byte of the key reaches: codes that differ only in
+// their last characters, as the breakdowns of one asset do, must not share a slot.
 size_t CodeSlot(uint64_t key, size_t capacity) {
-    return static_cast<size_t>((key * 0x9E3779B97F4A7C15ull) >> 32) & (capacity - 1);
+    const int bits = __builtin_ctzll(capacity);  // capacity is a power of two, at least 1024
+    return static_cast<size_t>((key * 0x9E3779B97F4A7C15ull) >> (64 - bits));
 }
 
 }  // namespace
