@@ -21,8 +21,12 @@ inline int SjisCharBytes(const char* text) {
 inline size_t SjisFitBytes(const char* text, size_t limit) {
     const size_t length = strnlen(text, limit + 1);
     if (length <= limit) return length;  // the whole text fits: its end is a boundary
-    size_t n = 0;
-    while (text[n] != '\0') {
+    // A byte that cannot lead ends a character, whether it stands alone or trails, so the parse
+    // from the start passes the position after it. Only the bytes from there on need a look.
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(text);
+    size_t n = limit;
+    while (n > 0 && IsSjisLeadByte(p[n - 1])) --n;
+    while (n < limit) {
         const size_t width = static_cast<size_t>(SjisCharBytes(text + n));
         if (n + width > limit) break;
         n += width;

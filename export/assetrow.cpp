@@ -117,7 +117,7 @@ void ClAssetWriter::WriteAssetItems(const StKOTEISHISANINFO& m, const StKOTEINEN
         SetFixed(20, value);
     }
     if (method == 5 && m.acquisitionDate >= 20120401 && m.acquisitionDate <= 20130331)
-        SetText(21, "250%定率法");
+        SetLiteral(21, "250%定率法");
     if (method == 3) {
         *std::to_chars(text, text + sizeof text - 1, m.usefulLife * 12).ptr = '\0';
         SetText(22, text);
@@ -131,37 +131,37 @@ void ClAssetWriter::WriteAssetItems(const StKOTEISHISANINFO& m, const StKOTEINEN
     }
     if (!IsNewMethod(method)) {
         if (type == 10) {
-            SetText(35, "*");
+            SetLiteral(35, "*");
             SetAmount(36, m.residualValue);
         } else if (m.limitInputFlag == 1 && m.depreciableLimit != 0) {
-            SetText(35, "*");
+            SetLiteral(35, "*");
             SetAmount(36, m.depreciableLimit);
         }
     }
     if (m.monthsInputFlag == 1) {
-        SetText(39, "*");
+        SetLiteral(39, "*");
         // A divisor of 0 has no month count to give; the item stays empty.
         if (m.depMonthsDivisor != 0) SetInt16(40, (12 / m.depMonthsDivisor) * m.depMonthsFactor);
     }
     if (method != 7) SetAmount(42, m.openingBookValue);
     if (method == 5 || method == 8) {
-        SetText(47, "*");
+        SetLiteral(47, "*");
         SetAmount(48, m.revisedCost);
     }
     if (method != 7) SetAmount(51, m.depreciationBase);
     if (y.computedDepreciation != 0 && method != 7) {
-        SetText(52, "*");
+        SetLiteral(52, "*");
         SetAmount(53, y.computedDepreciation);
     }
     if (y.additionalDepreciation != 0) {
-        SetText(56, "*");
+        SetLiteral(56, "*");
         SetAmount(57, y.additionalDepreciation);
     }
     if (y.specialDepreciation != 0) {
-        SetText(58, "特別");
-        SetText(62, "*");
+        SetLiteral(58, "特別");
+        SetLiteral(62, "*");
         SetAmount(63, y.specialDepreciation);
-        SetText(64, "償却");
+        SetLiteral(64, "償却");
     }
     const bool current = (y.currentDepreciationInput != 0 && method != 7) ||
                          ((method == 5 || method == 6 || method == 8) && m.serviceDate < 20070401) ||
@@ -169,14 +169,14 @@ void ClAssetWriter::WriteAssetItems(const StKOTEISHISANINFO& m, const StKOTEINEN
                          (method == 8 && m.acquisitionDate <= 20130331) ||
                          (method == 5 && m.acquisitionDate > 20130331);
     if (current) {
-        SetText(66, "*");
+        SetLiteral(66, "*");
         const tagCY parts[3] = {y.computedDepreciation, y.specialDepreciation, y.additionalDepreciation};
         char total[kTotalTextBytes];
         FormatTotal(parts, 3, total);
         // A total wider than its column would be cut to a wrong number.
         if (std::strlen(total) > static_cast<size_t>(G_INFO[67].width)) {
             LinkMessage(MsgAmountDigits, total);
-            SetText(67, "************");
+            SetLiteral(67, "************");
         } else {
             SetText(67, total);
         }
@@ -187,9 +187,9 @@ void ClAssetWriter::WriteAssetItems(const StKOTEISHISANINFO& m, const StKOTEINEN
 
     const bool disposed = m.disposalKind == 4 || m.disposalKind == 5;
     if (disposed) SetInt32(72, m.disposalDate);
-    if (disposed && method != 7) SetText(73, "除却日まで償却");
-    if (method != 7 && m.disposalKind == 4) SetText(74, "売却");
-    if (method != 7 && m.disposalKind == 5) SetText(74, "除却");
+    if (disposed && method != 7) SetLiteral(73, "除却日まで償却");
+    if (method != 7 && m.disposalKind == 4) SetLiteral(74, "売却");
+    if (method != 7 && m.disposalKind == 5) SetLiteral(74, "除却");
     if (method != 7 && m.disposalKind == 4) SetAmount(75, m.salePrice);
     SetAmount(81, m.closingBookValue);
     if (method != 7) SetAmount(83, m.accumulatedDepreciation);
@@ -200,7 +200,7 @@ void ClAssetWriter::WriteAssetItems(const StKOTEISHISANINFO& m, const StKOTEINEN
     SetFixed(88, kHundred);
     SetAmount(89, m.manufacturingAmount);
     if (const char* typeText = ReturnKindText(type)) SetText(93, typeText);  // none: masked
-    if (m.disposalKind == 4) SetText(113, "売却");
+    if (m.disposalKind == 4) SetLiteral(113, "売却");
 
     const StField<sizeof m.memoText> memo(m.memoText);
     const size_t upper = SjisFitBytes(memo.text, 20);
@@ -243,7 +243,7 @@ void ClAssetWriter::WriteBreakdownItems(const StKOTEISHISANINFO& m, const StIKKA
         if (registered == 2) LinkMessage(MsgBreakdownPrefixDuplicate, code, assetCode.text);
     }
 
-    SetText(4, "一括決算");
+    SetLiteral(4, "一括決算");
     const StField<sizeof b.breakdownName> name(b.breakdownName);
     char shortName[40] = {};
     std::memcpy(shortName, name.text, SjisFitBytes(name.text, 32));

@@ -125,23 +125,30 @@ int ClAssetWriter::WriteDataHeader(const StDATAINFO* set) {
     return 1;
 }
 
+// One pass copies the text and notes whether it holds a separator (comma, CR, LF: all below 64);
+// the texts are short, so a loop of its own beats counting and copying them apart.
 void ClAssetWriter::SetText(long item, const char* text) {
     const StTAFORMAT& column = G_INFO[item];
     unsigned char* slot = m_info.Record() + column.offset;
-    const size_t length = strnlen(text, static_cast<size_t>(column.size) - 1);
-    std::memcpy(slot, text, length);
-    slot[length] = '\0';
+    const size_t limit = static_cast<size_t>(column.size) - 1;
+    const uint64_t separators = (uint64_t(1) << ',') | (uint64_t(1) << '\r') | (uint64_t(1) << '\n');
+    uint64_t seen = 0;
+    size_t n = 0;
+    for (; n < limit; ++n) {
+        const unsigned char c = static_cast<unsigned char>(text[n]);
+        if (c == 0) break;
+        slot[n] = c;
+        seen |= c < 64 ? (separators >> c) & 1 : 0;
+    }
+    slot[n] = '\0';
     Show(item);
-    if (MendSeparators(slot)) SeparatorMessage(reinterpret_cast<const char*>(slot));
+    if (seen && MendSeparators(slot)) SeparatorMessage(reinterpret_cast<const char*>(slot));
 }
 
 // Rows carry no quotes: a comma would split the column and a line break the row. A comma
 // becomes the half-width "､" (one byte, so no cut moves), a line break a blank. No trail byte
 // is one of them, so a text without such a byte needs no closer look.
 bool ClAssetWriter::MendSeparators(unsigned char* text) {
-    const unsigned char* first = text;
-    while (*first != '\0' && *first != ',' && *first != '\r' && *first != '\n') ++first;
-    if (*first == '\0') return false;
     bool replaced = false;
     for (unsigned char* p = text; *p != '\0';) {
         if (SjisCharBytes(reinterpret_cast<const char*>(p)) == 2) {

@@ -100,10 +100,18 @@ private:
     ClTextFile* File(short file);
 
     void SetText(long item, const char* text);
+    // A text the program holds, for which neither its length nor a separator needs looking for.
+    template <size_t N>
+    void SetLiteral(long item, const char (&text)[N]) {
+        const StTAFORMAT& column = G_INFO[item];
+        if (N > static_cast<size_t>(column.size)) return SetText(item, text);
+        std::memcpy(m_info.Record() + column.offset, text, N);
+        Show(item);
+    }
     void SetInt16(long item, int value);
     void SetInt32(long item, long value);
     void SetFixed(long item, tagCY value);
-    void SetAmount(long item, tagCY amount) { SetText(item, FormatAmount(&amount)); }
+    void SetAmount(long item, tagCY amount);
     void Show(long item) { m_info.SetMask(item, 0); }
 
     ClTableAccessor<kInfoRecordBytes> m_info;

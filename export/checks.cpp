@@ -1,10 +1,13 @@
 // checks.cpp - code checks, the written-codes index and the entries of the link error log.
+#include <charconv>
+#include <cmath>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
 
 #include "assetwriter.h"
 #include "conversions.h"
+#include "decimal.h"
 #include "sjisbytes.h"
 #include "messages.h"
 
@@ -57,13 +60,77 @@ int ClAssetWriter::WriteLinkMessage(const char* text) {
     return 1;
 }
 
+namespace {
+
+// What vsnprintf makes of the conversions the log's texts use: %s, %d, %.2f, and %08s of a text of
+// eight bytes or more. False for anything else, which then goes to vsnprintf itself; the texts
+// are formatted for every few rows, where vsnprintf would cost more than the row.
+bool FormatPlain(char* text, size_t size, const char* format, va_list args) {
+    size_t n = 0;
+    auto append = [&](const char* bytes, size_t count) {
+        const size_t take = count < size - 1 - n ? count : size - 1 - n;
+        std::memcpy(text + n, bytes, take);
+        n += take;
+    };
+    for (const char* p = format; *p != '\0';) {
+        const char* percent = std::strchr(p, '%');
+        if (!percent) {
+            append(p, std::strlen(p));
+            break;
+        }
+        append(p, static_cast<size_t>(percent - p));
+        p = percent + 1;
+        if (p[0] == 's') {
+            const char* arg = va_arg(args, const char*);
+            append(arg, std::strlen(arg));
+            p += 1;
+        } else if (p[0] == 'd') {
+            char digits[16];
+            append(digits, static_cast<size_t>(std::to_chars(digits, digits + sizeof digits, va_arg(args, int)).ptr - digits));
+            p += 1;
+        } else if (p[0] == '0' && p[1] == '8' && p[2] == 's') {
+            const char* arg = va_arg(args, const char*);
+            const size_t length = std::strlen(arg);
+            if (length < 8) return false;  // the flag would show
+            append(arg, length);
+            p += 3;
+        } else if (p[0] == '.' && p[1] == '2' && p[2] == 'f') {
+            const double x = va_arg(args, double);
+            char number[512];
+            size_t length = 0;
+            if (x == std::floor(x) && std::fabs(x) < 1e15) {
+                // A whole value, as quantities mostly are: its digits and ".00".
+                if (std::signbit(x)) number[length++] = '-';
+                length += PutDecimal(static_cast<uint64_t>(std::fabs(x)), number + length);
+                std::memcpy(number + length, ".00", 3);
+                length += 3;
+            } else {
+                const int n = std::snprintf(number, sizeof number, "%.2f", x);
+                if (n < 0 || static_cast<size_t>(n) >= sizeof number) return false;
+                length = static_cast<size_t>(n);
+            }
+            append(number, length);
+            p += 3;
+        } else {
+            return false;
+        }
+    }
+    text[n] = '\0';
+    return true;
+}
+
+}  // namespace
+
 // Formats in full, then leaves the cut to WriteLinkMessage. Every "%08s" argument is an
 // eight-byte code already, so the runtime's handling of that flag never shows.
 void ClAssetWriter::LinkMessage(const char* format, ...) {
     char text[kMessageBytes];
     va_list args;
     va_start(args, format);
-    std::vsnprintf(text, sizeof text, format, args);
+    va_list again;
+    va_copy(again, args);
+    if (!FormatPlain(text, sizeof text, format, args)) std::vsnprintf(text, sizeof text, format, again);
+    va_end(again);
     va_end(args);
     WriteLinkMessage(text);
 }
@@ -88,8 +155,11 @@ uint64_t CodeKey(const char* code, size_t length) {
     return key;
 }
 
+// The top bits of the product, which every byte of the key reaches: codes that differ only in
+// their last characters, as the breakdowns of one asset do, must not share a slot.
 size_t CodeSlot(uint64_t key, size_t capacity) {
-    return static_cast<size_t>((key * 0x9E3779B97F4A7C15ull) >> 32) & (capacity - 1);
+    const int bits = __builtin_ctzll(capacity);  // capacity is a power of two, at least 1024
+    return static_cast<size_t>((key * 0x9E3779B97F4A7C15ull) >> (64 - bits));
 }
 
 }  // namespace

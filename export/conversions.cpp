@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "assetwriter.h"
+#include "decimal.h"
 #include "messages.h"
 #include "sjisbytes.h"
 
@@ -80,6 +81,14 @@ double LeadingNumber(const char* text) {
         }
     }
     number[n] = '\0';
+    // Whole numbers of up to 15 digits are exact in a double, as strtod would give them.
+    const size_t sign = number[0] == '+' || number[0] == '-' ? 1 : 0;
+    if (n - sign <= 15) {
+        uint64_t whole = 0;
+        size_t i = sign;
+        for (; i < n && IsDigit(number[i]); ++i) whole = whole * 10 + static_cast<unsigned>(number[i] - '0');
+        if (i == n) return number[0] == '-' ? -static_cast<double>(whole) : static_cast<double>(whole);
+    }
     return std::strtod(number, nullptr);
 }
 
@@ -116,6 +125,12 @@ tagCY DivideFixed(tagCY a, tagCY b) {
     // Long division of the remainder, five digits; ten times a remainder may exceed 64 bits.
     __extension__ typedef unsigned __int128 uwide;
     for (int i = 0; i < 5; ++i) {
+        if (rest < (uint64_t(1) << 59)) {  // ten times it fits 64 bits: no wide division needed
+            const uint64_t r = rest * 10;
+            digits = digits * 10 + r / ub;
+            rest = r % ub;
+            continue;
+        }
         const uwide r = static_cast<uwide>(rest) * 10;
         digits = digits * 10 + static_cast<uint64_t>(r / ub);
         rest = static_cast<uint64_t>(r % ub);
@@ -144,6 +159,25 @@ const char* ClAssetWriter::FormatAmount(const tagCY* amount) {
         std::memcpy(m_amountText, "************", sizeof "************");
     }
     return m_amountText;
+}
+
+// As FormatAmount's text, written straight into the item; the text holds digits and a minus only
+// (at most eleven bytes), or the asterisks.
+void ClAssetWriter::SetAmount(long item, tagCY amount) {
+    const StTAFORMAT& column = G_INFO[item];
+    if (amount > 999999999990000LL || amount < -99999999990000LL || column.size < 12) {
+        SetText(item, FormatAmount(&amount));
+        return;
+    }
+    unsigned char* slot = m_info.Record() + column.offset;
+    char* out = reinterpret_cast<char*>(slot);
+    const tagCY whole = amount / 10000;  // toward zero, so a small loss has no minus
+    if (amount != 0) {
+        if (whole < 0) *out++ = '-';
+        out += PutDecimal(whole < 0 ? 0 - static_cast<uint64_t>(whole) : static_cast<uint64_t>(whole), out);
+    }
+    *out = '\0';
+    Show(item);
 }
 
 void ClAssetWriter::ParseQuantity(const char* quantityText) {

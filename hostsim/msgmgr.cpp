@@ -19,8 +19,9 @@ long ClMsgMgr::SetLastError(long code, const char* source, long line) {
                      std::to_string(line));
     m_code = code;
     m_line = line;
-    std::strncpy(m_source, source ? source : "", sizeof m_source - 1);
-    m_source[sizeof m_source - 1] = '\0';
+    const size_t length = source ? strnlen(source, sizeof m_source - 1) : 0;
+    if (length > 0) std::memcpy(m_source, source, length);
+    m_source[length] = '\0';
     return code;
 }
 

@@ -6,6 +6,7 @@
 #include <iostream>
 #include <new>
 
+#include "decimal.h"
 #include "errorstore.h"
 #include "ledgercore.h"
 #include "shareddata.h"
@@ -91,12 +92,6 @@ long ClTextAccessor::Attach(std::iostream* stream) {
 long ClTextAccessor::SetOrder(StTAORDER* order, long count) {
     m_order = order;
     m_orderCount = count;
-    return 0;
-}
-
-long ClTextAccessor::SetMask(long item, long value) {
-    if (item < 0 || item >= m_formatCount) return -1;
-    m_mask[item] = static_cast<unsigned char>(value & 0xFF);
     return 0;
 }
 
@@ -208,15 +203,73 @@ void ClTextAccessor::PutQuote() {
     if (m_quote == DoubleQuote) PutChar('"');
 }
 
+
 namespace {
 
-// The decimal digits of v, ending just before end; returns where they begin.
-char* Digits(uint64_t v, char* end) {
-    do {
-        *--end = static_cast<char>('0' + v % 10);
-        v /= 10;
-    } while (v != 0);
-    return end;
+const uint64_t kOnes = 0x0101010101010101ull;
+const uint64_t kHighs = 0x8080808080808080ull;
+const uint64_t kLows = 0x7F7F7F7F7F7F7F7Full;
+
+// The bit 7 of each byte of x that is zero, exact for the lowest such byte only.
+uint64_t FirstZeroByte(uint64_t x) { return (x - kOnes) & ~x & kHighs; }
+// The bit 7 of every byte of x that is zero, exact for each.
+uint64_t ZeroBytes(uint64_t x) { return ~(((x & kLows) + kLows) | x) & kHighs; }
+
+// Copies the text at s, at most room bytes, to out and returns its length. Eight bytes go in one
+// step while the field has eight more, so out needs eight bytes beyond the text.
+size_t CopyText(const unsigned char* s, size_t room, char* out) {
+    size_t n = 0;
+    for (; n + 8 <= room; n += 8) {
+        uint64_t x;
+        std::memcpy(&x, s + n, 8);
+        std::memcpy(out + n, &x, 8);
+        if (const uint64_t z = FirstZeroByte(x)) return n + static_cast<size_t>(__builtin_ctzll(z)) / 8;
+    }
+    for (; n < room && s[n] != 0; ++n) out[n] = static_cast<char>(s[n]);
+    return n;
+}
+
+// An unquoted text of a delimited row, the most common value, at out; returns the end, or null
+// for any other value. out has room for the widest value.
+char* PutPlainText(const StTAFORMAT& f, const unsigned char* value, char* out) {
+    if (f.type != ItemText || f.size <= 0) return nullptr;
+    const size_t width = static_cast<size_t>(Clamp(f.width, 0, ClTextAccessor::kLineBytes - 1));
+    const size_t room = static_cast<size_t>(f.size);
+    return out + CopyText(value, width < room ? width : room, out);
+}
+
+// A signed number of two, four or eight bytes in a delimited row at out: an integer, or an
+// amount of eight bytes with its fraction cut to the item's decimals. Returns the end, or null
+// for any other value. out has room for the widest value.
+char* PutPlainNumber(const StTAFORMAT& f, const unsigned char* value, char* out) {
+    if (f.type != ItemSigned) return nullptr;
+    int64_t v;
+    if (f.size == 4) {
+        int32_t x;
+        std::memcpy(&x, value, 4);
+        v = x;
+    } else if (f.size == 2) {
+        int16_t x;
+        std::memcpy(&x, value, 2);
+        v = x;
+    } else if (f.size == 8) {
+        std::memcpy(&v, value, 8);
+    } else {
+        return nullptr;
+    }
+    const uint64_t mag = v < 0 ? 0 - static_cast<uint64_t>(v) : static_cast<uint64_t>(v);
+    if (v < 0) *out++ = '-';
+    if (f.size != 8) return out + PutDecimal(mag, out);
+    out += PutDecimal(mag / 10000, out);
+    const long decimals = Clamp(f.decimals, 0, 4);
+    if (decimals > 0) {
+        const unsigned rest = static_cast<unsigned>(mag % 10000);
+        out[0] = '.';
+        std::memcpy(out + 1, kDigitPairs + rest / 100 * 2, 2);
+        std::memcpy(out + 3, kDigitPairs + rest % 100 * 2, 2);
+        out += decimals + 1;
+    }
+    return out;
 }
 
 }  // namespace
@@ -233,24 +286,29 @@ inline void ClTextAccessor::RenderItem(long item) {
         PutChar(' ');
 }
 
+// A value is written straight into the row buffer, which first makes room for the widest one.
 void ClTextAccessor::RenderValue(long item) {
     const StTAFORMAT& f = m_format[item];
     const size_t width = static_cast<size_t>(Clamp(f.width, 0, kLineBytes - 1));
     const bool fixed = m_delimiter == Fixed;
     const unsigned char* value = static_cast<const unsigned char*>(m_record) + f.offset;
+    if (m_rowUsed + kValueRoom > sizeof m_row) Flush();
+    char* const out = m_row + m_rowUsed;
     switch (f.type) {
         case ItemText: {
             // Bounded by the field too, so an unterminated field never reads into its neighbour.
             const size_t room = f.size > 0 ? static_cast<size_t>(f.size) : width;
-            const size_t n = strnlen(reinterpret_cast<const char*>(value), width < room ? width : room);
+            const char quote = fixed ? 0 : (m_quote == SingleQuote ? '\'' : (m_quote == DoubleQuote ? '"' : 0));
+            size_t used = 0;
+            if (quote) out[used++] = quote;
+            const size_t n = CopyText(value, width < room ? width : room, out + used);
+            used += n;
+            if (quote) out[used++] = quote;
             if (fixed) {
-                Put(reinterpret_cast<const char*>(value), n);
-                PutBlanks(width - n);
-            } else {
-                PutQuote();
-                Put(reinterpret_cast<const char*>(value), n);
-                PutQuote();
+                std::memset(out + used, ' ', width - n);
+                used += width - n;
             }
+            m_rowUsed += used;
             break;
         }
         case ItemSigned:
@@ -260,47 +318,50 @@ void ClTextAccessor::RenderValue(long item) {
             if (size < 1) break;
             const uint64_t raw = LoadInteger(value, size, sign);
             const long decimals = Clamp(f.decimals, 0, 4);
-            char number[32];
-            char* const end = number + sizeof number;
+            // The digits end at number + 32 and the fraction follows them; the copy below takes
+            // 32 bytes from where the digits begin, all of them inside number.
+            char number[64];
+            char* const end = number + 32;
             char* digits = nullptr;
-            char fraction[8] = "";
             size_t fractionBytes = 0;
             if (sign && size == 8) {
                 // A currency amount: the integer part of |v| / 10000, then the cut fraction.
                 const bool negative = static_cast<int64_t>(raw) < 0;
                 const uint64_t mag = negative ? 0 - raw : raw;
-                digits = Digits(mag / 10000, end);
+                digits = DecimalDigitsBefore(mag / 10000, end);
                 if (negative) *--digits = '-';
                 if (decimals > 0) {
-                    char four[4];
-                    char* const fourEnd = four + sizeof four;
-                    char* p = Digits(mag % 10000, fourEnd);
-                    while (p > four) *--p = '0';
-                    fraction[0] = '.';
-                    std::memcpy(fraction + 1, four, static_cast<size_t>(decimals));
+                    const unsigned rest = static_cast<unsigned>(mag % 10000);
+                    end[0] = '.';
+                    std::memcpy(end + 1, kDigitPairs + rest / 100 * 2, 2);
+                    std::memcpy(end + 3, kDigitPairs + rest % 100 * 2, 2);
                     fractionBytes = static_cast<size_t>(decimals) + 1;
                 }
             } else if (sign) {
                 const int64_t v = static_cast<int64_t>(raw);
-                digits = Digits(v < 0 ? 0 - raw : raw, end);
+                digits = DecimalDigitsBefore(v < 0 ? 0 - raw : raw, end);
                 if (v < 0) *--digits = '-';
             } else {
-                digits = Digits(raw, end);
+                digits = DecimalDigitsBefore(raw, end);
                 if (decimals > 0) {
-                    fraction[0] = '.';
-                    std::memset(fraction + 1, '0', static_cast<size_t>(decimals));
+                    end[0] = '.';
+                    std::memset(end + 1, '0', static_cast<size_t>(decimals));
                     fractionBytes = static_cast<size_t>(decimals) + 1;
                 }
             }
             // Plain signed integers ignore decimals; amounts and unsigned items keep room for the fraction.
             const size_t n = static_cast<size_t>(end - digits);
+            size_t used = 0;
             if (fixed) {
                 long field = static_cast<long>(width);
                 if (fractionBytes > 0) field = Clamp(field - decimals - 1, 0, kLineBytes - 1);
-                if (static_cast<size_t>(field) > n) PutBlanks(static_cast<size_t>(field) - n);
+                if (static_cast<size_t>(field) > n) {
+                    used = static_cast<size_t>(field) - n;
+                    std::memset(out, ' ', used);
+                }
             }
-            Put(digits, n);
-            Put(fraction, fractionBytes);
+            std::memcpy(out + used, digits, 32);
+            m_rowUsed += used + n + fractionBytes;
             break;
         }
         default:
@@ -317,19 +378,88 @@ long ClTextAccessor::WriteRow(long lead, bool names) {
     m_rowUsed = 0;
     for (long i = 0; i < lead; ++i) Put(kLeadIn, sizeof kLeadIn);
     const bool strict = !names && lead < 0;  // only Write passes a negative lead
-    const long count = RowItemCount(strict);
+    const bool useOrder = m_selectFlag == 0 && (strict ? m_orderCount > 0 : m_orderCount != 0);
+    const long count = !useOrder ? m_formatCount : (m_order && m_orderCount > 0 ? m_orderCount : 0);
     const char delimiter = m_delimiter == Comma ? ',' : (m_delimiter == Tab ? '\t' : (m_delimiter == Space ? ' ' : 0));
-    for (long pos = 0; pos < count; ++pos) {
-        const long item = RowItem(pos, strict);
-        if (names)
-            RenderItemName(item, pos);
-        else
-            RenderItem(item);
-        if (delimiter != 0 && pos + 1 < count) PutChar(delimiter);
+    if (!useOrder && !names && delimiter != 0) {
+        WriteMaskedRow(count, delimiter);
+    } else {
+        for (long pos = 0; pos < count; ++pos) {
+            const long item = useOrder ? m_order[pos].item : pos;
+            if (names)
+                RenderItemName(item, pos);
+            else
+                RenderItem(item);
+            if (delimiter != 0 && pos + 1 < count) PutChar(delimiter);
+        }
     }
     Put("\r\n", 2);
     Flush();
     return StreamOk() ? 0 : -1;
+}
+
+// The items of a delimited row in table order, eight masks at a time: an item masked to nothing
+// is only its delimiter, so the masks of values (0) and blanks (2) are found first and the
+// delimiters go in runs, each run ending just before the next item shown.
+void ClTextAccessor::WriteMaskedRow(long count, char delimiter) {
+    uint64_t delimiters;
+    std::memset(&delimiters, delimiter, sizeof delimiters);
+    // The delimiters of the items from next to the one shown next go out in one eight-byte store
+    // (none shown in a chunk: the chunk's eight); room for them and for the widest value is made
+    // once per item shown. The row is written through a local cursor: a byte stored through it
+    // could be any member, so the members the loop needs are read once.
+    const StTAFORMAT* const format = m_format;
+    const unsigned char* const record = static_cast<const unsigned char*>(m_record);
+    const bool quoted = m_quote != NoQuote;
+    char* out = m_row + m_rowUsed;
+    char* const full = m_row + sizeof m_row - sizeof delimiters - kValueRoom;
+    long next = 0;  // the first item whose delimiter is still to come
+    for (long chunk = 0; chunk < count; chunk += 8) {
+        uint64_t masks;
+        std::memcpy(&masks, m_mask + chunk, sizeof masks);  // chunk + 8 <= kMaxItems
+        uint64_t shown = ZeroBytes(masks) | ZeroBytes(masks ^ (kOnes * 2));
+        if (count - chunk < 8) shown &= (uint64_t(1) << (8 * (count - chunk))) - 1;
+        while (shown != 0) {
+            const int step = __builtin_ctzll(shown) / 8;
+            const long item = chunk + step;
+            shown &= shown - 1;
+            if (out > full) {
+                m_rowUsed = static_cast<size_t>(out - m_row);
+                Flush();
+                out = m_row;
+            }
+            std::memcpy(out, &delimiters, sizeof delimiters);
+            out += item - next;
+            next = item;
+            if ((masks >> (8 * step) & 0xFF) != 0) {
+                *out++ = ' ';
+                continue;
+            }
+            const StTAFORMAT& f = format[item];
+            char* end = quoted ? nullptr : PutPlainText(f, record + f.offset, out);
+            if (!end) end = PutPlainNumber(f, record + f.offset, out);
+            if (end) {
+                out = end;
+                continue;
+            }
+            m_rowUsed = static_cast<size_t>(out - m_row);
+            RenderValue(item);
+            out = m_row + m_rowUsed;
+        }
+        // Up to the chunk's end, but no delimiter after the row's last item.
+        const long end = chunk + 8 < count ? chunk + 8 : count - 1;
+        if (end > next) {
+            if (out + sizeof delimiters > m_row + sizeof m_row) {
+                m_rowUsed = static_cast<size_t>(out - m_row);
+                Flush();
+                out = m_row;
+            }
+            std::memcpy(out, &delimiters, sizeof delimiters);
+            out += end - next;
+            next = end;
+        }
+    }
+    m_rowUsed = static_cast<size_t>(out - m_row);
 }
 
 long ClTextAccessor::Write() { return WriteRow(-1, false); }

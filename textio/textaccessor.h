@@ -69,7 +69,11 @@ public:
     long GetFormatCount() const { return m_formatCount; }
 
     // Mask per item index: 0 = value, 2 = one blank, other = empty. -1 for a bad index.
-    long SetMask(long item, long value);
+    long SetMask(long item, long value) {
+        if (item < 0 || item >= m_formatCount) return -1;
+        m_mask[item] = static_cast<unsigned char>(value & 0xFF);
+        return 0;
+    }
     long GetMask(long item) const;
     // The same mask for every item of the table.
     void SetAllMasks(long value);
@@ -110,6 +114,7 @@ private:
     long RowItemCount(bool strictOrder) const;
     long RowItem(long pos, bool strictOrder) const;
     long WriteRow(long lead, bool names);
+    void WriteMaskedRow(long count, char delimiter);
     void RenderItem(long item);
     void RenderValue(long item);
     void RenderItemName(long item, long pos);
@@ -159,7 +164,8 @@ private:
     long m_physicalLineNo;
     long m_logicalLineNo;
     // A row is rendered here and goes to the stream in one write; only a row longer than the
-    // buffer goes in parts.
+    // buffer goes in parts. A value is written once the buffer has room for the widest one.
+    enum { kValueRoom = kLineBytes + 64 };
     char m_row[kRowBytes];
     size_t m_rowUsed;
 };

@@ -3,10 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
 #include "export_helpers.h"
+#include "sjisbytes.h"
 
 static std::string Last(const char* text, size_t n) {
     char out[16];
@@ -33,6 +36,35 @@ TEST(LastChars, NeverStartsInsideADoubleByteCharacter) {
     // 表 has the trail byte 0x5C; its trail is never taken as a character of its own.
     EXPECT_EQ(Last("A表", 1), "");
     EXPECT_EQ(Last("AB表", 3), "B表");
+}
+
+// The cut looks back from the limit for a byte that cannot lead; it must land where a walk from
+// the start lands, for every mix of lead, trail and single bytes.
+TEST(SjisFitBytes, CutLandsWhereAWalkFromTheStartLands) {
+    const unsigned char bytes[] = {'A', 0x5C, 0x81, 0x82, 0x9F, 0xE0, 0xFC, 0x40, 0x7F, 0x80, 0xA0, 0xDF, 0xFD};
+    unsigned r = 7;
+    for (int round = 0; round < 20000; ++round) {
+        char text[48] = {};
+        const size_t length = static_cast<size_t>(round % 40);
+        for (size_t i = 0; i < length; ++i) {
+            r = r * 1103515245u + 12345u;
+            text[i] = static_cast<char>(bytes[(r >> 16) % sizeof bytes]);
+        }
+        for (size_t limit = 0; limit <= length + 1; ++limit) {
+            size_t walked = 0;
+            while (text[walked] != '\0' && walked + static_cast<size_t>(SjisCharBytes(text + walked)) <= limit)
+                walked += static_cast<size_t>(SjisCharBytes(text + walked));
+            ASSERT_EQ(SjisFitBytes(text, limit), walked) << "round " << round << ", limit " << limit;
+        }
+    }
+}
+
+TEST(LeadingNumbers, WholeNumbersAreWhatStrtodGives) {
+    for (const char* text : {"0", "-0", "+7", "123456789012345", "-123456789012345", "1234567890123456",
+                             "99999999999999999999", "0000000000000012"}) {
+        EXPECT_EQ(LeadingNumber(text), std::strtod(text, nullptr)) << text;
+        EXPECT_EQ(std::signbit(LeadingNumber(text)), std::signbit(std::strtod(text, nullptr))) << text;
+    }
 }
 
 // The siblings of "C:name.csv" lie in the current folder of drive C, not in the current folder.

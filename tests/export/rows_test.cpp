@@ -277,6 +277,23 @@ TEST(AssetRow, TotalWiderThanItsColumnIsAsterisksAndReported) {
     EXPECT_EQ(entries.back(), "\n＜ERROR＞\n金額｢1000000000050｣は、連携可能最大桁数をオーバーしています。");
 }
 
+// Amount items are written without the text path; each must read as FormatAmount gives it.
+TEST(AssetRow, AmountItemsReadAsFormatAmountGivesThem) {
+    const tagCY amounts[] = {0,        1,         -1,         9999,      -9999,          -5000,
+                             10000,    -10000,    123456789,  -123456789, 999999999990000LL, -99999999990000LL,
+                             999999999990001LL, -99999999990001LL, INT64_MAX, INT64_MIN};
+    for (const tagCY v : amounts) {
+        StAsset a = OldMethodAsset();
+        a.master.acquisitionCost = v;
+        WriterRun run;
+        const std::vector<std::string> f = WriteOne(run, a);
+        ASSERT_EQ(f.size(), 149u);
+        WriterRun other;
+        tagCY copy = v;
+        EXPECT_EQ(f[23], other.writer.FormatAmount(&copy)) << v;
+    }
+}
+
 TEST(AssetRow, LongTextsAreCutOnCharacterBoundaries) {
     StAsset a = OldMethodAsset();
     // 31 single bytes and a double-byte character: the character would end at byte 33.
