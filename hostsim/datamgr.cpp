@@ -27,7 +27,7 @@ ClDataMgr* ClDataMgr::Inst() {
 ClSetMgr* ClDataMgr::GetSetMgr() {
     static ClSetMgr setMgr;
     const ClHostCall call;
-    call.Journal("GetSetMgr");
+    if (call.Wanted()) call.Journal("GetSetMgr");
     return &setMgr;
 }
 
