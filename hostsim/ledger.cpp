@@ -252,14 +252,20 @@ long CountOf(const StLEDGERCOLUMN (&)[N]) {
 // ---- reader ----
 
 // The text accessor over the ledger's table: the reader takes each row's columns where they lie in
-// the line instead of a copy of each in a record.
+// the line instead of a copy of each in a record, so the accessor has no record; rows are read
+// only through ReadRow.
 class ClLedgerAccessor : public ClTextAccessor {
 public:
     ClLedgerAccessor(const StTAFORMAT* table, long count, ClLedgerReader& reader)
         : ClTextAccessor("LEDGER", table, count, nullptr), m_reader(reader) {}
 
-protected:
-    long ReadItems(const StREADOFFSETINFO* split, long count) override { return m_reader.TakeRow(split, count); }
+    // Read, with the columns taken by the reader straight from the line.
+    long ReadRow() {
+        StREADOFFSETINFO split[kMaxReadItems];
+        long count = 0;
+        const long r = _RdSplitRow(split, &count);
+        return r != 0 ? r : m_reader.TakeRow(split, count);
+    }
 
 private:
     ClLedgerReader& m_reader;
@@ -318,7 +324,7 @@ long ClLedgerReader::CellLength(long column) const { return m_lengths[column]; }
 long ClLedgerReader::ReadSplit() {
     if (!m_accessor) return Fail("not open");
     for (;;) {
-        const long r = m_accessor->Read();
+        const long r = m_accessor->ReadRow();
         if (r == 1 && !m_file->HadReadError()) return 1;
         if (m_file->HadReadError()) {
             m_message = m_path + ": cannot be read";
