@@ -247,6 +247,16 @@ long DataRows(const fs::path& file) {
 
 double MB(uintmax_t bytes) { return static_cast<double>(bytes) / 1e6; }
 
+double BestCopySeconds(const fs::path& folder) {
+    double best = -1;
+    for (int i = 0; i < 3; ++i) {
+        const double s = CopySeconds(folder);
+        if (s < 0) return -1;
+        if (best < 0 || s < best) best = s;
+    }
+    return best;
+}
+
 // ---- the engine over records fetched beforehand ----
 
 // Records of a few hundred assets and their rows, fetched as ExportAssets fetches them; the
@@ -410,8 +420,10 @@ int RunOne(const fs::path& work, long assets, long seed, StPHASES& p) {
     const double peak = MB(OsPeakMemoryBytes());
     p.rows = DataRows(wholeOut / "assets.csv");
 
-    p.copyLedger = CopySeconds(ledger);
-    p.copyOutput = CopySeconds(wholeOut);
+    // The fastest of three copies: the reference is what the machine can do, not a copy that met
+    // the write-back of the runs before it.
+    p.copyLedger = BestCopySeconds(ledger);
+    p.copyOutput = BestCopySeconds(wholeOut);
     const uintmax_t ledgerBytes = FolderBytes(ledger), outputBytes = FolderBytes(wholeOut);
     const double copyBoth = p.copyLedger + p.copyOutput;
     std::printf("assets %ld (seed %ld): generated in %.2f s; %ld rows; ledger %.1f MB, output %.1f MB%s\n", assets,

@@ -56,15 +56,27 @@ int ClAssetWriter::WriteAssetRow(StKOTEISHISANINFO* master, StKOTEINENINFO* year
                                  StIKKATSUINFO* breakdown) {
     (void)monthly;  // fetched with the master; nothing of it reaches the row
     if (!master || (master->methodCode == 4 && !breakdown) || (master->methodCode != 4 && !yearly)) return 1;
+    // Item 0: the asset code, and for a breakdown its two-digit number after it. The index of
+    // written codes outgrows the caches in a large run, so its slots for this code are asked for
+    // now, to be at hand when the code is registered.
+    char code[16];
+    AssetCode(*master, code);
+    if (master->methodCode == 4) {
+        const StField<sizeof breakdown->breakdownNo> number(breakdown->breakdownNo);
+        char tail[4];
+        LastChars(number.text, 2, tail);
+        PadZero(tail, 2, code + 6);  // the asset code is six bytes
+    }
+    PrefetchCode(code);
     m_dataFile.Attach(&m_info);
     m_info.SetMode(Comma, NoQuote);
     m_info.ClearRecord();
     // Every item starts masked; filling an item shows it, so no mask of an earlier row survives.
     m_info.SetAllMasks(1);
     if (master->methodCode == 4) {
-        WriteBreakdownItems(*master, *breakdown);
+        WriteBreakdownItems(*master, *breakdown, code);
     } else {
-        WriteAssetItems(*master, *yearly);
+        WriteAssetItems(*master, *yearly, code);
     }
     return 1;
 }
@@ -77,14 +89,12 @@ void ClAssetWriter::AssetCode(const StKOTEISHISANINFO& master, char* code) {
     PadZero(tail, 6, code);
 }
 
-void ClAssetWriter::WriteAssetItems(const StKOTEISHISANINFO& m, const StKOTEINENINFO& y) {
+void ClAssetWriter::WriteAssetItems(const StKOTEISHISANINFO& m, const StKOTEINENINFO& y, const char* code) {
     const int method = m.methodCode;
     const int32_t type = m.assetTypeCode;
     const StField<sizeof m.assetCode> assetCode(m.assetCode);
     char text[32];
 
-    char code[16];
-    AssetCode(m, code);
     SetText(0, code);
     if (std::strlen(assetCode.text) > 6) LinkMessage(MsgCodeDigits, assetCode.text);
     if (!CheckCodeChars(3, code)) {
@@ -216,21 +226,14 @@ void ClAssetWriter::WriteAssetItems(const StKOTEISHISANINFO& m, const StKOTEINEN
     NoteWrite(DataFile, m_info.Write());
 }
 
-void ClAssetWriter::WriteBreakdownItems(const StKOTEISHISANINFO& m, const StIKKATSUINFO& b) {
+void ClAssetWriter::WriteBreakdownItems(const StKOTEISHISANINFO& m, const StIKKATSUINFO& b, const char* code) {
     const StField<sizeof m.assetCode> assetCode(m.assetCode);
     const StField<sizeof b.breakdownNo> number(b.breakdownNo);
-    char code[16];
-    AssetCode(m, code);
-    char tail[4];
-    LastChars(number.text, 2, tail);
-    char two[4];
-    PadZero(tail, 2, two);
     // Numbers 100, 200 ... and non-numeric ones end in no usable two-digit breakdown number.
-    if (LeadingInteger(two) == 0) {
+    if (LeadingInteger(code + 6) == 0) {
         LinkMessage(MsgBreakdownLimit);
         return;
     }
-    std::strcat(code, two);
     SetText(0, code);
     if (std::strlen(assetCode.text) + std::strlen(number.text) > 8) {
         LinkMessage(MsgBreakdownCodeDigits, assetCode.text, number.text);

@@ -82,8 +82,8 @@ public:
 private:
     enum { kMessageBytes = 2048, kPathBytes = 261 };
 
-    void WriteAssetItems(const StKOTEISHISANINFO& master, const StKOTEINENINFO& yearly);
-    void WriteBreakdownItems(const StKOTEISHISANINFO& master, const StIKKATSUINFO& breakdown);
+    void WriteAssetItems(const StKOTEISHISANINFO& master, const StKOTEINENINFO& yearly, const char* code);
+    void WriteBreakdownItems(const StKOTEISHISANINFO& master, const StIKKATSUINFO& breakdown, const char* code);
     void AssetCode(const StKOTEISHISANINFO& master, char* code);
     void LinkMessage(const char* format, ...);
     // The entry for a text whose separators were mended; into the log even after it was closed.
@@ -95,6 +95,7 @@ private:
     void NoteFailure(short file) { m_failedFiles |= 1 << file; }
     short FileOf(const ClTextFile& file) const;
     bool FindCode(uint64_t key) const;
+    void PrefetchCode(const char* code) const;  // the slots RegisterCode will look at
     void AddCode(uint64_t key);
     void ResizeCodes(size_t capacity);
     ClTextFile* File(short file);

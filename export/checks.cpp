@@ -164,6 +164,13 @@ size_t CodeSlot(uint64_t key, size_t capacity) {
 
 }  // namespace
 
+void ClAssetWriter::PrefetchCode(const char* code) const {
+    if (m_codeCapacity == 0) return;
+    const size_t length = strnlen(code, kCodeKeyBytes);
+    __builtin_prefetch(&m_codeSlots[CodeSlot(CodeKey(code, length), m_codeCapacity)]);
+    if (length > 6) __builtin_prefetch(&m_codeSlots[CodeSlot(CodeKey(code, 6), m_codeCapacity)]);
+}
+
 bool ClAssetWriter::FindCode(uint64_t key) const {
     if (m_codeCapacity == 0) return false;
     for (size_t i = CodeSlot(key, m_codeCapacity);; i = (i + 1) & (m_codeCapacity - 1)) {
