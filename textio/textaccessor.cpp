@@ -412,8 +412,19 @@ void ClTextAccessor::WriteMaskedRow(long count, char delimiter) {
     const unsigned char* const record = static_cast<const unsigned char*>(m_record);
     const bool quoted = m_quote != NoQuote;
     char* out = m_row + m_rowUsed;
-    char* const full = m_row + sizeof m_row - sizeof delimiters - kValueRoom;
     long next = 0;  // the first item whose delimiter is still to come
+    // The delimiters of the items from next to item - 1 (at most eight), with room made first for
+    // them and the bytes that follow.
+    auto delimitersUpTo = [&](long item, size_t then) {
+        if (out + sizeof delimiters + then > m_row + sizeof m_row) {
+            m_rowUsed = static_cast<size_t>(out - m_row);
+            Flush();
+            out = m_row;
+        }
+        std::memcpy(out, &delimiters, sizeof delimiters);
+        out += item - next;
+        next = item;
+    };
     for (long chunk = 0; chunk < count; chunk += 8) {
         uint64_t masks;
         std::memcpy(&masks, m_mask + chunk, sizeof masks);  // chunk + 8 <= kMaxItems
@@ -423,14 +434,7 @@ void ClTextAccessor::WriteMaskedRow(long count, char delimiter) {
             const int step = __builtin_ctzll(shown) / 8;
             const long item = chunk + step;
             shown &= shown - 1;
-            if (out > full) {
-                m_rowUsed = static_cast<size_t>(out - m_row);
-                Flush();
-                out = m_row;
-            }
-            std::memcpy(out, &delimiters, sizeof delimiters);
-            out += item - next;
-            next = item;
+            delimitersUpTo(item, kValueRoom);
             if ((masks >> (8 * step) & 0xFF) != 0) {
                 *out++ = ' ';
                 continue;
@@ -448,16 +452,7 @@ void ClTextAccessor::WriteMaskedRow(long count, char delimiter) {
         }
         // Up to the chunk's end, but no delimiter after the row's last item.
         const long end = chunk + 8 < count ? chunk + 8 : count - 1;
-        if (end > next) {
-            if (out + sizeof delimiters > m_row + sizeof m_row) {
-                m_rowUsed = static_cast<size_t>(out - m_row);
-                Flush();
-                out = m_row;
-            }
-            std::memcpy(out, &delimiters, sizeof delimiters);
-            out += end - next;
-            next = end;
-        }
+        if (end > next) delimitersUpTo(end, 0);
     }
     m_rowUsed = static_cast<size_t>(out - m_row);
 }
