@@ -203,7 +203,6 @@ void ClTextAccessor::PutQuote() {
     if (m_quote == DoubleQuote) PutChar('"');
 }
 
-
 namespace {
 
 const uint64_t kOnes = 0x0101010101010101ull;
