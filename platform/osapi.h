@@ -21,9 +21,15 @@ enum _DriveType {
 // Access modes of OsCanAccess, as _access takes them.
 enum _AccessMode { AccessExists = 0, AccessWrite = 2, AccessRead = 4, AccessReadWrite = 6 };
 
-// FileSpecial: a FIFO, a device, a socket or a symbolic link (never followed by OsGetFileStatus):
-// nothing the program reads or writes as a file.
+// FileSpecial: a FIFO, a device, a socket or a link (a symbolic link, a junction or a mount point;
+// never followed by OsGetFileStatus): nothing the program reads or writes as a file.
 enum _FileKind { FileNone = 0, FilePlain = 1, FileFolder = 2, FileSpecial = 3 };
+
+// The kind Windows attributes (FILE_ATTRIBUTE_*) and, for a reparse point, its tag give a path that
+// was opened as itself: a name-surrogate tag is a link, FileSpecial; any other tagged file or
+// folder (cloud placeholders, system compression, deduplication) is what its attributes say. A
+// reparse point without a tag (0: none could be read) counts as a link.
+_FileKind OsKindOfAttributes(unsigned long attributes, unsigned long reparseTag);
 
 struct StFILESTATUS {
     _FileKind kind;           // FileNone when nothing of that name exists (or it cannot be reached)

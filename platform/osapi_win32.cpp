@@ -19,22 +19,59 @@ namespace {
 bool Fits(DWORD length, size_t room) { return length > 0 && length < room; }
 
 // What a handle opened without access rights shows: a device (NUL, CON.csv, a pipe) is no disk
-// file, and a link is opened as itself when it is not to be followed.
-_FileKind KindOfPath(const char* path, bool followLinks) {
+// file, and a reparse point is opened as itself when links are not to be followed, so that its tag
+// tells a link from a cloud placeholder. attributesSeen: what the caller read by the name, added
+// to what the handle shows (Wine marks a folder link only in the former).
+_FileKind KindOfPath(const char* path, bool followLinks, DWORD attributesSeen = 0) {
     const DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | (followLinks ? 0 : FILE_FLAG_OPEN_REPARSE_POINT);
     HANDLE h = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                            flags, nullptr);
     if (h == INVALID_HANDLE_VALUE) return FileNone;
     _FileKind kind = FileSpecial;
-    BY_HANDLE_FILE_INFORMATION info;
-    if (GetFileType(h) == FILE_TYPE_DISK && GetFileInformationByHandle(h, &info)) {
-        if (!followLinks && (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
-            kind = FileSpecial;
-        else
-            kind = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? FileFolder : FilePlain;
-    }
+    FILE_ATTRIBUTE_TAG_INFO info;
+    if (GetFileType(h) == FILE_TYPE_DISK && GetFileInformationByHandleEx(h, FileAttributeTagInfo, &info, sizeof info))
+        kind = followLinks ? OsKindOfAttributes(info.FileAttributes & ~FILE_ATTRIBUTE_REPARSE_POINT, 0)
+                           : OsKindOfAttributes(info.FileAttributes | attributesSeen, info.ReparseTag);
     CloseHandle(h);
     return kind;
+}
+
+// Scanners, the search indexer and sync clients open a new file for a moment; a replace or delete
+// that meets one of them is tried again with growing pauses for about two seconds. A read-only
+// target is refused for good.
+const DWORD kRetryMs = 2000;
+
+bool Transient(DWORD error, const char* target) {
+    if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION) return true;
+    if (error != ERROR_ACCESS_DENIED) return false;
+    const DWORD attributes = GetFileAttributesA(target);
+    return attributes != INVALID_FILE_ATTRIBUTES &&
+           !(attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY));
+}
+
+template <class Step>
+bool Retried(const char* target, Step step) {
+    DWORD pause = 10;
+    for (DWORD waited = 0;; waited += pause, pause *= 2) {
+        if (step()) return true;
+        const DWORD error = GetLastError();
+        if (waited >= kRetryMs || !Transient(error, target)) {
+            SetLastError(error);
+            return false;
+        }
+        if (pause > kRetryMs - waited) pause = kRetryMs - waited;
+        Sleep(pause);
+    }
+}
+
+bool MoveRetried(const char* source, const char* target) {
+    return Retried(target, [&] {
+        return MoveFileExA(source, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+    });
+}
+
+bool DeleteRetried(const char* path) {
+    return path && Retried(path, [&] { return DeleteFileA(path) != FALSE; });
 }
 
 }  // namespace
@@ -81,15 +118,17 @@ StFILESTATUS OsGetFileStatus(const char* path) {
     StFILESTATUS status = {FileNone, 0};
     WIN32_FILE_ATTRIBUTE_DATA data;
     if (!path || !GetFileAttributesExA(path, GetFileExInfoStandard, &data)) return status;
-    if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
-        status.kind = FileSpecial;
-    } else if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+    if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
         status.kind = FileFolder;
-    } else {
-        status.kind = KindOfPath(path, false) == FileSpecial ? FileSpecial : FilePlain;
-        if (status.kind == FilePlain)
-            status.size = (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+        return status;
     }
+    // A device name or a reparse point: the handle tells what it is. One that cannot be opened is
+    // taken by its attributes, as a link where they show a reparse point.
+    status.kind = KindOfPath(path, false, data.dwFileAttributes);
+    if (status.kind == FileNone)
+        status.kind = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) ? FileSpecial : FilePlain;
+    if (status.kind == FilePlain)
+        status.size = (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
     return status;
 }
 
@@ -130,11 +169,11 @@ bool OsReplaceRuntimeFile(const char* source, const char* target) {
     // Windows refuses to replace a read-only file; Wine's move does not, so ask the attribute.
     const DWORD attributes = GetFileAttributesA(target);
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) return false;
-    // One held open by another program makes the move fail.
-    return MoveFileExA(source, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+    // One held open by another program makes the move fail once the retries are spent.
+    return MoveRetried(source, target);
 }
 
-bool OsDeleteRuntimeFile(const char* path) { return path && DeleteFileA(path) != FALSE; }
+bool OsDeleteRuntimeFile(const char* path) { return DeleteRetried(path); }
 
 struct StFILELOCK {
     HANDLE file;
@@ -167,13 +206,10 @@ void OsUnlockFile(StFILELOCK* lock) {
     delete lock;
 }
 
-bool OsDeleteFile(const char* path) { return path && DeleteFileA(path) != FALSE; }
+bool OsDeleteFile(const char* path) { return DeleteRetried(path); }
 
 // Within one volume MoveFileExA replaces the target by renaming, so no reader sees half a file.
-bool OsReplaceFile(const char* source, const char* target) {
-    return source && target &&
-           MoveFileExA(source, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
-}
+bool OsReplaceFile(const char* source, const char* target) { return source && target && MoveRetried(source, target); }
 
 unsigned long OsGetProfileString(const char* section, const char* key, const char* defaultValue, char* buffer,
                                  unsigned long room, const char* file) {

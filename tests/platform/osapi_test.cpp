@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <string>
 
+#include "file_holder.h"
 #include "mapped_temp.h"
 #include "textfile.h"
 
@@ -139,6 +140,76 @@ TEST(PlatformFiles, LinksAndFifosAreSpecial) {
     EXPECT_EQ(OsGetFileStatus(temp.Win("fifo").c_str()).kind, FileSpecial);
     EXPECT_EQ(OsRuntimeFileKind(temp.Native("link").c_str(), true), FilePlain);
     EXPECT_EQ(OsRuntimeFileKind(temp.Native("link").c_str(), false), FileSpecial);
+}
+#endif
+
+// Real tags as Windows sets them: only a name surrogate is a link; a file that OneDrive, system
+// compression or deduplication tagged is an ordinary file or folder, to be overwritten as any other.
+TEST(PlatformFiles, OnlyNameSurrogateReparsePointsAreLinks) {
+    const unsigned long kFile = 0x20, kFolder = 0x10, kReparse = 0x400;
+    const struct {
+        const char* name;
+        unsigned long tag;
+        bool link;
+    } tags[] = {{"CLOUD (OneDrive)", 0x9000001A, false},
+                {"CLOUD_6 (OneDrive)", 0x9000601A, false},
+                {"CLOUD_F", 0x9000F01A, false},
+                {"WOF (system compression)", 0x80000017, false},
+                {"DEDUP", 0x80000013, false},
+                {"APPEXECLINK", 0x8000001B, false},
+                {"SYMLINK", 0xA000000C, true},
+                {"MOUNT_POINT (junction)", 0xA0000003, true},
+                {"LX_SYMLINK", 0xA000001D, true},
+                {"none readable", 0, true}};
+    for (const auto& tag : tags) {
+        SCOPED_TRACE(tag.name);
+        EXPECT_EQ(OsKindOfAttributes(kFile | kReparse, tag.tag), tag.link ? FileSpecial : FilePlain);
+        EXPECT_EQ(OsKindOfAttributes(kFolder | kReparse, tag.tag), tag.link ? FileSpecial : FileFolder);
+        // A tag means nothing without the attribute.
+        EXPECT_EQ(OsKindOfAttributes(kFile, tag.tag), FilePlain);
+    }
+}
+
+#ifdef _WIN32
+// A real symbolic link, where the system lets a test make one (Wine 8 answers success and makes
+// none), is neither replaced nor looked through.
+TEST(PlatformFiles, SymbolicLinkIsStillRefused) {
+    TempDir dir;
+    const std::string target = dir.File("target.csv");
+    WriteBytes(target, "old");
+    const std::string link = dir.File("link.csv");
+    CreateSymbolicLinkA(link.c_str(), target.c_str(), SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE);
+    if (GetFileAttributesA(link.c_str()) == INVALID_FILE_ATTRIBUTES)
+        GTEST_SKIP() << "this system makes no symbolic link here (developer mode off, or Wine)";
+    EXPECT_EQ(OsGetFileStatus(link.c_str()).kind, FileSpecial);
+    EXPECT_EQ(OsRuntimeFileKind(link.c_str(), false), FileSpecial);
+    const std::string fresh = dir.File("fresh.csv");
+    WriteBytes(fresh, "new");
+    EXPECT_FALSE(OsReplaceRuntimeFile(fresh.c_str(), link.c_str()));
+    EXPECT_EQ(ReadBytes(target), "old");
+}
+
+// A scanner holds the target without sharing for a moment: the replacement waits for it; held
+// longer than the retries last, it fails with both files as they were.
+TEST(PlatformFiles, ReplacementWaitsForAShortHolderOnly) {
+    TempDir dir;
+    const std::string target = dir.File("data.csv");
+    for (const DWORD holdMs : {300u, 5000u}) {
+        SCOPED_TRACE(holdMs);
+        WriteBytes(target, "old");
+        const std::string fresh = dir.File("fresh.tmp");
+        WriteBytes(fresh, "new");
+        bool replaced = false;
+        {
+            ClFileHolder holder(target, holdMs);
+            ASSERT_TRUE(holder.Holds());
+            replaced = OsReplaceRuntimeFile(fresh.c_str(), target.c_str());
+        }
+        EXPECT_EQ(replaced, holdMs < 1000);
+        EXPECT_EQ(ReadBytes(target), replaced ? "new" : "old");
+        EXPECT_EQ(std::filesystem::exists(fresh), !replaced);
+        std::filesystem::remove(fresh);
+    }
 }
 #endif
 
