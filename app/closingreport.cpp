@@ -88,7 +88,7 @@ int ShowClosingReport(ClShellUi& ui, const char* outputPath, int failedFiles) {
 
     const StFILESTATUS log = logPath[0] ? OsGetFileStatus(logPath) : StFILESTATUS{FileNone, 0};
     if (log.size != 0) {
-        ShowLogInViewer(ui, logPath);
+        if (!ui.ReportLogWithoutViewer(logPath)) ShowLogInViewer(ui, logPath);
         if (failedFiles)
             ShowFailure(ui, outputPath, failedFiles);
         else

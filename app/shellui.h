@@ -21,4 +21,7 @@ public:
     // when neither of the platform's viewers could be started. False: this front end has no way
     // of its own to show it.
     virtual bool ShowTextFile(const char* /*path*/) { return false; }
+    // A link error log that holds entries, before a viewer is started on it. True: the front end
+    // has told where the log is itself and no viewer is started, for runs that nobody watches.
+    virtual bool ReportLogWithoutViewer(const char* /*path*/) { return false; }
 };

@@ -53,12 +53,14 @@ bool ParseKey(const std::string& name, ClScriptedUi::StSTEP& step) {
 }  // namespace
 
 ClScriptedUi::ClScriptedUi(std::FILE* out, bool terminalEncoding)
-    : m_out(out), m_terminalEncoding(terminalEncoding), m_focus(0), m_ended(false), m_result(0), m_waitCursor(0), m_current(nullptr) {}
+    : m_out(out), m_terminalEncoding(terminalEncoding), m_focus(0), m_ended(false), m_result(0), m_waitCursor(0), m_noViewer(false), m_current(nullptr) {}
 
 const char* ClScriptedUi::Usage() {
     return "options: --path TEXT | --key [shift+|ctrl+|alt+]enter|f12|esc|tab|space|o|d | --browse | --execute |\n"
-           "         --cancel | --answer yes|no | --save-as PATH | --save-cancel\n"
-           "Steps run in order; without a button or key step the script ends with --execute.\n";
+           "         --cancel | --answer yes|no | --save-as PATH | --save-cancel | --no-viewer\n"
+           "Steps run in order; without a button or key step the script ends with --execute.\n"
+           "--no-viewer: a link error log with entries is named here instead of opened in the text viewer,\n"
+           "so that an unattended run ends by itself; the exit status still tells whether it has entries.\n";
 }
 
 bool ClScriptedUi::ParseArguments(int argc, char** argv, std::string& error) {
@@ -96,6 +98,8 @@ bool ClScriptedUi::ParseArguments(int argc, char** argv, std::string& error) {
                 AddStep(step);
                 pressed = true;
             }
+        } else if (option == "--no-viewer") {
+            m_noViewer = true;
         } else if (option == "--save-cancel") {
             AddSaveAnswer(false, "");
         } else if (option == "--browse" || option == "--execute" || option == "--cancel") {
@@ -252,6 +256,12 @@ int ClScriptedUi::MessageBox(const char* text, const char* caption, unsigned typ
     m_answers.pop_front();
     Print(answer == ANSWER_YES ? "-> はい\n" : "-> いいえ\n");
     return answer;
+}
+
+bool ClScriptedUi::ReportLogWithoutViewer(const char* path) {
+    if (!m_noViewer) return false;
+    Print(std::string("連動エラーログ: ") + path + "\n");
+    return true;
 }
 
 bool ClScriptedUi::GetSaveFileName(const StSAVEREQUEST& request, std::string& path) {

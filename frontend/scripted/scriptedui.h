@@ -30,6 +30,7 @@ public:
     //   --execute     press the execute button         --cancel     press the cancel button
     //   --answer yes|no    the next question's answer  --save-as PATH / --save-cancel  the next
     //                                                   file-save dialog's answer
+    //   --no-viewer   a log with entries is named in the transcript instead of opened in a viewer
     // Without a button or key step the script ends with --execute. False and a message on error.
     bool ParseArguments(int argc, char** argv, std::string& error);
     static const char* Usage();
@@ -60,6 +61,7 @@ public:
     bool IsKeyHeld(int virtualKey) override;
     void EndDialog(int result) override;
     bool GetSaveFileName(const StSAVEREQUEST& request, std::string& path) override;
+    bool ReportLogWithoutViewer(const char* path) override;
 
     // What a run left behind, for the caller that drives it.
     int WaitCursorDepth() const { return m_waitCursor; }
@@ -84,5 +86,6 @@ private:
     bool m_ended;
     int m_result;
     int m_waitCursor;
+    bool m_noViewer;
     const StSTEP* m_current;  // the step whose keys are held
 };

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "box_texts.h"
+#include "platform/file_holder.h"
 #include "closingreport.h"
 #include "conditiondlg.h"
 #include "exportapp.h"
@@ -539,6 +540,46 @@ TEST_F(ShellRun, NotepadWhenWordpadIsAbsentElseTheFrontEnd) {
     unsetenv("ASSETEXPORT_WINDIR");
     EXPECT_EQ(bare.shownFiles, std::vector<std::string>{temp.Win("Marlo3SysErr.txt")});
     EXPECT_EQ(bare.boxes.back(), kFinishedWithLog);
+}
+#endif
+
+// An unattended run names the log in its transcript and opens no viewer; the notice follows, and
+// the outcome still tells that the log has entries.
+TEST_F(ShellRun, NoViewerNamesTheLogInsteadOfOpeningIt) {
+    WriteLedger(7, AssetRow("K1", "000001") + AssetRow("K2", "000001"));  // a repeated code
+    RecordingUi ui;
+    ui.Script({"--path", temp.Win("out.csv"), "--no-viewer"});
+    CExportApp app;
+    app.SetShellUi(&ui);
+    EXPECT_TRUE(app.InitInstance());
+    app.ExitInstance();
+    EXPECT_EQ(app.Outcome(), RunExportedLogged);
+    EXPECT_TRUE(ui.shownFiles.empty());
+    EXPECT_NE(ui.Transcript().find("連動エラーログ: " + temp.Win("Marlo3SysErr.txt") + "\n"), std::string::npos);
+    EXPECT_EQ(ui.boxes.back(), kFinishedWithLog);
+}
+
+#ifdef _WIN32
+// A scanner that holds the old data file for a moment no longer fails the export; one that holds it
+// longer than the retries last fails it, with the old file kept and no temporary file left behind.
+TEST_F(ShellRun, DataFileHeldForAMomentIsReplacedHeldLongerIsKept) {
+    for (const DWORD holdMs : {1000u, 5000u}) {
+        SCOPED_TRACE(holdMs);
+        ASSERT_TRUE(WriteWin(temp.Win("held.csv"), "old"));
+        RecordingUi ui;
+        ui.Script({"--path", temp.Win("held.csv"), "--answer", "yes"});
+        {
+            ClFileHolder holder(temp.Native("held.csv"), holdMs);
+            ASSERT_TRUE(holder.Holds());
+            EXPECT_TRUE(Run(ui));
+        }
+        const bool kept = ReadBytes(temp.Native("held.csv")) == "old";
+        EXPECT_EQ(kept, holdMs > 2000);
+        ASSERT_FALSE(ui.boxes.empty());
+        EXPECT_EQ(ui.boxes.back().find("失敗しました") != std::string::npos, kept) << ui.boxes.back();
+        for (const auto& entry : std::filesystem::directory_iterator(temp.Native("")))
+            EXPECT_NE(entry.path().filename().string()[0], '~') << entry.path().string();
+    }
 }
 #endif
 
