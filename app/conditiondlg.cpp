@@ -30,6 +30,19 @@ bool SiblingsFit(const char* path) {
     return FileNameStart(path) + longest < kPathRoom;
 }
 
+// Whether path names one of the program's own files: the type file and this build's log lie beside
+// the data file and would be written over each other; the settings file and the level file are
+// read by the program itself. Names are compared as Windows compares them, without regard to case.
+bool NamesOwnFile(const char* path, const std::string& settingsFile) {
+    const char* name = path + FileNameStart(path);
+    if (SamePathNoCase(name, "syurui.SSC") || SamePathNoCase(name, CurrentBuild().logName)) return true;
+    if (!settingsFile.empty() && SamePathNoCase(path, settingsFile.c_str())) return true;
+    const char kLevelFile[] = "ZorvanDef.ini";
+    char levelFile[kPathRoom];
+    if (!OsGetProgramFolder(levelFile, sizeof levelFile - (sizeof kLevelFile - 1))) return false;
+    return SamePathNoCase(path, std::strcat(levelFile, kLevelFile));
+}
+
 size_t PastLastChar(const std::string& text, char c) {
     size_t past = 0;
     for (size_t i = 0; i < text.size();) {
@@ -153,6 +166,11 @@ void CConditionDlg::OnExecute() {
         RefocusPathBox();
         return;
     }
+    if (NamesOwnFile(path, m_settingsFile)) {
+        Ask("データの出力先に、連動プログラムが使用するファイルは指定できません。\n\n出力先を再入力してください。", MB_TYPE_REFUSAL);
+        RefocusPathBox();
+        return;
+    }
     const std::string folder = outputPath.substr(0, split);
     if (!folder.empty() && !FolderExists(folder.c_str())) {
         if (Ask("指定されたフォルダは存在しません。\n\n作成してもよろしいですか？", MB_TYPE_QUESTION) != ANSWER_YES) {
@@ -213,8 +231,10 @@ bool CConditionDlg::PreTranslateMessage(unsigned message, int virtualKey) {
 
 int CConditionDlg::ReadSavedPath(char* path) {
     const StSAVEDPATHOWNER owner = {userId, static_cast<int>(selectionNo), dataSetId};
-    return LoadSavedPath(ClFileMgr::Inst()->GetAppFolderPath(ClFileMgr::FolderSettings), CurrentBuild(), owner,
-                         path);
+    const char* folder = ClFileMgr::Inst()->GetAppFolderPath(ClFileMgr::FolderSettings);
+    // Kept for the execute rules, which refuse the settings file as an output.
+    m_settingsFile = std::string(folder ? folder : "") + CurrentBuild().settingsFile;
+    return LoadSavedPath(folder, CurrentBuild(), owner, path);
 }
 
 int CConditionDlg::SaveOutputPath(const char* path) {

@@ -32,7 +32,9 @@ const StLEVELMESSAGE kLevelMessages[] = {
 int ReadLevelOutcome() {
     char directory[261];
     std::memset(directory, 0, sizeof directory);
-    OsGetCurrentFolder(directory, sizeof directory);
+    // A folder the system cannot name leaves a bare file name, which the profile reader would look
+    // for in the Windows folder: the test below and the read would name different files.
+    if (!OsGetCurrentFolder(directory, sizeof directory)) return -1;
 
     char path[517];
     std::memset(path, 0, sizeof path);
@@ -49,7 +51,8 @@ int ReadLevelOutcome() {
     }
     std::strcat(path, "ZorvanDef.ini");
 
-    if (OsGetFileStatus(path).kind == FileNone) return -1;
+    // Only a plain file is read: a FIFO would block the start, a device never end.
+    if (OsGetFileStatus(path).kind != FilePlain) return -1;
 
     char value[16];
     std::memset(value, 0, sizeof value);

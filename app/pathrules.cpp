@@ -80,6 +80,9 @@ bool IsDoubleByteAt(const char* text, size_t index) {
 
 bool IsValidPathText(const char* path) {
     if (!path) return false;
+    // Windows refuses control characters in names; a trail byte is never one of them.
+    for (const char* c = path; *c; ++c)
+        if (static_cast<unsigned char>(*c) < 0x20) return false;
     const char* examined = path;
     if (path[0] == '\\' && path[1] == '\\') {
         if (HasDoubleBackslash(path, 3)) return false;
@@ -106,9 +109,13 @@ bool IsValidDrive(const char* path) {
         std::memcpy(share, path, static_cast<size_t>(shareEnd));
         return share[0] && OsCanAccess(share, AccessReadWrite);
     }
-    if (HasDoubleBackslash(path, 0)) return false;
+    // Without "X:" the first letter is no drive: the file would land in the current folder, which
+    // the run made the program's own.
+    if (HasDoubleBackslash(path, 0) || !path[0] || path[1] != ':') return false;
     return IsDriveUsable(path[0], AccessReadWrite);
 }
+
+bool SamePathNoCase(const char* a, const char* b) { return a && b && SameNoCase(a, b); }
 
 bool IsDriveUsable(char letter, int mode) {
     const signed char c = static_cast<signed char>(letter);

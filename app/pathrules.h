@@ -9,11 +9,14 @@
 // Room of every folder work buffer: 260 bytes and a terminator.
 const size_t kPathRoom = 261;
 
-// The character rule: no doubled backslash (a network path may start with two) and none of
-// / : , ; * ? " > < | after the drive colon.
+// The character rule: no control character (0x01-0x1F), no doubled backslash (a network path may
+// start with two) and none of / : , ; * ? " > < | after the drive colon.
 bool IsValidPathText(const char* path);
-// The drive rule: a network share that can be read and written, or a usable drive letter.
+// The drive rule: a network share that can be read and written, or a usable drive letter followed
+// by its colon.
 bool IsValidDrive(const char* path);
+// Whether two paths are the same text without regard to ASCII case, as Windows compares names.
+bool SamePathNoCase(const char* a, const char* b);
 // The drive-letter rule for the drive of letter (either case), tested with the access mode.
 bool IsDriveUsable(char letter, int mode);
 // True when the byte at index is the lead or the trail byte of a double-byte character.

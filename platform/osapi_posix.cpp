@@ -578,17 +578,33 @@ unsigned long OsGetProfileString(const char* section, const char* key, const cha
     std::string path = file;
     if (path.find('\\') == std::string::npos) {
         char windows[261];
+// One line of an INI file, without its LF; a line longer than the system reader's 64 KiB buffer is
+// kept to that length and the rest passed over, so that one endless line cannot fill the memory.
+static bool ReadBoundedLine(std::istream& in, std::string& line) {
+    const size_t kLineRoom = 65536;
+    line.clear();
+    std::streambuf* source = in.rdbuf();
+    for (int c = source->sbumpc(); c != std::char_traits<char>::eof(); c = source->sbumpc()) {
+        if (c == '\n') return true;
+        if (line.size() < kLineRoom) line.push_back(static_cast<char>(c));
+    }
+    in.setstate(std::ios::eofbit);
+    return !line.empty();
+}
+
         if (!OsGetWindowsFolder(windows, sizeof windows)) return CopyCut(fallback, buffer, room);
         path = std::string(windows) + "\\" + path;
     }
     std::string native;
-    if (!OsNativePath(path.c_str(), native)) return CopyCut(fallback, buffer, room);
+    // Only a plain file is read: a FIFO would block the program at its start, a device never end.
+    if (!OsNativePath(path.c_str(), native) || OsRuntimeFileKind(native.c_str(), true) != FilePlain)
+        return CopyCut(fallback, buffer, room);
     std::ifstream in(native, std::ios::binary);
     if (!in) return CopyCut(fallback, buffer, room);
     const std::string wantSection = Trim(section), wantKey = Trim(key);
     bool inSection = false;
     std::string line;
-    while (std::getline(in, line)) {
+    while (ReadBoundedLine(in, line)) {
         const std::string text = Trim(line);
         if (text.empty() || text[0] == ';') continue;
         if (text[0] == '[') {
@@ -778,7 +794,23 @@ bool TerminalIsUtf8() {
 std::string OsTerminalText(const char* text) {
     const std::string in = text ? text : "";
     std::string out;
-    if (!TerminalIsUtf8() || !Convert("UTF-8", "CP932", in, out)) return in;
+    if (Convert("UTF-8", "CP932", in, out)) return out;
+    // A byte without a form in the terminal's encoding is shown as \xNN; the rest stays readable.
+    out.clear();
+    std::string piece;
+    for (size_t i = 0; i < in.size();) {
+        const size_t width = static_cast<size_t>(SjisCharBytes(in.c_str() + i));
+        if (Convert("UTF-8", "CP932", in.substr(i, width), piece)) {
+            out += piece;
+        } else {
+            for (size_t k = i; k < i + width; ++k) {
+                char escaped[5];
+                std::snprintf(escaped, sizeof escaped, "\\x%02X", static_cast<unsigned char>(in[k]));
+                out += escaped;
+            }
+        }
+        i += width;
+    }
     return out;
 }
 
@@ -786,6 +818,7 @@ bool OsTextFromTerminal(const std::string& typed, std::string& text) {
     if (!TerminalIsUtf8()) {
         text = typed;
         return true;
+    if (!TerminalIsUtf8()) return in;
     }
     return Convert("CP932", "UTF-8", typed, text);
 }

@@ -12,5 +12,6 @@ const char kNoFolder[] = "指定されたフォルダは存在しません。\n\
 const char kCreateFailed[] = "フォルダの作成に失敗しました。\n\n出力先を再入力してください。";
 const char kOverwrite[] = "同名のファイルが存在します。\n\n上書きしてもよろしいですか？";
 const char kTooLong[] = "データの出力先が長すぎます。\n\n出力先を再入力してください。";
+const char kOwnFile[] = "データの出力先に、連動プログラムが使用するファイルは指定できません。\n\n出力先を再入力してください。";
 const char kNotAFile[] = "データの出力先は通常のファイルではありません。\n\n出力先を再入力してください。";
 const char kFinishedWithLog[] = "減価償却情報の出力が一応終了しました。\n\nアプリケーションを終了します。";

@@ -77,6 +77,9 @@ TEST(IsValidPathText, CharacterRule) {
     EXPECT_FALSE(IsValidPathText("a\\\\b"));  // no colon: the whole text is examined for pairs
     // Before the drive colon only the doubled backslash counts.
     EXPECT_TRUE(IsValidPathText(",:\\x"));
+    // Control characters, which Windows refuses in names, anywhere.
+    for (const char* bad : {"C:\\a\tb.csv", "C:\\a\x01.csv", "C:\\a\x1F", "\x0D:\\a.csv"})
+        EXPECT_FALSE(IsValidPathText(bad)) << bad;
 }
 
 TEST(IsValidPathText, NetworkPaths) {
@@ -133,6 +136,10 @@ TEST(IsDriveUsable, DriveTypes) {
     EXPECT_FALSE(IsValidDrive("I:\\x.csv"));
     EXPECT_FALSE(IsValidDrive("E:\\x.csv"));
     EXPECT_FALSE(IsValidDrive("C:\\a\\\\x.csv"));
+    // "C:name" keeps its drive; a name without "X:" is no drive, whatever its first letter.
+    EXPECT_TRUE(IsValidDrive("C:x.csv"));
+    for (const char* rootless : {"Cx.csv", "ZorvanDef.ini", "C", "\\x.csv"})
+        EXPECT_FALSE(IsValidDrive(rootless)) << rootless;
 }
 
 TEST(IsValidDrive, NetworkShareMustBeReachable) {

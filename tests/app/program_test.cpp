@@ -229,3 +229,28 @@ TEST_F(ProgramRun, KilledExportLeavesThePreviousDataFileWhole) {
 }
 
 }  // namespace
+// The level file is read only where it was looked for, and only as a plain file: beside a folder
+// without a Shift-JIS name, or as a FIFO, it is the missing file, and the start never blocks.
+TEST_F(ProgramRun, LevelFileThatCannotBeReadIsTheMissingFile) {
+    const std::string refused = "SetAppType\t3\nSetUseDataType\t3\nInitiate\t減価償却\t0\nDispMsg\t48\t減価償却\t" +
+                                kNoEnvironment + "\nLogOut\nTerminate\nRelease\n";
+    const std::string unnamed = PlaceProgram(u8"prog\U0001F600", "[ProgramLevel]\r\nRX52=2\r\n");
+    EXPECT_EQ(Run(unnamed, "--cancel"), 3);
+    EXPECT_EQ(journal, refused);
+    const std::string fifo = PlaceProgram("fifo", nullptr);
+    ASSERT_EQ(mkfifo(dir.File("fifo/ZorvanDef.ini").c_str(), 0600), 0);
+    EXPECT_EQ(Run(fifo, "--cancel"), 3);
+    EXPECT_EQ(journal, refused);
+}
+
+// A byte without a form in the terminal's encoding is shown escaped; the rest stays readable.
+TEST_F(ProgramRun, UnconvertibleByteIsEscapedInTheTranscript) {
+    WriteBytes(dir.File("ledger/datasets.csv"), "7,ID-SEVEN,Comp\xFD" "any,20230401,20240331,1,0\r\n");
+    const std::string command = "cd '" + dir.Path() + "' && LC_ALL=C.UTF-8 HOSTSIM_LEDGER='" + dir.File("ledger") +
+                                "' ASSETEXPORT_DRIVES='C=" + dir.File("c") + ":fixed' '" + MARLO3_PROGRAM +
+                                "' --cancel >out 2>err";
+    EXPECT_EQ(WEXITSTATUS(std::system(command.c_str())), 3);
+    EXPECT_NE(ReadBytes(dir.File("out")).find(u8"事業所名： Comp\\xFDany\n会計期間："), std::string::npos)
+        << ReadBytes(dir.File("out"));
+}
+

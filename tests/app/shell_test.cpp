@@ -21,6 +21,7 @@
 #include "exportapp.h"
 #include "hostsim.h"
 #include "osapi.h"
+#include "pathrules.h"
 #include "records.h"
 #include "platform/mapped_temp.h"
 #include "scriptedui.h"
@@ -289,6 +290,24 @@ TEST_F(ShellRun, EveryRefusalLeavesTheDialogOpenWithThePathSelected) {
                                                kBadChars, kNoFolder, kCancelled};
     EXPECT_EQ(ui.boxes, expected);
     EXPECT_FALSE(Exists("out\\new"));
+    EXPECT_FALSE(Exists("settings"));
+}
+
+// The program's own files are no output: the type file's and the log's names beside the data (in
+// any case), the settings file and the level file themselves. Nothing is written.
+TEST_F(ShellRun, TheProgramsOwnFilesAreRefusedAsOutput) {
+    char program[kPathRoom];
+    ASSERT_TRUE(OsGetProgramFolder(program, sizeof program));
+    RecordingUi ui;
+    ui.Script({"--path", temp.Win("out\\SYURUI.ssc"), "--execute",            //
+               "--path", temp.Win("out\\marlo3syserr.TXT"), "--execute",      //
+               "--path", temp.Win("settings\\marlo3export.ENV"), "--execute", //
+               "--path", std::string(program) + "zorvandef.ini", "--execute",  //
+               "--cancel"});
+    EXPECT_FALSE(Run(ui));
+    const std::vector<std::string> expected = {kOwnFile, kOwnFile, kOwnFile, kOwnFile, kCancelled};
+    EXPECT_EQ(ui.boxes, expected);
+    EXPECT_FALSE(Exists("out"));
     EXPECT_FALSE(Exists("settings"));
 }
 

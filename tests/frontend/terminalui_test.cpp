@@ -250,13 +250,13 @@ bool ShowInPager(const std::string& path) {
 
 TEST(TerminalPager, LogArrivesInTheTerminalsEncoding) {
     ASSERT_TRUE(kUtf8Locale);
-    // 0x81 0x60 is the wave dash of the user's texts; the line with a stray byte stays as it is.
+    // 0x81 0x60 is the wave dash of the user's texts; a stray byte is shown escaped.
     PagerFixture fixture("\x95\x5C\x81\x60\r\nbad \x82\r\nend");
     SKIP_UNLESS_DRIVES_CAN_BE_MAPPED(fixture.temp);
     // Through the shell, so that options are taken as options.
     ASSERT_EQ(0, setenv("PAGER", (fixture.Script() + " -R").c_str(), 1));
     EXPECT_TRUE(ShowInPager(fixture.Log()));
-    EXPECT_EQ("\xE8\xA1\xA8\xEF\xBD\x9E\nbad \x82\nend", fixture.Copy());
+    EXPECT_EQ("\xE8\xA1\xA8\xEF\xBD\x9E\nbad \\x82\nend", fixture.Copy());
 }
 
 TEST(TerminalPager, QuitBeforeTheEndDoesNotEndTheProgram) {
