@@ -29,3 +29,10 @@ wineserver -p || true
 scripts/wine-run.sh cmd /c exit 0 >/dev/null 2>&1 </dev/null || true
 trap 'wineserver -k 2>/dev/null || true; wineserver -w 2>/dev/null || true' EXIT
 ctest --preset mingw
+
+echo "== the release ZIP: the same bytes from two builds, then checked as users unpack it"
+bash scripts/make-release.sh
+bash scripts/make-release.sh build/release-mingw-again build/release-again >/dev/null
+cmp build/release/assetexport-windows.zip build/release-again/assetexport-windows.zip ||
+  { echo "test-all: FAILED: two builds of this commit give different release ZIPs" >&2; exit 1; }
+bash scripts/check-release.sh build/release/assetexport-windows.zip
