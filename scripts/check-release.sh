@@ -95,7 +95,8 @@ rc=0
 run_unpacked 120 "$tmp/version.txt" Marlo3Export.exe --version || rc=$?
 cat "$tmp/version.txt"
 [ $rc -eq 0 ] || fail "Marlo3Export.exe --version ended with status $rc"
-grep -a 'Marlo3Export' "$tmp/version.txt" | grep -aqF "$version" ||
+awk -v version="$version" 'index($0, "Marlo3Export") && index($0, version) { found = 1 } END { exit !found }' \
+  "$tmp/version.txt" ||
   fail "Marlo3Export.exe --version gives no line naming Marlo3Export and version $version"
 
 echo "== the dialog, started without arguments and closed"
