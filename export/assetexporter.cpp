@@ -61,7 +61,11 @@ int ClAssetExporter::ExportAssets() {
         std::memset(&master, 0, sizeof master);
         std::memset(&yearly, 0, sizeof yearly);
         std::memset(&monthly, 0, sizeof monthly);
-        rule.Move(i, &master, &yearly, &monthly);
+        // A record the host could not hand over is named in the log, never written from the zeros.
+        if (rule.Move(i, &master, &yearly, &monthly) != 0) {
+            m_writer.UnreadAssetMessage(i);
+            continue;
+        }
         if (master.methodCode == 4) {
             std::memcpy(key, master.assetKey, sizeof key);
             long parts = 0;
@@ -70,8 +74,12 @@ int ClAssetExporter::ExportAssets() {
             // At most 101 breakdowns (0 to 100) are converted; the 102nd is fetched and dropped.
             for (long j = 0; j < parts; ++j) {
                 std::memset(&breakdown, 0, sizeof breakdown);
-                rule.MoveIkkatsu(j, &breakdown);
+                const long fetched = rule.MoveIkkatsu(j, &breakdown);
                 if (j > 100) break;
+                if (fetched != 0) {
+                    m_writer.UnreadBreakdownMessage(&master, j);
+                    continue;
+                }
                 if (m_writer.WriteAssetRow(&master, &yearly, &monthly, &breakdown) == 0) break;
             }
             rule.MoveFinishIkkatsu();
@@ -91,7 +99,10 @@ int ClAssetExporter::ExportAssetTypes(const StDATAINFO* set) {
 
     StSHISANKUBUNINFO* categories = nullptr;
     long count = 0;
-    m_rule->LoadShisanKubunInfo(&categories, &count);
+    if (m_rule->LoadShisanKubunInfo(&categories, &count) != 0) {
+        m_writer.UnreadCategoriesMessage();
+        count = 0;
+    }
     for (long i = 0; categories && i < count; ++i) m_writer.WriteTypeRow(&categories[i]);
     m_writer.CloseFile(TypeFile);
     if (categories) TaskMemFree(categories);

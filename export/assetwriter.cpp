@@ -164,9 +164,11 @@ bool ClAssetWriter::MendSeparators(unsigned char* text) {
     return replaced;
 }
 
-void ClAssetWriter::SeparatorMessage(const char* text) {
+void ClAssetWriter::SeparatorMessage(const char* text) { LateLinkMessage(MsgTextSeparator, text); }
+
+void ClAssetWriter::LateLinkMessage(const char* format, const char* text) {
     if (m_errorLog.IsOpen()) {
-        LinkMessage(MsgTextSeparator, text);
+        LinkMessage(format, text);
         return;
     }
     // The asset run has closed the log before the type file is written; the entry is appended
@@ -176,8 +178,25 @@ void ClAssetWriter::SeparatorMessage(const char* text) {
         NoteFailure(ErrorLog);
         return;
     }
-    LinkMessage(MsgTextSeparator, text);
+    LinkMessage(format, text);
     CloseFile(ErrorLog);
+}
+
+int ClAssetWriter::UnreadAssetMessage(long index) {
+    LinkMessage(MsgAssetUnread, static_cast<int>(index + 1));
+    return 1;
+}
+
+int ClAssetWriter::UnreadBreakdownMessage(const StKOTEISHISANINFO* master, long index) {
+    char code[sizeof master->assetCode + 1] = {};
+    std::memcpy(code, master->assetCode, strnlen(master->assetCode, sizeof master->assetCode));
+    LinkMessage(MsgBreakdownUnread, code, static_cast<int>(index + 1));
+    return 1;
+}
+
+int ClAssetWriter::UnreadCategoriesMessage() {
+    LateLinkMessage(MsgCategoriesUnread, "");
+    return 1;
 }
 
 void ClAssetWriter::SetInt16(long item, int value) {

@@ -54,6 +54,12 @@ public:
 
     // One entry of the link error log, at most 152 bytes of whole characters; 1.
     int WriteLinkMessage(const char* text);
+    // The entries for what the host could not hand over: the asset at position index of the run,
+    // the breakdown at index of the lump-sum asset master, the asset categories (after the asset
+    // run closed the log: appended to it); 1.
+    int UnreadAssetMessage(long index);
+    int UnreadBreakdownMessage(const StKOTEISHISANINFO* master, long index);
+    int UnreadCategoriesMessage();
     // 1 when every byte of code is in the class kind (3: ASCII letters and digits, 2: letters).
     int CheckCodeChars(short kind, const char* code);
     // 0 new (now registered), 1 registered before, 2 its first six bytes were registered before.
@@ -88,6 +94,8 @@ private:
     void LinkMessage(const char* format, ...);
     // The entry for a text whose separators were mended; into the log even after it was closed.
     void SeparatorMessage(const char* text);
+    // An entry with one text argument, appended to the log when the asset run has closed it.
+    void LateLinkMessage(const char* format, const char* text);
     // Comma -> "､", CR and LF -> blank in a terminated text; true when anything was replaced.
     static bool MendSeparators(unsigned char* text);
     void HeaderLine(ClTextFile& file, const char* text);

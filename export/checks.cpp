@@ -47,6 +47,12 @@ const char MsgTextSeparator[] =
     "\n＜WARNING＞\n｢%"
     "s｣の半角カンマ・改行は、\n自動的に｢､｣・空白に置き換えられます。";
 
+// What the host could not hand over is named, so that a run never passes over it in silence.
+const char MsgAssetUnread[] = "\n＜ERROR＞\n%d件目の資産を読み込めませんでした。\nこの資産は出力されません。";
+const char MsgBreakdownUnread[] =
+    "\n＜ERROR＞\n資産コード｢%s｣の%d件目の内訳を読み込めませんでした。\nこの内訳は出力されません。";
+const char MsgCategoriesUnread[] = "\n＜ERROR＞\n資産種類を読み込めませんでした。\n資産種類データに資産種類は出力されません。";
+
 const char MsgBreakdownNameLength[] =
     "\n＜WARNING＞\n内訳名称｢%"
     "s｣は、\n連携可能最大文字数をオーバーしています。\n超過した文字は、自動的に切り捨てられます。";

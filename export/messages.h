@@ -16,3 +16,6 @@ extern const char MsgBreakdownDuplicate[];
 extern const char MsgBreakdownPrefixDuplicate[];
 extern const char MsgBreakdownNameLength[];
 extern const char MsgTextSeparator[];
+extern const char MsgAssetUnread[];
+extern const char MsgBreakdownUnread[];
+extern const char MsgCategoriesUnread[];

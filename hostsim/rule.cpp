@@ -126,13 +126,15 @@ long ClRuleGenkashokyaku::Move(long index, StKOTEISHISANINFO* master, StKOTEINEN
                                StKOTEITSUKIINFO* monthly) {
     const ClHostCall call;
     const auto r = [&]() -> long {
-        if (master) std::memset(master, 0, sizeof *master);
-        if (yearly) std::memset(yearly, 0, sizeof *yearly);
-        if (monthly) std::memset(monthly, 0, sizeof *monthly);
+        // A failing call leaves the caller's buffers as they were, as a real host may: only the
+        // program's own zero-fill keeps an earlier record out of them.
         const ClLedger* ledger = m_state->Current();
         if (!ledger || !master || !yearly || index < 0 || index >= m_state->count) return -1;
         const StLEDGERFAULT& fault = ledger->faults[ClLedger::FaultMove];
         if (fault.result != 0 && (fault.index < 0 || fault.index == index)) return fault.result;
+        std::memset(master, 0, sizeof *master);
+        std::memset(yearly, 0, sizeof *yearly);
+        if (monthly) std::memset(monthly, 0, sizeof *monthly);
         void* targets[] = {master, yearly};
         if (m_state->assets.Seek(index, targets) != 0) {
             // The file changed after it was checked: say so rather than hand out half a record.
@@ -189,12 +191,12 @@ long ClRuleGenkashokyaku::GetIkkatsuCount(long* count) {
 long ClRuleGenkashokyaku::MoveIkkatsu(long index, StIKKATSUINFO* breakdown) {
     const ClHostCall call;
     const auto r = [&]() -> long {
-        if (breakdown) std::memset(breakdown, 0, sizeof *breakdown);
         const ClLedger* ledger = m_state->Current();
         const StLUMPINDEX* lump = m_state->lump;
         if (!ledger || !lump || !breakdown || index < 0 || index >= lump->count) return -1;
         const StLEDGERFAULT& fault = ledger->faults[ClLedger::FaultMoveIkkatsu];
         if (fault.result != 0 && (fault.index < 0 || fault.index == index)) return fault.result;
+        std::memset(breakdown, 0, sizeof *breakdown);
         unsigned char key[kDataIdBytes];
         void* targets[] = {breakdown, key};
         if (m_state->breakdowns.Seek(lump->firstRow + index, targets) != 0 ||
@@ -224,12 +226,12 @@ long ClRuleGenkashokyaku::LoadShisanKubunInfo(StSHISANKUBUNINFO** categories, lo
     const ClHostCall call;
     const auto r = [&]() -> long {
         if (!categories || !count) return -1;
-        *categories = nullptr;
-        *count = 0;
         const ClLedger* ledger = ClHostSim::Inst()->Ledger();
         if (!ledger || !m_hasDataId) return -1;
         const StLEDGERFAULT& fault = ledger->faults[ClLedger::FaultLoadShisanKubunInfo];
         if (fault.result != 0) return fault.result;
+        *categories = nullptr;
+        *count = 0;
         const StLEDGERSET* set = ledger->FindSet(m_dataId);
         if (!set) return -1;
         if (set->categories.empty()) return 0;

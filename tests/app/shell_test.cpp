@@ -595,6 +595,19 @@ TEST_F(ShellRun, DataFileHeldForAMomentIsReplacedHeldLongerIsKept) {
         const bool kept = ReadBytes(temp.Native("held.csv")) == "old";
         EXPECT_EQ(kept, holdMs > 2000);
         ASSERT_FALSE(ui.boxes.empty());
+// An asset the host could not hand over ends the run as one with log entries, never as a success.
+TEST_F(ShellRun, FailedFetchEndsWithTheLogNotWithSuccess) {
+    WriteFault("Move");
+    RecordingUi ui;
+    ui.Script({"--path", temp.Win("out.csv"), "--no-viewer"});
+    CExportApp app;
+    app.SetShellUi(&ui);
+    EXPECT_TRUE(app.InitInstance());
+    app.ExitInstance();
+    EXPECT_EQ(app.Outcome(), RunExportedLogged);
+    EXPECT_EQ(ui.boxes.back(), kFinishedWithLog);
+}
+
         EXPECT_EQ(ui.boxes.back().find("失敗しました") != std::string::npos, kept) << ui.boxes.back();
         for (const auto& entry : std::filesystem::directory_iterator(temp.Native("")))
             EXPECT_NE(entry.path().filename().string()[0], '~') << entry.path().string();

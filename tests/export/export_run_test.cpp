@@ -287,3 +287,23 @@ TEST_F(ExportRunTest, CommaInATextKeepsTheRowAt149Fields) {
     EXPECT_NE(log.find("\n＜WARNING＞\n｢机\xA4椅子｣の半角カンマ・改行は、\n自動的に｢､｣・空白に置き換えられます。\r\n"), std::string::npos) << log;
     EXPECT_NE(log.find("｢A\xA4" "B｣の半角カンマ"), std::string::npos) << log;
 }
+
+// What the host could not hand over is never a row: a failed asset, a failed breakdown and the
+// failed categories are each named in the log, and the other records are written as they are.
+TEST_F(ExportRunTest, FailedFetchesAreNamedInTheLogNeverWrittenAsZeroRows) {
+    WriteBytes(dir.File("faults.csv"), "Move,-5,1\r\nMoveIkkatsu,-2,0\r\nLoadShisanKubunInfo,-9,\r\n");
+    WriteBytes(dir.File("assets-7.csv"),
+               Asset("K1", "000001", 6, "机") + Asset("K2", "000002", 6, "椅子") + Asset("L", "000003", 4, "一括"));
+    WriteBytes(dir.File("breakdowns-7.csv"), "L,1,x,20200401,100,1\r\nL,2,y,20200401,200,2\r\n");
+    WriteBytes(dir.File("categories-7.csv"), "5,器具備品,1,0\r\n");
+    ClHostSim::Inst()->Reset();
+    Run(ReadDataSet());
+    const std::vector<std::string> rows = Rows();
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].rfind("000001,", 0), 0u) << rows[0];
+    EXPECT_EQ(SplitFields(rows[1])[9], "y") << rows[1];  // the second breakdown only
+    EXPECT_EQ(log, LogOf({"\n＜ERROR＞\n2件目の資産を読み込めませんでした。\nこの資産は出力されません。",
+                          "\n＜ERROR＞\n資産コード｢000003｣の1件目の内訳を読み込めませんでした。\nこの内訳は出力されません。",
+                          "\n＜ERROR＞\n資産種類を読み込めませんでした。\n資産種類データに資産種類は出力されません。"}));
+    EXPECT_EQ(SplitLines(types).size(), 17u);  // the header alone
+}
