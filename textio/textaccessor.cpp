@@ -62,6 +62,8 @@ ClTextAccessor::ClTextAccessor(const char* formatName, const StTAFORMAT* table, 
       m_commentSkip(1),
       m_format(nullptr),
       m_readLineBytes(0),
+      m_lineCut(false),
+      m_streamRead(false),
       m_physicalLineNo(0),
       m_logicalLineNo(0),
       m_rowUsed(0) {
@@ -174,9 +176,23 @@ long ClTextAccessor::RowItem(long pos, bool strictOrder) const {
     return useOrder ? m_order[pos].item : pos;
 }
 
-bool ClTextAccessor::StreamOk() const { return !m_stream->fail(); }  // fail() covers badbit too
+// A stream at its end of file takes no bytes and yet does not fail: only a stream still good
+// after the row took all of it.
+bool ClTextAccessor::StreamOk() const { return m_stream->good(); }
 
+// A file stream takes nothing after a read that met the end of the file, and needs its position
+// set between reading and writing: the row goes where the reading stopped. Only after a read, so
+// that rows written one after the other cost no seek.
+void ClTextAccessor::ResumeWriting() {
+    m_streamRead = false;
+    m_stream->clear(m_stream->rdstate() & ~std::ios::eofbit);
+    const std::streampos at = m_stream->tellg();
+    if (at != std::streampos(-1)) m_stream->seekp(at);
+}
+
+// Every byte of a row reaches the stream through here first.
 void ClTextAccessor::Flush() {
+    if (m_streamRead) ResumeWriting();
     if (m_rowUsed > 0) m_stream->write(m_row, static_cast<std::streamsize>(m_rowUsed));
     m_rowUsed = 0;
 }

@@ -120,6 +120,7 @@ private:
     void RenderValue(long item);
     void RenderItemName(long item, long pos);
     void PutQuote();
+    void ResumeWriting();
     bool StreamOk() const;
     void Put(const char* bytes, size_t n) {
         if (m_rowUsed + n > sizeof m_row) return PutLong(bytes, n);
@@ -162,6 +163,8 @@ private:
     StTAFORMAT* m_format;
     char m_readLine[kLineBytes];
     long m_readLineBytes;  // bytes of the last line in m_readLine; zeros follow
+    bool m_lineCut;        // the last line read was longer than m_readLine holds
+    bool m_streamRead;     // the stream was read since the last row went to it
     long m_physicalLineNo;
     long m_logicalLineNo;
     // A row is rendered here and goes to the stream in one write; only a row longer than the

@@ -90,6 +90,8 @@ long ClTextAccessor::_RdSplitRow(StREADOFFSETINFO* split, long* items) {
     if (r != 0) return r;
     r = _RdCmntRow(line, kLineBytes);
     if (r != 0) return r;
+    // An overlong data line is counted as every data line is, and does not fit.
+    if (m_lineCut) return 2;
 
     *items = _GetItemNum();
     if (*items > kMaxReadItems) return 2;
@@ -107,10 +109,13 @@ long ClTextAccessor::_RdSplitRow(StREADOFFSETINFO* split, long* items) {
 void ClTextAccessor::GetReadLine(char* dst) const { std::memcpy(dst, m_readLine, kLineBytes); }
 
 // Takes one physical line without its LF (and without a CR right before it). A last line without a
-// line end is still a line. A line of more than size - 1 bytes is consumed whole and answers 2.
-// The stream's state is kept as it was, but for the end of the file once it is met.
+// line end is still a line. A line of more than size - 1 bytes is consumed whole; its first
+// size - 1 bytes are the line, and m_lineCut tells. The stream's state is kept as it was, but for
+// the end of the file once it is met: from then on every read answers 1, also when the file grows.
 long ClTextAccessor::_RdNextRow(char* buffer, long size) {
-    if (m_stream->bad()) return 1;  // after a failed read the stream holds nothing more
+    // After a failed read, or once at the end, the stream gives nothing more.
+    if (m_stream->bad() || m_stream->eof()) return 1;
+    m_streamRead = true;
     const std::ios::iostate state = m_stream->rdstate();
     m_stream->clear();
     // buffer holds size + 1 bytes: one more than the line may hold, for a CR before the LF.
@@ -145,7 +150,8 @@ long ClTextAccessor::_RdNextRow(char* buffer, long size) {
     std::memcpy(m_readLine, buffer, static_cast<size_t>(n));
     if (m_readLineBytes > n) std::memset(m_readLine + n, 0, static_cast<size_t>(m_readLineBytes - n));
     m_readLineBytes = n;
-    return tooLong ? 2 : 0;
+    m_lineCut = tooLong;
+    return 0;
 }
 
 long ClTextAccessor::_RdCmntRow(char* buffer, long size) {

@@ -25,11 +25,10 @@ ClTextFile::~ClTextFile() {
 // The stream is always untranslated: the accessor's rows carry their own CR LF and reading drops
 // the CR again, so files come out byte-identical on every platform.
 long ClTextFile::Open(const char* windowsPath, TFOpenMode mode) {
-    if (m_stream.is_open()) m_stream.close();
+    // An open file stays open and as it is, its rows and a pending replacement with it: only
+    // Close ends it.
+    if (m_stream.is_open()) return ClMsgMgr::Inst()->SetLastError(-1000, kSource, 88);
     m_stream.clear();
-    if (!m_temporary.empty()) OsDeleteRuntimeFile(m_temporary.c_str());
-    m_temporary.clear();
-    m_target.clear();
     m_stream.rdbuf()->pubsetbuf(m_buffer.get(), kBufferBytes);  // taken only while closed
     const int flags = static_cast<int>(mode);
     bool ok = windowsPath != nullptr && (flags & (TFRead | TFWrite)) != 0;

@@ -24,7 +24,8 @@ public:
 
     // TFRead: must exist. TFWrite: must not exist, unless TFAppend (keep, write at the end) or
     // TFOverwrite (create or empty). Only plain files: reading follows a link, writing never does,
-    // and a folder, FIFO or device is refused. Records the outcome; 0 or -1000 (line 88).
+    // and a folder, FIFO or device is refused. Records the outcome; 0 or -1000 (line 88), also
+    // when this file is open already (that one is kept as it is).
     long Open(const char* path, TFOpenMode mode);
     // Closes when open; 0, or -1000 (line 112) when data could not be written (or, with
     // TFReplace, the file could not be put in place: the old one then stays).

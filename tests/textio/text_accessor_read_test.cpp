@@ -291,6 +291,24 @@ TEST(ReadLines, OverlongLineGivesTwoAndReadingGoesOn) {
     EXPECT_EQ(acc.GetPhysicalLineNo(), 3);
 }
 
+// An overlong line is a data line like any other unless the comment mark makes it a comment.
+TEST(ReadLines, OverlongLineIsCountedAsItsKind) {
+    const StTAFORMAT t[] = {Col("A", 1023, ItemText, 0, 1024)};
+    char big[1100];
+    ClTextAccessor acc("L", t, 1, big);
+    Sink sink;
+    sink.stream.str(std::string(1500, 'x') + "\r\n;" + std::string(1500, 'c') + "\r\ndata\r\n");
+    acc.Attach(&sink.stream);
+    acc.SetMode(Comma, NoQuote);
+    EXPECT_EQ(acc.Read(), 2);
+    EXPECT_EQ(acc.GetLogicalLineNo(), 1);
+    acc.SetCommentMark(";");
+    ASSERT_EQ(acc.Read(), 0);
+    EXPECT_STREQ(big, "data");
+    EXPECT_EQ(acc.GetPhysicalLineNo(), 3);
+    EXPECT_EQ(acc.GetLogicalLineNo(), 2);
+}
+
 TEST(ReadLines, LineLimitCountsTheBytesBeforeTheLineEnd) {
     const StTAFORMAT t[] = {Col("A", 1023, ItemText, 0, 1024)};
     char big[1100];

@@ -212,6 +212,19 @@ TEST(WriteUnsigned, ZeroExtendedWithFractionRoom) {
     EXPECT_EQ(sink.Bytes(), "200655354000000000.0\r\n");
 }
 
+// Sizes no table of the format has: little-endian like the others, signed ones sign-extended.
+TEST(WriteOddSizes, ThreeToSevenByteNumbersAreLittleEndian) {
+    const unsigned char r[] = {0xFE, 0xFF, 0xFF, 0x01, 0x00, 0x00, 0x00, 0x01};
+    const StTAFORMAT t[] = {Col("S3", 4, ItemSigned, 0, 3), Col("U5", 12, ItemUnsigned, 3, 5),
+                            Col("S6", 4, ItemSigned, 0, 6), Col("U7", 4, ItemUnsigned, 1, 7)};
+    ClTextAccessor acc("O", t, 4, const_cast<unsigned char*>(r));
+    Sink sink;
+    acc.Attach(&sink.stream);
+    acc.SetMode(Comma, NoQuote);
+    ASSERT_EQ(acc.Write(), 0);
+    EXPECT_EQ(sink.Bytes(), "-2,4294967297,33554430,281474976841727\r\n");
+}
+
 TEST_F(WriteTest, OneItemRowHasNoDelimiter) {
     const StTAFORMAT t[] = {TextCol("A", 8, 0)};
     char text[9] = "only";
@@ -375,6 +388,29 @@ TEST(WriteFailure, RefusingStreamGivesMinusOne) {
     EXPECT_EQ(acc.CommentWrite(text), -1);
 }
 
+// A stream at its end of file takes nothing, yet does not fail: no writer may report the row
+// written.
+TEST(WriteFailure, StreamAtItsEndGivesMinusOneFromEveryWriter) {
+    struct ItemWriter : ClTextAccessor {
+        using ClTextAccessor::ClTextAccessor;
+        using ClTextAccessor::WriteItem;
+    };
+    const StTAFORMAT t[] = {TextCol("A", 8, 0)};
+    char rec[9] = "a";
+    ItemWriter acc("E", t, 1, rec);
+    Sink sink;
+    acc.Attach(&sink.stream);
+    sink.stream.setstate(std::ios::eofbit);
+    char text[] = "c";
+    EXPECT_EQ(acc.Write(), -1);
+    EXPECT_EQ(acc.Write2(1), -1);
+    EXPECT_EQ(acc.ItemNameWrite(), -1);
+    EXPECT_EQ(acc.ItemNameWrite2(1), -1);
+    EXPECT_EQ(acc.CommentWrite(text), -1);
+    EXPECT_EQ(acc.WriteItem(0), -1);
+    EXPECT_EQ(sink.Bytes(), "");
+}
+
 TEST(SetMode, FixedWithQuoteIsRefusedAndRecorded) {
     const StTAFORMAT t[] = {TextCol("A", 3, 0)};
     char rec[4] = "abc";
@@ -414,6 +450,10 @@ TEST(Construction, TableIsCopiedAndCountIsBounded) {
     EXPECT_EQ(acc.GetFormat()[0].width, 3);
     ClTextAccessor none("Z", t, -3, rec);
     EXPECT_EQ(none.GetFormatCount(), 0);
+    // No more items than there are masks.
+    const std::vector<StTAFORMAT> many(250, TextCol("A", 3, 0));
+    ClTextAccessor bounded("M", many.data(), 250, rec);
+    EXPECT_EQ(bounded.GetFormatCount(), ClTextAccessor::kMaxItems);
 }
 
 TEST(WriteRow, RowLongerThanTheRowBufferComesOutWhole) {

@@ -108,6 +108,29 @@ TEST(TextFileOpen, ReadNeedsAnExistingFile) {
     EXPECT_FALSE(std::filesystem::exists(dir.File("m.txt")));
 }
 
+// An open file is neither closed nor replaced by a second Open: its rows and its pending
+// replacement stay, and the other path is not touched.
+TEST(TextFileOpen, OpeningAnOpenFileFailsAndKeepsIt) {
+    TempDir dir;
+    const std::string first = dir.File("first.txt");
+    WriteBytes(first, "old");
+    const StTAFORMAT t[] = {TextCol("A", 8, 0)};
+    char rec[9] = "row";
+    ClTextAccessor acc("A", t, 1, rec);
+    ClTextFile file;
+    ASSERT_EQ(file.Open(first.c_str(), kWriteOver | TFReplace), 0);
+    file.Attach(&acc);
+    acc.SetMode(Comma, NoQuote);
+    ASSERT_EQ(acc.Write(), 0);
+    EXPECT_EQ(file.Open(dir.File("second.txt").c_str(), kWriteOver), -1000);
+    ExpectRecorded(-1000, "TextFile", 88);
+    EXPECT_TRUE(file.IsOpen());
+    EXPECT_EQ(acc.Write(), 0);
+    EXPECT_EQ(file.Close(), 0);
+    EXPECT_EQ(ReadBytes(first), "row\r\nrow\r\n");
+    EXPECT_FALSE(std::filesystem::exists(dir.File("second.txt")));
+}
+
 TEST(TextFileAttach, NullAccessorIsRefused) {
     ClTextFile file;
     EXPECT_EQ(file.Attach(nullptr), -1003);
@@ -315,6 +338,48 @@ TEST(TextFileReplace, FileHeldOpenByAnotherProgramStays) {
     EXPECT_EQ(EntriesIn(dir.Path()), 1u);
 }
 #endif
+
+// One accessor reads and then writes through one stream: the row goes where the reading ended.
+TEST(TextFileRead, RowWrittenAfterReadingToTheEndIsTaken) {
+    TempDir dir;
+    const std::string path = dir.File("log.txt");
+    WriteBytes(path, "one\r\ntwo\r\n");
+    const StTAFORMAT t[] = {TextCol("A", 8, 0)};
+    char rec[9] = "";
+    ClTextAccessor acc("A", t, 1, rec);
+    ClTextFile file;
+    ASSERT_EQ(file.Open(path.c_str(), TFWrite | TFAppend), 0);
+    file.Attach(&acc);
+    acc.SetMode(Comma, NoQuote);
+    ASSERT_EQ(acc.Read(), 0);
+    ASSERT_EQ(acc.Read(), 0);
+    ASSERT_EQ(acc.Read(), 1);
+    std::strcpy(rec, "three");
+    EXPECT_EQ(acc.Write(), 0);
+    char text[] = "four";
+    EXPECT_EQ(acc.CommentWrite(text), 0);
+    EXPECT_EQ(file.Close(), 0);
+    EXPECT_EQ(ReadBytes(path), "one\r\ntwo\r\nthree\r\nfour\r\n");
+}
+
+// The end of the file is the end for the reader: what another program appends later is not read.
+TEST(TextFileRead, EndOfFileStaysTheEndWhenTheFileGrows) {
+    TempDir dir;
+    const std::string path = dir.File("grows.txt");
+    WriteBytes(path, "one\r\n");
+    const StTAFORMAT t[] = {TextCol("A", 8, 0)};
+    char rec[9] = "";
+    ClTextAccessor acc("A", t, 1, rec);
+    ClTextFile file;
+    ASSERT_EQ(file.Open(path.c_str(), TFRead), 0);
+    file.Attach(&acc);
+    acc.SetMode(Comma, NoQuote);
+    ASSERT_EQ(acc.Read(), 0);
+    ASSERT_EQ(acc.Read(), 1);
+    std::ofstream(path, std::ios::binary | std::ios::app) << "two\r\n";
+    EXPECT_EQ(acc.Read(), 1);
+    EXPECT_STREQ(rec, "one");
+}
 
 TEST(TextFileRead, ReadErrorEndsTheReadWithoutException) {
     TempDir dir;
