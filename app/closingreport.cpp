@@ -86,7 +86,10 @@ int ShowClosingReport(ClShellUi& ui, const char* outputPath, int failedFiles) {
     Sibling(outputPath, CurrentBuild().logName, logPath);
     Sibling(outputPath, "syurui.SSC", typePath);
 
-    const StFILESTATUS log = logPath[0] ? OsGetFileStatus(logPath) : StFILESTATUS{FileNone, 0};
+    // A log that could not be written was not put in place: what lies there is an earlier run's,
+    // neither shown nor removed.
+    const bool logWritten = !(failedFiles & FailedErrorLog);
+    const StFILESTATUS log = logPath[0] && logWritten ? OsGetFileStatus(logPath) : StFILESTATUS{FileNone, 0};
     if (log.size != 0) {
         if (!ui.ReportLogWithoutViewer(logPath)) ShowLogInViewer(ui, logPath);
         if (failedFiles)

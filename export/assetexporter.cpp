@@ -87,15 +87,19 @@ int ClAssetExporter::ExportAssets() {
         }
         if (m_writer.WriteAssetRow(&master, &yearly, &monthly, &breakdown) == 0) break;
     }
+    // The log stays open for the entries of the type file; ExportAssetTypes puts it in place.
     m_writer.CloseFile(DataFile);
-    m_writer.CloseFile(ErrorLog);
     return 1;
 }
 
 int ClAssetExporter::ExportAssetTypes(const StDATAINFO* set) {
     m_writer.OpenFile(TypeFile, m_outputPath.c_str());
     m_writer.WriteTypeHeader(set);
-    if (!EnsureRule()) return 0;
+    if (!EnsureRule()) {
+        m_writer.CloseFile(TypeFile);
+        m_writer.CloseFile(ErrorLog);
+        return 0;
+    }
 
     StSHISANKUBUNINFO* categories = nullptr;
     long count = 0;
@@ -105,6 +109,7 @@ int ClAssetExporter::ExportAssetTypes(const StDATAINFO* set) {
     }
     for (long i = 0; categories && i < count; ++i) m_writer.WriteTypeRow(&categories[i]);
     m_writer.CloseFile(TypeFile);
+    m_writer.CloseFile(ErrorLog);
     if (categories) TaskMemFree(categories);
     return 1;
 }

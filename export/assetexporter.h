@@ -23,10 +23,11 @@ public:
 
     // Opens the link error log and the asset data file and writes the data-file header; 1.
     int StartOutput(const StDATAINFO* set);
-    // Converts every asset of the data set, then closes the data file and the log; 0 only when
-    // no rule object could be made.
+    // Converts every asset of the data set, then closes the data file; the log stays open for
+    // the entries of the type file. 0 only when no rule object could be made.
     int ExportAssets();
-    // Writes syurui.SSC beside the data file; 0 only when no rule object could be made.
+    // Writes syurui.SSC beside the data file, then closes it and the log; 0 only when no rule
+    // object could be made.
     int ExportAssetTypes(const StDATAINFO* set);
 
     // 1 once a file could not be opened or a line was lost; the steps go on regardless.

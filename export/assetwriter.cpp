@@ -58,10 +58,9 @@ int ClAssetWriter::OpenFile(short file, const char* path) {
         std::memcpy(buffer + start, name, std::strlen(name) + 1);
     }
     if (file == ErrorLog) std::memcpy(m_logPath, buffer, sizeof m_logPath);
-    // The data file and the type file take the place of the old ones only when whole; the log
-    // is written where it lies.
-    const TFOpenMode mode = file == ErrorLog ? TFWrite | TFOverwrite : TFWrite | TFOverwrite | TFReplace;
-    if (target->Open(buffer, mode) == 0) return 1;
+    // Each file takes the place of the old one only when whole: no run leaves half a file, and two
+    // runs into one folder never blend their logs.
+    if (target->Open(buffer, TFWrite | TFOverwrite | TFReplace) == 0) return 1;
     NoteFailure(file);
     return 0;
 }

@@ -184,9 +184,9 @@ TEST_F(ShellRun, HostCallsInOrderExportAndSuccessNotice) {
                              "MoveIkkatsu\t1\t0\nSetLastError\t0\t\t0 x2\n"
                              "MoveFinishIkkatsu\t0\n"
                              "Move\t2\t0\n"
-                             "SetLastError\t0\t\t0 x22\n"  // row; both closed; type file opened, 17 lines
+                             "SetLastError\t0\t\t0 x21\n"  // row; data file closed; type file opened, 17 lines
                              "LoadShisanKubunInfo\t2\t0\n"
-                             "SetLastError\t0\t\t0 x5\n"  // two rows, then the type file closed
+                             "SetLastError\t0\t\t0 x6\n"  // two rows, then the type file and the log closed
                              "CoTaskMemFree\tcategories\n"
                              "GetAppFolderPath\t1\n"  // the path saved, before the report
                              "MoveFinish\t0\ndelete ClRuleGenkashokyaku\n"
@@ -517,23 +517,30 @@ TEST_F(ShellRun, LogIsShownInTheViewerBeforeTheNotice) {
 
 // Without Wordpad (current systems) the Windows folder's Notepad shows the log; without either,
 // the front end's own display, and the notice follows in both cases.
-// A log that holds entries is shown first; the failure box, naming each failed file, follows.
+// A log that holds entries is shown first; the failure box, naming each failed file, follows. A
+// log that could not be written is an earlier run's: never shown, never removed, only named.
 TEST_F(ShellRun, FailureBoxFollowsTheViewerOfANonEmptyLog) {
     SKIP_UNLESS_DRIVES_CAN_BE_MAPPED(temp);
     WriteWin(temp.Win("Marlo3SysErr.txt"), "\r\nentry\r\n");
     setenv("ASSETEXPORT_WINDIR", "M:\\windows", 1);  // neither viewer: the front end shows it
+    const std::string failed = "減価償却情報の出力に失敗しました。\n\n次のファイルを書き込めませんでした。\n償却資産データ \x81\xCB " +
+                               temp.Win("assets.csv") + "    \n";
+    const std::string end = "\nアプリケーションを終了します。";
     RecordingUi ui;
     size_t shownAtBox = 0;
     ui.onBox = [&](const char*) { shownAtBox = ui.shownFiles.size(); };
-    ShowClosingReport(ui, temp.Win("assets.csv").c_str(), FailedDataFile | FailedErrorLog);
-    unsetenv("ASSETEXPORT_WINDIR");
+    ShowClosingReport(ui, temp.Win("assets.csv").c_str(), FailedDataFile);
     EXPECT_EQ(ui.shownFiles, std::vector<std::string>{temp.Win("Marlo3SysErr.txt")});
     EXPECT_EQ(shownAtBox, 1u);
-    EXPECT_EQ(ui.boxes, std::vector<std::string>{"減価償却情報の出力に失敗しました。\n\n次のファイルを書き込めませんでした。\n"
-                                                 "償却資産データ \x81\xCB " + temp.Win("assets.csv") + "    \n"
-                                                 "連動エラーログ \x81\xCB " + temp.Win("Marlo3SysErr.txt") +
-                                                 "    \n\nアプリケーションを終了します。"});
-    EXPECT_TRUE(Exists("Marlo3SysErr.txt"));
+    EXPECT_EQ(ui.boxes, std::vector<std::string>{failed + end});
+
+    RecordingUi unwritten;
+    ShowClosingReport(unwritten, temp.Win("assets.csv").c_str(), FailedDataFile | FailedErrorLog);
+    unsetenv("ASSETEXPORT_WINDIR");
+    EXPECT_TRUE(unwritten.shownFiles.empty());
+    EXPECT_EQ(unwritten.boxes, std::vector<std::string>{failed + "連動エラーログ \x81\xCB " +
+                                                        temp.Win("Marlo3SysErr.txt") + "    \n" + end});
+    EXPECT_EQ(ReadBytes(temp.Native("Marlo3SysErr.txt")), "\r\nentry\r\n");
 }
 
 TEST_F(ShellRun, NotepadWhenWordpadIsAbsentElseTheFrontEnd) {
@@ -578,6 +585,44 @@ TEST_F(ShellRun, NoViewerNamesTheLogInsteadOfOpeningIt) {
     EXPECT_EQ(ui.boxes.back(), kFinishedWithLog);
 }
 
+// An asset the host could not hand over ends the run as one with log entries, never as a success.
+TEST_F(ShellRun, FailedFetchEndsWithTheLogNotWithSuccess) {
+    WriteFault("Move");
+    RecordingUi ui;
+    ui.Script({"--path", temp.Win("out.csv"), "--no-viewer"});
+    CExportApp app;
+    app.SetShellUi(&ui);
+    EXPECT_TRUE(app.InitInstance());
+    app.ExitInstance();
+    EXPECT_EQ(app.Outcome(), RunExportedLogged);
+    EXPECT_EQ(ui.boxes.back(), kFinishedWithLog);
+}
+
+#ifndef _WIN32
+// The log takes its place whole, as the data file does: a hard link planted at its name keeps what
+// it held, and a read-only log of an earlier run stays as it is and is named in the failure box.
+TEST_F(ShellRun, LogIsReplacedWholeNeverWrittenThroughOrOverAReadOnlyOne) {
+    WriteLedger(7, AssetRow("K1", "000001") + AssetRow("K2", "000001"));  // a log entry
+    WriteBytes(temp.Native("other.txt"), "kept");
+    ASSERT_EQ(link(temp.Native("other.txt").c_str(), temp.Native("Marlo3SysErr.txt").c_str()), 0);
+    RecordingUi linked;
+    linked.Script({"--path", temp.Win("out.csv"), "--no-viewer"});
+    EXPECT_TRUE(Run(linked));
+    EXPECT_EQ(ReadBytes(temp.Native("other.txt")), "kept");
+    EXPECT_NE(ReadBytes(temp.Native("Marlo3SysErr.txt")).find("＜ERROR＞"), std::string::npos);
+
+    WriteBytes(temp.Native("Marlo3SysErr.txt"), "earlier");
+    ASSERT_EQ(chmod(temp.Native("Marlo3SysErr.txt").c_str(), 0444), 0);
+    RecordingUi readOnly;
+    readOnly.Script({"--path", temp.Win("out.csv"), "--answer", "yes", "--no-viewer"});
+    EXPECT_TRUE(Run(readOnly));
+    EXPECT_EQ(ReadBytes(temp.Native("Marlo3SysErr.txt")), "earlier");
+    EXPECT_NE(readOnly.boxes.back().find("連動エラーログ \x81\xCB " + temp.Win("Marlo3SysErr.txt")), std::string::npos)
+        << readOnly.boxes.back();
+    EXPECT_EQ(readOnly.Transcript().find("連動エラーログ: "), std::string::npos);  // nothing shown of it
+}
+#endif
+
 #ifdef _WIN32
 // A scanner that holds the old data file for a moment no longer fails the export; one that holds it
 // longer than the retries last fails it, with the old file kept and no temporary file left behind.
@@ -595,19 +640,6 @@ TEST_F(ShellRun, DataFileHeldForAMomentIsReplacedHeldLongerIsKept) {
         const bool kept = ReadBytes(temp.Native("held.csv")) == "old";
         EXPECT_EQ(kept, holdMs > 2000);
         ASSERT_FALSE(ui.boxes.empty());
-// An asset the host could not hand over ends the run as one with log entries, never as a success.
-TEST_F(ShellRun, FailedFetchEndsWithTheLogNotWithSuccess) {
-    WriteFault("Move");
-    RecordingUi ui;
-    ui.Script({"--path", temp.Win("out.csv"), "--no-viewer"});
-    CExportApp app;
-    app.SetShellUi(&ui);
-    EXPECT_TRUE(app.InitInstance());
-    app.ExitInstance();
-    EXPECT_EQ(app.Outcome(), RunExportedLogged);
-    EXPECT_EQ(ui.boxes.back(), kFinishedWithLog);
-}
-
         EXPECT_EQ(ui.boxes.back().find("失敗しました") != std::string::npos, kept) << ui.boxes.back();
         for (const auto& entry : std::filesystem::directory_iterator(temp.Native("")))
             EXPECT_NE(entry.path().filename().string()[0], '~') << entry.path().string();
