@@ -64,18 +64,30 @@ bool MakeLockPath(const char* settingsPath, size_t nameStart, char* lockPath) {
 // How long a save waits for another program's save of the same file.
 const unsigned long kLockWaitMs = 5000;
 
-// The whole file as raw bytes; false when it is not a plain file or cannot be read.
-bool ReadWholeFile(const char* path, std::unique_ptr<char[]>& content, size_t* size) {
-    const StFILESTATUS status = OsGetFileStatus(path);
-    if (status.kind != FilePlain) return false;
-    if (status.size >= static_cast<unsigned long long>(static_cast<size_t>(-1))) return false;
-    const size_t bytes = static_cast<size_t>(status.size);
+// What the settings path names, with the runtime path of the file to read and to replace in
+// file: the path itself, or the file a link there leads to, so that the settings are read through
+// the link and saved by replacing that file (the link stays a link). FileNone: nothing there yet;
+// FilePlain: a file; anything else (a folder, FIFO or device, a link leading nowhere or to one of
+// these, a path out of reach) is no settings file.
+_FileKind SettingsFile(const char* settingsPath, std::string& file) {
+    if (!OsNativePath(settingsPath, file)) return FileSpecial;
+    const _FileKind kind = OsGetFileStatus(settingsPath).kind;
+    if (kind != FileSpecial || OsRuntimeFileKind(file.c_str(), true) != FilePlain) return kind;
+    const std::string link = file;
+    if (!OsRuntimeFinalPath(link.c_str(), file) || OsRuntimeFileKind(file.c_str(), false) != FilePlain)
+        return FileSpecial;
+    return FilePlain;
+}
+
+// The whole file at a runtime path as raw bytes; false when it cannot be read.
+bool ReadWholeFile(const std::string& file, std::unique_ptr<char[]>& content, size_t* size) {
+    std::ifstream in(file, std::ios::in | std::ios::binary);
+    if (!in.seekg(0, std::ios::end)) return false;
+    const std::streamoff end = in.tellg();
+    if (end < 0 || static_cast<unsigned long long>(end) >= static_cast<size_t>(-1) || !in.seekg(0)) return false;
+    const size_t bytes = static_cast<size_t>(end);
     content.reset(new (std::nothrow) char[bytes + 1]);
     if (!content) return false;
-    std::string native;
-    if (!OsNativePath(path, native)) return false;
-    std::ifstream in(native, std::ios::in | std::ios::binary);
-    if (!in) return false;
     in.read(content.get(), static_cast<std::streamsize>(bytes));
     if (static_cast<size_t>(in.gcount()) != bytes) return false;
     content[bytes] = '\0';
@@ -105,17 +117,18 @@ size_t LineEnd(const char* content, size_t size, size_t offset) {
 // The settings file with the owner's old line removed and the new one appended, put in place in
 // one step; the caller holds the lock. A file that exists but cannot be read, is no plain file or
 // is read-only is left as it is.
-int RewriteLocked(const char* settingsPath, const std::string& native, const char* key, size_t keyLength,
-                  const char* line, size_t lineLength) {
+int RewriteLocked(const char* settingsPath, const char* key, size_t keyLength, const char* line,
+                  size_t lineLength) {
     std::unique_ptr<char[]> content;
     size_t size = 0;
-    const StFILESTATUS status = OsGetFileStatus(settingsPath);
-    if (status.kind != FileNone && !ReadWholeFile(settingsPath, content, &size)) return 0;
+    std::string file;
+    const _FileKind kind = SettingsFile(settingsPath, file);
+    if (kind != FileNone && (kind != FilePlain || !ReadWholeFile(file, content, &size))) return 0;
 
     // A name of its own, created exclusively: another program's save, or a link planted under
     // some fixed name, can never share it.
     std::string temporary;
-    if (!OsCreateUniqueSibling(native.c_str(), temporary)) return 0;
+    if (!OsCreateUniqueSibling(file.c_str(), temporary)) return 0;
     bool written = false;
     {
         std::ofstream out(temporary, std::ios::out | std::ios::binary | std::ios::trunc);
@@ -141,7 +154,7 @@ int RewriteLocked(const char* settingsPath, const std::string& native, const cha
         }
     }
     // The replacement keeps the old file's mode and refuses a read-only one.
-    if (!written || !OsReplaceRuntimeFile(temporary.c_str(), native.c_str())) {
+    if (!written || !OsReplaceRuntimeFile(temporary.c_str(), file.c_str())) {
         OsDeleteRuntimeFile(temporary.c_str());
         return 0;
     }
@@ -161,7 +174,8 @@ int LoadSavedPath(const char* settingsFolder, const StBUILDINFO& build, const St
 
     std::unique_ptr<char[]> content;
     size_t size = 0;
-    if (!ReadWholeFile(settingsPath, content, &size)) return 0;
+    std::string file;
+    if (SettingsFile(settingsPath, file) != FilePlain || !ReadWholeFile(file, content, &size)) return 0;
     const size_t found = FindKeyLine(content.get(), size, key, keyLength);
     if (found == kNotFound) return 0;
 
@@ -193,14 +207,14 @@ int StoreSavedPath(const char* settingsFolder, const StBUILDINFO& build, const S
     std::memset(line, 0, sizeof line);
     const int lineLength = std::snprintf(line, sizeof line, "%s%s\n", key, path);
     if (lineLength <= 0 || static_cast<size_t>(lineLength) >= sizeof line) return 0;
-    std::string native, nativeLock;
-    if (!OsNativePath(settingsPath, native) || !OsNativePath(lockPath, nativeLock)) return 0;
+    std::string nativeLock;
+    if (!OsNativePath(lockPath, nativeLock)) return 0;
 
     // Read, change and replace under one lock, so that programs saving at once each keep the
     // lines of the others.
     StFILELOCK* lock = OsLockFile(nativeLock.c_str(), kLockWaitMs);
     if (!lock) return 0;
-    const int saved = RewriteLocked(settingsPath, native, key, keyLength, line, static_cast<size_t>(lineLength));
+    const int saved = RewriteLocked(settingsPath, key, keyLength, line, static_cast<size_t>(lineLength));
     OsUnlockFile(lock);
     return saved;
 }

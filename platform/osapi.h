@@ -126,6 +126,9 @@ bool OsNativePath(const char* path, std::string& native);
 
 // Kind of what the path names; with followLinks false a link is FileSpecial.
 _FileKind OsRuntimeFileKind(const char* path, bool followLinks);
+// The full path, without links, of what the path names once every link on the way is followed;
+// false when nothing is there or a link leads nowhere.
+bool OsRuntimeFinalPath(const char* path, std::string& target);
 // Creates a new empty file in the folder of target, exclusively (never an existing file, never
 // through a link), under a name of at most 16 bytes no other program uses; its path in created.
 bool OsCreateUniqueSibling(const char* target, std::string& created);

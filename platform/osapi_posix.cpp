@@ -480,6 +480,15 @@ _FileKind OsRuntimeFileKind(const char* path, bool followLinks) {
     return KindOf(st);
 }
 
+bool OsRuntimeFinalPath(const char* path, std::string& target) {
+    target.clear();
+    char* resolved = path && *path ? ::realpath(path, nullptr) : nullptr;
+    if (!resolved) return false;
+    target = resolved;
+    std::free(resolved);
+    return true;
+}
+
 bool OsCreateUniqueSibling(const char* target, std::string& created) {
     created.clear();
     if (!target || !*target) return false;

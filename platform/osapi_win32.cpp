@@ -136,6 +136,27 @@ _FileKind OsRuntimeFileKind(const char* path, bool followLinks) {
     return path ? KindOfPath(path, followLinks) : FileNone;
 }
 
+// Opened without FILE_FLAG_OPEN_REPARSE_POINT, the handle is what every link leads to.
+bool OsRuntimeFinalPath(const char* path, std::string& target) {
+    target.clear();
+    if (!path || !*path) return false;
+    HANDLE h = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                           FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    char name[1024];
+    const DWORD n = GetFinalPathNameByHandleA(h, name, sizeof name, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    CloseHandle(h);
+    if (n == 0 || n >= sizeof name) return false;
+    // The answer has the prefix of long paths: "\\?\C:\..." or "\\?\UNC\server\share\...".
+    if (std::strncmp(name, "\\\\?\\UNC\\", 8) == 0)
+        target = std::string("\\\\") + (name + 8);
+    else if (std::strncmp(name, "\\\\?\\", 4) == 0)
+        target = name + 4;
+    else
+        target = name;
+    return true;
+}
+
 bool OsCreateUniqueSibling(const char* target, std::string& created) {
     created.clear();
     if (!target || !*target) return false;

@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -174,6 +178,31 @@ TEST_F(SavedPath, FailedWriteLeavesTheOldFile) {
     EXPECT_EQ(0, Store(Edition5(), {"a", 1, "D"}, "C:\\new"));
     EXPECT_TRUE(std::filesystem::is_directory(m_temp.Native("cfg/Marlo5Export.env")));
 }
+
+#ifndef _WIN32
+// A settings file that is a link is read through it and saved by replacing the file it leads to;
+// the link stays. A link that leads nowhere or to a FIFO saves nothing, and nothing waits on it.
+TEST_F(SavedPath, LinkIsReadThroughAndItsFileReplaced) {
+    namespace fs = std::filesystem;
+    fs::create_directories(m_temp.Native("cfg"));
+    fs::create_directories(m_temp.Native("real"));
+    const std::string file = m_temp.Native("real/settings.env");
+    WriteBytes(file, "a/1/D:C:\\a\n");
+    fs::create_symlink(file, m_temp.Native("cfg/Marlo3Export.env"));
+    EXPECT_EQ("C:\\a", Load(Edition3(), {"a", 1, "D"}));
+    ASSERT_EQ(1, Store(Edition3(), {"b", 1, "D"}, "C:\\b"));
+    EXPECT_TRUE(fs::is_symlink(m_temp.Native("cfg/Marlo3Export.env")));
+    EXPECT_EQ("a/1/D:C:\\a\nb/1/D:C:\\b\n", ReadBytes(file));
+    EXPECT_EQ(1, std::distance(fs::directory_iterator(m_temp.Native("real")), fs::directory_iterator()));
+
+    fs::remove(file);
+    EXPECT_EQ(0, Store(Edition3(), {"b", 1, "D"}, "C:\\c"));
+    EXPECT_FALSE(fs::exists(file));
+    ASSERT_EQ(0, mkfifo(file.c_str(), 0600));
+    EXPECT_EQ("<none>", Load(Edition3(), {"a", 1, "D"}));
+    EXPECT_EQ(0, Store(Edition3(), {"b", 1, "D"}, "C:\\c"));
+}
+#endif
 
 // Ten saves at once, each with a file handle and a lock of its own as separate programs have:
 // every line is kept.

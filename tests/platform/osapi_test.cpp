@@ -238,6 +238,31 @@ TEST(PlatformFiles, UniqueSiblingsAndReplacement) {
     EXPECT_TRUE(OsDeleteRuntimeFile(b.c_str()));
 }
 
+// The file at the end of a chain of links, named without any; nothing for a link that leads nowhere.
+TEST(PlatformFiles, FinalPathFollowsEveryLink) {
+    TempDir dir;
+    const std::string file = dir.File("file.csv");
+    WriteBytes(file, "x");
+    std::string target;
+    ASSERT_TRUE(OsRuntimeFinalPath(file.c_str(), target));
+    EXPECT_TRUE(std::filesystem::equivalent(target, file));
+    EXPECT_FALSE(OsRuntimeFinalPath(dir.File("missing.csv").c_str(), target));
+    const std::string link = dir.File("link.csv");
+#ifdef _WIN32
+    CreateSymbolicLinkA(link.c_str(), file.c_str(), SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE);
+    if (GetFileAttributesA(link.c_str()) == INVALID_FILE_ATTRIBUTES)
+        GTEST_SKIP() << "this system makes no symbolic link here (developer mode off, or Wine)";
+#else
+    std::filesystem::create_symlink(file, dir.File("first.csv"));
+    std::filesystem::create_symlink("first.csv", link);
+    std::filesystem::create_symlink(dir.File("missing.csv"), dir.File("dangling.csv"));
+    EXPECT_FALSE(OsRuntimeFinalPath(dir.File("dangling.csv").c_str(), target));
+#endif
+    ASSERT_TRUE(OsRuntimeFinalPath(link.c_str(), target));
+    EXPECT_EQ(OsRuntimeFileKind(target.c_str(), false), FilePlain);
+    EXPECT_TRUE(std::filesystem::equivalent(target, file));
+}
+
 TEST(PlatformFiles, LockIsExclusiveAndWaitIsBounded) {
     TempDir dir;
     const std::string path = dir.File("settings.lck");
