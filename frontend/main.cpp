@@ -6,6 +6,7 @@
 #include "buildtable.h"
 #include "exportapp.h"
 #include "scriptedui.h"
+#include "version.h"
 #if defined(ASSETEXPORT_WIN32)
 #include "win32ui.h"
 #elif defined(ASSETEXPORT_TERMINAL)
@@ -24,8 +25,15 @@ void PrintUsage(std::FILE* out) {
     const char* dialog = "the condition dialog in this terminal";
 #endif
     std::fprintf(out, "usage: %s                 %s\n", CurrentBuild().name, dialog);
-    std::fprintf(out, "       %s [step ...]      the dialog driven by steps, the transcript on the console\n%s",
+    std::fprintf(out, "       %s [step ...]      the dialog driven by steps, the transcript on the console\n",
+                 CurrentBuild().name);
+    std::fprintf(out, "       %s --version       the program's name, version and edition\n%s",
                  CurrentBuild().name, ClScriptedUi::Usage());
+}
+
+// One line that tells support staff which build a customer has.
+void PrintVersion() {
+    std::printf("%s %s (edition %d)\n", CurrentBuild().name, ASSETEXPORT_VERSION, CurrentBuild().edition);
 }
 
 // What a calling script learns from the exit status: 0 exported with an empty log, 1 exported with
@@ -50,6 +58,10 @@ int main(int argc, char** argv) {
 #endif
     if (argc > 1 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
         PrintUsage(stdout);
+        return 0;
+    }
+    if (argc > 1 && std::strcmp(argv[1], "--version") == 0) {
+        PrintVersion();
         return 0;
     }
     if (argc == 1) {

@@ -6,7 +6,13 @@
 #include "conditiondlg.h"
 #include "conditionwindow.h"
 
-ClWin32Ui::ClWin32Ui() : m_waitDepth(0), m_cursorBefore(nullptr) {}
+#include <commctrl.h>  // after <windows.h>, which conditionwindow.h brings
+
+ClWin32Ui::ClWin32Ui() : m_waitDepth(0), m_cursorBefore(nullptr) {
+    // The manifest asks for Common Controls 6, whose classes are registered only on request.
+    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&controls);
+}
 
 int ClWin32Ui::DoModal(CConditionDlg& dialog) {
     ClConditionWindow window(GetModuleHandleA(nullptr), dialog);

@@ -15,6 +15,7 @@
 #include <string>
 
 #include "testutil.h"
+#include "version.h"
 
 namespace {
 
@@ -151,6 +152,21 @@ TEST_F(ProgramRun, EveryBuildNamesItsOwnLog) {
         EXPECT_NE(ReadBytes(dir.File(std::string("c/e") + build.edition + "/" + build.log)).find("＜ERROR＞"),
                   std::string::npos);
         EXPECT_NE(out.find("減価償却情報の出力が一応終了しました。"), std::string::npos);
+    }
+}
+
+TEST_F(ProgramRun, VersionNamesEachBuildWithTheProjectsVersion) {
+    const struct {
+        const char* program;
+        const char* line;
+    } builds[] = {{MARLO3_PROGRAM, "Marlo3Export " ASSETEXPORT_VERSION " (edition 3)\n"},
+                  {MARLO5_PROGRAM, "Marlo5Export " ASSETEXPORT_VERSION " (edition 5)\n"},
+                  {MARLO4_PROGRAM, "Marlo4Export " ASSETEXPORT_VERSION " (edition 4)\n"},
+                  {MARLO0_PROGRAM, "Marlo0Export " ASSETEXPORT_VERSION " (edition 0)\n"}};
+    for (const auto& build : builds) {
+        EXPECT_EQ(Run(build.program, "--version --cancel"), 0) << build.line;
+        EXPECT_EQ(out, build.line);
+        EXPECT_EQ(journal, "") << build.line;  // answered without a run
     }
 }
 

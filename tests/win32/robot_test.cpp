@@ -9,6 +9,7 @@
 
 #include "box_texts.h"
 #include "robot.h"
+#include "version.h"
 
 namespace {
 
@@ -204,6 +205,8 @@ TEST_F(Robot, ControlsInTemplateOrderAtTheTemplatesRectangles) {
         {IDC_CANCEL, "Button", "キャンセル(Esc)", {191, 86, 57, 14}},
     };
     ASSERT_NO_FATAL_FAILURE(Start());
+    // Laid out for the display's DPI, which the harness set (run-robot.sh, ROBOT_DPI).
+    EXPECT_EQ(GetDpiForWindow(dialog), static_cast<UINT>(std::atoi(Env("ROBOT_DPI").c_str())));
     HWND probe = FontProbe();
     ASSERT_NE(probe, nullptr);
 
@@ -343,17 +346,31 @@ TEST_F(Robot, ScriptedRunWritesItsTranscriptToTheRedirectedOutput) {
     EXPECT_TRUE(Exists(temp.Path("out\\piped.csv")));
 }
 
-// The other three deliverables: the same dialog and run, with their own settings file.
-TEST_F(Robot, EveryDeliverableExportsWithItsOwnSettingsFile) {
-    const std::string programs = Env("ROBOT_OTHER_PROGRAMS");  // "|"-separated
-    ASSERT_FALSE(programs.empty()) << "ROBOT_OTHER_PROGRAMS is not set; run through run-robot.sh";
+// The other three deliverables, from the "|"-separated ROBOT_OTHER_PROGRAMS.
+std::vector<std::string> OtherPrograms() {
+    const std::string programs = Env("ROBOT_OTHER_PROGRAMS");
+    std::vector<std::string> exes;
     for (size_t start = 0; start < programs.size();) {
         size_t end = programs.find('|', start);
         if (end == std::string::npos) end = programs.size();
-        const std::string exe = programs.substr(start, end - start);
+        exes.push_back(programs.substr(start, end - start));
         start = end + 1;
-        const size_t slash = exe.find_last_of('\\');
-        const std::string build = exe.substr(slash + 1, exe.size() - slash - 1 - 4);  // "Marlo5Export"
+    }
+    return exes;
+}
+
+// "Marlo5Export" of "...\\Marlo5Export.exe".
+std::string BuildOf(const std::string& exe) {
+    const size_t slash = exe.find_last_of('\\');
+    return exe.substr(slash + 1, exe.size() - slash - 1 - 4);
+}
+
+// The other three deliverables: the same dialog and run, with their own settings file.
+TEST_F(Robot, EveryDeliverableExportsWithItsOwnSettingsFile) {
+    const std::vector<std::string> programs = OtherPrograms();
+    ASSERT_FALSE(programs.empty()) << "ROBOT_OTHER_PROGRAMS is not set; run through run-robot.sh";
+    for (const std::string& exe : programs) {
+        const std::string build = BuildOf(exe);
         SCOPED_TRACE(build);
         ASSERT_NO_FATAL_FAILURE(Start(exe));
         SetPath(temp.Path("out\\" + build + ".csv"));
@@ -362,6 +379,150 @@ TEST_F(Robot, EveryDeliverableExportsWithItsOwnSettingsFile) {
             ExpectBox(SuccessText(temp.Path("out\\" + build + ".csv"), temp.Path("out\\syurui.SSC")), false, IDOK));
         ExpectEnded();
         EXPECT_TRUE(Exists(temp.Path("settings\\" + build + ".env")));
+    }
+}
+
+// ---- what the programs say of themselves: Explorer's Properties > Details, and the manifest
+
+// The four deliverables with their editions, the robot's program first.
+struct StDELIVERABLE {
+    std::string exe, build, edition;
+};
+std::vector<StDELIVERABLE> Deliverables() {
+    std::vector<StDELIVERABLE> all;
+    std::vector<std::string> exes = OtherPrograms();
+    exes.insert(exes.begin(), Env("ROBOT_PROGRAM"));
+    for (const std::string& exe : exes) {
+        const std::string build = BuildOf(exe);
+        all.push_back({exe, build, build.substr(5, build.size() - 11)});  // Marlo<edition>Export
+    }
+    return all;
+}
+
+// One resource of a program opened as data, as Explorer reads it; empty when there is none.
+std::string ResourceBytes(const std::string& exe, LPCSTR type, LPCSTR name) {
+    HMODULE module = LoadLibraryExA(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    if (!module) return "";
+    std::string bytes;
+    if (HRSRC found = FindResourceA(module, name, type)) {
+        const void* data = LockResource(LoadResource(module, found));
+        if (data) bytes.assign(static_cast<const char*>(data), SizeofResource(module, found));
+    }
+    FreeLibrary(module);
+    return bytes;
+}
+
+// The text in UTF-16, as version resources keep their strings.
+std::string Utf16(const std::string& ascii) {
+    std::string wide;
+    for (char c : ascii) wide += std::string{c, '\0'};
+    return wide;
+}
+
+TEST(Resources, VersionGivesProjectVersionJapaneseTextsAndDiffersOnlyInNameAndEdition) {
+    const std::vector<StDELIVERABLE> programs = Deliverables();
+    ASSERT_EQ(programs.size(), 4u) << "run through run-robot.sh, which names all four";
+    std::string first;  // the first program's resource with its name and edition made neutral
+    for (const StDELIVERABLE& program : programs) {
+        SCOPED_TRACE(program.build);
+        DWORD ignored = 0;
+        const DWORD size = GetFileVersionInfoSizeA(program.exe.c_str(), &ignored);
+        ASSERT_GT(size, 0u) << "no version resource";
+        std::vector<char> info(size);
+        ASSERT_TRUE(GetFileVersionInfoA(program.exe.c_str(), 0, size, info.data()));
+
+        VS_FIXEDFILEINFO* fixed = nullptr;
+        UINT length = 0;
+        ASSERT_TRUE(VerQueryValueA(info.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
+        const DWORD high = MAKELONG(ASSETEXPORT_VERSION_MINOR, ASSETEXPORT_VERSION_MAJOR);
+        const DWORD low = MAKELONG(0, ASSETEXPORT_VERSION_PATCH);
+        EXPECT_EQ(fixed->dwFileVersionMS, high);
+        EXPECT_EQ(fixed->dwFileVersionLS, low);
+        EXPECT_EQ(fixed->dwProductVersionMS, high);
+        EXPECT_EQ(fixed->dwProductVersionLS, low);
+        EXPECT_EQ(fixed->dwFileType, static_cast<DWORD>(VFT_APP));
+
+        WORD* translation = nullptr;
+        ASSERT_TRUE(VerQueryValueA(info.data(), "\\VarFileInfo\\Translation",
+                                   reinterpret_cast<void**>(&translation), &length));
+        ASSERT_EQ(length, 4u);
+        EXPECT_EQ(translation[0], 0x0411);
+        EXPECT_EQ(translation[1], 932);
+
+        // Read in the ANSI code page, 932: the Japanese texts come back as Shift-JIS bytes.
+        const std::string version = ASSETEXPORT_VERSION;
+        const struct {
+            const char* name;
+            std::string value;
+        } strings[] = {
+            {"FileDescription", "減価償却データ出力 (エディション " + program.edition + ")"},
+            {"FileVersion", version},
+            {"ProductName", "減価償却データ出力"},
+            {"ProductVersion", version},
+            {"OriginalFilename", program.build + ".exe"},
+            {"InternalName", program.build},
+            {"LegalCopyright", ""},  // any text
+        };
+        for (const auto& string : strings) {
+            char* value = nullptr;
+            const std::string path = std::string("\\StringFileInfo\\041103A4\\") + string.name;
+            const bool found =
+                VerQueryValueA(info.data(), path.c_str(), reinterpret_cast<void**>(&value), &length) &&
+                value && *value;
+            EXPECT_TRUE(found && (string.value.empty() || string.value == value))
+                << string.name << ": " << (found ? value : "(none)");
+        }
+
+        // Whatever else the resource holds is the same in all four: with the program's name and
+        // edition made neutral, the bytes are equal.
+        std::string neutral =
+            ResourceBytes(program.exe, MAKEINTRESOURCEA(16), MAKEINTRESOURCEA(1));  // RT_VERSION
+        ASSERT_FALSE(neutral.empty());
+        for (const std::string& mark : {Utf16(program.build), Utf16(program.edition + ")")}) {
+            const std::string blank(mark.size(), '#');
+            for (size_t at = neutral.find(mark); at != std::string::npos; at = neutral.find(mark, at))
+                neutral.replace(at, mark.size(), blank);
+        }
+        if (first.empty()) {
+            first = neutral;
+        } else {
+            EXPECT_TRUE(neutral == first)
+                << "differs from " << programs[0].build << " beyond name and edition";
+        }
+    }
+}
+
+TEST(Resources, EachProgramCarriesOneManifestOfItsOwn) {
+    const std::vector<StDELIVERABLE> programs = Deliverables();
+    ASSERT_EQ(programs.size(), 4u) << "run through run-robot.sh, which names all four";
+    for (const StDELIVERABLE& program : programs) {
+        SCOPED_TRACE(program.build);
+        // One language of resource 1 only: a toolchain's default manifest beside ours would be a
+        // second one, and which of them the loader takes would be a matter of luck.
+        HMODULE module = LoadLibraryExA(program.exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        ASSERT_NE(module, nullptr);
+        int languages = 0;
+        EnumResourceLanguagesA(
+            module, MAKEINTRESOURCEA(24), MAKEINTRESOURCEA(1),  // RT_MANIFEST
+            [](HMODULE, LPCSTR, LPCSTR, WORD, LONG_PTR count) -> BOOL {
+                ++*reinterpret_cast<int*>(count);
+                return TRUE;
+            },
+            reinterpret_cast<LONG_PTR>(&languages));
+        FreeLibrary(module);
+        EXPECT_EQ(languages, 1);
+
+        const std::string manifest = ResourceBytes(program.exe, MAKEINTRESOURCEA(24), MAKEINTRESOURCEA(1));
+        for (const char* part : {"name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\"",
+                                 ">PerMonitorV2</dpiAwareness>", ">true</dpiAware>",
+                                 "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",  // Windows 7
+                                 "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",  // 8
+                                 "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",  // 8.1
+                                 "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}",  // 10 and 11
+                                 "level=\"asInvoker\" uiAccess=\"false\""})
+            EXPECT_NE(manifest.find(part), std::string::npos) << part;
+        EXPECT_EQ(manifest.find("<activeCodePage"), std::string::npos)
+            << "the programs need the ANSI code page 932";
     }
 }
 

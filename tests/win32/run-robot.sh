@@ -7,6 +7,9 @@
 #   OUT_DIR         gets robot-work/ (scratch) and robot-screenshots/ (the PNG files)
 #   ROBOT_SCREENSHOTS=DIR  the PNG files go to DIR instead (relative to the source root)
 #   ROBOT_TIMEOUT=SECONDS  bound of the whole run (default 300)
+#   ROBOT_WINEPREFIX=DIR   the Wine prefix (default build/wineprefix-robot)
+#   ROBOT_DPI=N            the display's DPI (default 96; 144 is 150 % scaling), in a prefix of its
+#                          own (the prefix's name with -N); the PNG files get -Ndpi in their names
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -18,9 +21,14 @@ if [ -z "${ROBOT_BOUNDED:-}" ]; then
 fi
 
 if [ $# -lt 4 ]; then
-  sed -n '4,9p' "$0" >&2
+  sed -n '4,12p' "$0" >&2
   exit 2
 fi
+dpi=${ROBOT_DPI:-96}
+dpi_suffix=${ROBOT_DPI:+-${dpi}dpi}
+case "$dpi" in
+  '' | *[!0-9]*) echo "run-robot: ROBOT_DPI must be a number: $dpi" >&2; exit 2 ;;
+esac
 robot=$(realpath "$1")
 program=$(realpath "$2")
 native=$3
@@ -39,6 +47,8 @@ fi
 work="$out/robot-work"
 
 export WINEPREFIX="${ROBOT_WINEPREFIX:-$root/build/wineprefix-robot}"
+# Another DPI in another prefix: the 96-DPI prefix stays as the other cases expect it.
+[ "$dpi" -eq 96 ] || WINEPREFIX="$WINEPREFIX-$dpi"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export LC_ALL=ja_JP.UTF-8
@@ -108,13 +118,17 @@ if [ -f /usr/share/wine/fonts/marlett.ttf ] && [ ! -f "$fonts/marlett.ttf" ]; th
   mkdir -p "$fonts" && cp /usr/share/wine/fonts/marlett.ttf "$fonts/"
 fi
 
-# Japanese fonts where the programs ask for the Windows ones, and a virtual desktop (without one
-# the windows have no caption under Xvfb). Imported again only when this text changes.
+# Japanese fonts where the programs ask for the Windows ones, a virtual desktop (without one the
+# windows have no caption under Xvfb) and the display's DPI. Imported again only when this text
+# changes.
 settings="$WINEPREFIX/drive_c/robot-settings.reg"
 {
   printf '\xff\xfe'
-  iconv -f UTF-8 -t UTF-16LE <<'EOF'
+  iconv -f UTF-8 -t UTF-16LE <<EOF
 Windows Registry Editor Version 5.00
+
+[HKEY_CURRENT_USER\Control Panel\Desktop]
+"LogPixels"=dword:$(printf '%08x' "$dpi")
 
 [HKEY_CURRENT_USER\Software\Wine\Explorer]
 "Desktop"="Default"
@@ -135,7 +149,7 @@ if ! cmp -s "$work/robot-settings.reg" "$settings"; then
   wineserver -w
 fi
 
-export ROBOT_PROGRAM ROBOT_REFERENCE ROBOT_DEMO_LEDGER ROBOT_SHOTS
+export ROBOT_PROGRAM ROBOT_REFERENCE ROBOT_DEMO_LEDGER ROBOT_SHOTS ROBOT_DPI=$dpi
 ROBOT_PROGRAM=$(winpath "$program")
 ROBOT_REFERENCE=$(winpath "$work/reference/c/out")
 ROBOT_DEMO_LEDGER=$(winpath "$root/demo/ledger")
@@ -157,6 +171,6 @@ robot_pid=
 for bmp in "$work"/bmp/*.bmp; do
   [ -e "$bmp" ] || continue
   name=$(basename "$bmp" .bmp)
-  convert "$bmp" "$shots/$name.png"
+  convert "$bmp" "$shots/$name$dpi_suffix.png"
 done
 exit $rc
