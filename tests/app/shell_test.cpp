@@ -627,7 +627,7 @@ TEST_F(ShellRun, LogIsReplacedWholeNeverWrittenThroughOrOverAReadOnlyOne) {
 // A scanner that holds the old data file for a moment no longer fails the export; one that holds it
 // longer than the retries last fails it, with the old file kept and no temporary file left behind.
 TEST_F(ShellRun, DataFileHeldForAMomentIsReplacedHeldLongerIsKept) {
-    for (const DWORD holdMs : {1000u, 5000u}) {
+    for (const unsigned long holdMs : {1000ul, 5000ul}) {
         SCOPED_TRACE(holdMs);
         ASSERT_TRUE(WriteWin(temp.Win("held.csv"), "old"));
         RecordingUi ui;

@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <sys/stat.h>
 #endif
 
@@ -194,7 +196,7 @@ TEST(PlatformFiles, SymbolicLinkIsStillRefused) {
 TEST(PlatformFiles, ReplacementWaitsForAShortHolderOnly) {
     TempDir dir;
     const std::string target = dir.File("data.csv");
-    for (const DWORD holdMs : {300u, 5000u}) {
+    for (const unsigned long holdMs : {300ul, 5000ul}) {
         SCOPED_TRACE(holdMs);
         WriteBytes(target, "old");
         const std::string fresh = dir.File("fresh.tmp");
