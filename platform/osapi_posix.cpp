@@ -578,15 +578,6 @@ void OsUnlockFile(StFILELOCK* lock) {
     delete lock;
 }
 
-unsigned long OsGetProfileString(const char* section, const char* key, const char* defaultValue, char* buffer,
-                                 unsigned long room, const char* file) {
-    // The system trims trailing blanks of the default too.
-    std::string fallback = defaultValue ? defaultValue : "";
-    while (!fallback.empty() && (fallback.back() == ' ' || fallback.back() == '\t')) fallback.pop_back();
-    if (!section || !key || !file) return CopyCut(fallback, buffer, room);
-    std::string path = file;
-    if (path.find('\\') == std::string::npos) {
-        char windows[261];
 // One line of an INI file, without its LF; a line longer than the system reader's 64 KiB buffer is
 // kept to that length and the rest passed over, so that one endless line cannot fill the memory.
 static bool ReadBoundedLine(std::istream& in, std::string& line) {
@@ -601,6 +592,15 @@ static bool ReadBoundedLine(std::istream& in, std::string& line) {
     return !line.empty();
 }
 
+unsigned long OsGetProfileString(const char* section, const char* key, const char* defaultValue, char* buffer,
+                                 unsigned long room, const char* file) {
+    // The system trims trailing blanks of the default too.
+    std::string fallback = defaultValue ? defaultValue : "";
+    while (!fallback.empty() && (fallback.back() == ' ' || fallback.back() == '\t')) fallback.pop_back();
+    if (!section || !key || !file) return CopyCut(fallback, buffer, room);
+    std::string path = file;
+    if (path.find('\\') == std::string::npos) {
+        char windows[261];
         if (!OsGetWindowsFolder(windows, sizeof windows)) return CopyCut(fallback, buffer, room);
         path = std::string(windows) + "\\" + path;
     }
@@ -802,6 +802,7 @@ bool TerminalIsUtf8() {
 
 std::string OsTerminalText(const char* text) {
     const std::string in = text ? text : "";
+    if (!TerminalIsUtf8()) return in;
     std::string out;
     if (Convert("UTF-8", "CP932", in, out)) return out;
     // A byte without a form in the terminal's encoding is shown as \xNN; the rest stays readable.
@@ -827,7 +828,6 @@ bool OsTextFromTerminal(const std::string& typed, std::string& text) {
     if (!TerminalIsUtf8()) {
         text = typed;
         return true;
-    if (!TerminalIsUtf8()) return in;
     }
     return Convert("CP932", "UTF-8", typed, text);
 }

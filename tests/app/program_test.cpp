@@ -244,7 +244,6 @@ TEST_F(ProgramRun, KilledExportLeavesThePreviousDataFileWhole) {
     }
 }
 
-}  // namespace
 // The level file is read only where it was looked for, and only as a plain file: beside a folder
 // without a Shift-JIS name, or as a FIFO, it is the missing file, and the start never blocks.
 TEST_F(ProgramRun, LevelFileThatCannotBeReadIsTheMissingFile) {
@@ -270,3 +269,4 @@ TEST_F(ProgramRun, UnconvertibleByteIsEscapedInTheTranscript) {
         << ReadBytes(dir.File("out"));
 }
 
+}  // namespace
