@@ -515,6 +515,23 @@ TEST_F(ShellRun, LogIsShownInTheViewerBeforeTheNotice) {
     EXPECT_TRUE(Exists("settings\\Marlo3Export.env"));
 }
 
+// The path is saved before the closing report: the viewer, its first step, finds the saved line.
+TEST_F(ShellRun, PathIsSavedBeforeTheViewerOpens) {
+    SKIP_UNLESS_DRIVES_CAN_BE_MAPPED(temp);
+    WriteLedger(7, AssetRow("K1", "000001") + AssetRow("K2", "000001"));  // a log entry
+    const std::string accessories = temp.Native("Program Files/Windows NT/Accessories");
+    std::filesystem::create_directories(accessories);
+    WriteBytes(accessories + "/Wordpad.exe", "#!/bin/sh\ncat '" + temp.Native("settings/Marlo3Export.env") +
+                                                 "' > '" + temp.Native("seen-by-viewer") + "'\n");
+    ASSERT_EQ(std::system(("chmod +x '" + accessories + "/Wordpad.exe'").c_str()), 0);
+    setenv("ASSETEXPORT_WINDIR", "M:\\windows", 1);
+    RecordingUi ui;
+    ui.Script({"--path", temp.Win("out.csv")});
+    EXPECT_TRUE(Run(ui));
+    unsetenv("ASSETEXPORT_WINDIR");
+    EXPECT_EQ(ReadBytes(temp.Native("seen-by-viewer")), "tanaka/2/" + kSevenId + ":" + temp.Win("out.csv") + "\n");
+}
+
 // Without Wordpad (current systems) the Windows folder's Notepad shows the log; without either,
 // the front end's own display, and the notice follows in both cases.
 // A log that holds entries is shown first; the failure box, naming each failed file, follows. A
