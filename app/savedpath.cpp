@@ -95,23 +95,35 @@ bool ReadWholeFile(const std::string& file, std::unique_ptr<char[]>& content, si
     return true;
 }
 
-// Offset of the line that starts with key; a key that merely ends another line's key is not it.
-size_t FindKeyLine(const char* content, size_t size, const char* key, size_t keyLength) {
-    size_t start = 0;
-    while (start < size) {
-        if (size - start >= keyLength && std::memcmp(content + start, key, keyLength) == 0) return start;
-        const void* lineFeed = std::memchr(content + start, '\n', size - start);
-        if (!lineFeed) break;
-        start = static_cast<size_t>(static_cast<const char*>(lineFeed) - content) + 1;
-    }
-    return kNotFound;
+// The line that starts at offset: its text ends at *end, and the next line starts at the offset
+// returned. LF, CR LF and a bare CR each end a line: the file may have been edited in Notepad or
+// in an editor that writes CR alone.
+size_t NextLine(const char* content, size_t size, size_t offset, size_t* end) {
+    size_t i = offset;
+    while (i < size && content[i] != '\n' && content[i] != '\r') ++i;
+    *end = i;
+    if (i < size && content[i] == '\r') ++i;
+    if (i < size && content[i] == '\n') ++i;
+    return i;
 }
 
-// Offset just past the line feed that ends the line holding offset, or size for a last line
-// without one.
-size_t LineEnd(const char* content, size_t size, size_t offset) {
-    const void* lineFeed = std::memchr(content + offset, '\n', size - offset);
-    return lineFeed ? static_cast<size_t>(static_cast<const char*>(lineFeed) - content) + 1 : size;
+// Whether the line [start, end) is the key's: it begins with the whole key and a path follows, not
+// the rest of a longer key (a user identifier may hold "/" and ":", a saved path never does after
+// its drive).
+bool IsKeyLine(const char* content, size_t start, size_t end, const char* key, size_t keyLength) {
+    if (end - start < keyLength || std::memcmp(content + start, key, keyLength) != 0) return false;
+    const std::string rest(content + start + keyLength, end - start - keyLength);
+    return IsValidPathText(rest.c_str());
+}
+
+// Offset of the key's line and the end of its text; kNotFound when there is none.
+size_t FindKeyLine(const char* content, size_t size, const char* key, size_t keyLength, size_t* end) {
+    for (size_t start = 0; start < size;) {
+        const size_t next = NextLine(content, size, start, end);
+        if (IsKeyLine(content, start, *end, key, keyLength)) return start;
+        start = next;
+    }
+    return kNotFound;
 }
 
 // The settings file with the owner's old line removed and the new one appended, put in place in
@@ -134,18 +146,18 @@ int RewriteLocked(const char* settingsPath, const char* key, size_t keyLength, c
         std::ofstream out(temporary, std::ios::out | std::ios::binary | std::ios::trunc);
         if (out) {
             // Every line of the owner goes, not only the first: a later one would be found
-            // instead of the new line once the first is gone.
-            char last = '\n';
+            // instead of the new line once the first is gone. Every other line is kept, ended
+            // by a line feed as the file's lines are written (a last line without one would
+            // otherwise run into the new one).
             for (size_t start = 0; start < size;) {
-                const size_t end = LineEnd(content.get(), size, start);
-                if (end - start < keyLength || std::memcmp(content.get() + start, key, keyLength) != 0) {
+                size_t end = 0;
+                const size_t next = NextLine(content.get(), size, start, &end);
+                if (!IsKeyLine(content.get(), start, end, key, keyLength)) {
                     out.write(content.get() + start, static_cast<std::streamsize>(end - start));
-                    last = content[end - 1];
+                    out.put('\n');
                 }
-                start = end;
+                start = next;
             }
-            // A last line without its line feed would otherwise run into the new one.
-            if (last != '\n') out.put('\n');
             out.write(line, static_cast<std::streamsize>(lineLength));
             out.flush();
             written = static_cast<bool>(out);
@@ -176,12 +188,11 @@ int LoadSavedPath(const char* settingsFolder, const StBUILDINFO& build, const St
     size_t size = 0;
     std::string file;
     if (SettingsFile(settingsPath, file) != FilePlain || !ReadWholeFile(file, content, &size)) return 0;
-    const size_t found = FindKeyLine(content.get(), size, key, keyLength);
+    size_t end = 0;
+    const size_t found = FindKeyLine(content.get(), size, key, keyLength, &end);
     if (found == kNotFound) return 0;
 
     const size_t start = found + keyLength;
-    size_t end = LineEnd(content.get(), size, start);
-    if (end > start && content[end - 1] == '\n') --end;
     // A path beyond the buffer would be proposed cut, that is, as a different path.
     if (end - start >= kPathRoom) return 0;
     std::memset(path, 0, kPathRoom);

@@ -108,6 +108,28 @@ TEST_F(SavedPath, KeysMatchAtLineStartsOnly) {
     EXPECT_EQ("s", Load(Edition3(), {"B", 1, "X"}));
 }
 
+// A file edited in Notepad (CR LF) or by an editor that writes CR alone: every line end is one, the
+// path carries no CR, and a save writes LF lines and keeps every other user's line.
+TEST_F(SavedPath, CrLfAndBareCrEndLinesToo) {
+    SetFile("a/ID1:C:\\a.csv\r\nb/ID1:C:\\b.csv\rc/ID1:C:\\c.csv\r", "Marlo5Export.env");
+    EXPECT_EQ("C:\\a.csv", Load(Edition5(), {"a", 0, "ID1"}));
+    EXPECT_EQ("C:\\b.csv", Load(Edition5(), {"b", 0, "ID1"}));
+    EXPECT_EQ("C:\\c.csv", Load(Edition5(), {"c", 0, "ID1"}));
+    EXPECT_EQ(1, Store(Edition5(), {"b", 0, "ID1"}, "C:\\new.csv"));
+    EXPECT_EQ("a/ID1:C:\\a.csv\nc/ID1:C:\\c.csv\nb/ID1:C:\\new.csv\n", FileBytes("Marlo5Export.env"));
+}
+
+// A user identifier may hold the key's own delimiters: a key that begins with another user's whole
+// key is that other user's line, neither proposed to nor removed by them.
+TEST_F(SavedPath, AKeyMatchesOnlyAsAWholeKey) {
+    SetFile("ab/ID1:C:/ID1:C:\\theirs.csv\n", "Marlo5Export.env");  // user "ab/ID1:C:"
+    EXPECT_EQ("<none>", Load(Edition5(), {"ab", 0, "ID1"}));
+    EXPECT_EQ(1, Store(Edition5(), {"ab", 0, "ID1"}, "C:\\mine.csv"));
+    EXPECT_EQ("ab/ID1:C:/ID1:C:\\theirs.csv\nab/ID1:C:\\mine.csv\n", FileBytes("Marlo5Export.env"));
+    EXPECT_EQ("C:\\mine.csv", Load(Edition5(), {"ab", 0, "ID1"}));
+    EXPECT_EQ("C:\\theirs.csv", Load(Edition5(), {"ab/ID1:C:", 0, "ID1"}));
+}
+
 TEST_F(SavedPath, LastLineWithoutLineFeed) {
     // Not written by the program, but a hand-edited file must not glue two lines together.
     SetFile("a/1/D:pa\nb/1/D:pb");
