@@ -269,4 +269,37 @@ TEST_F(ProgramRun, UnconvertibleByteIsEscapedInTheTranscript) {
         << ReadBytes(dir.File("out"));
 }
 
+// Two exports into one folder at once: the log is the whole log of one of them, never a blend.
+TEST_F(ProgramRun, ConcurrentExportsNeverBlendTheirLogs) {
+    // Two ledgers whose logs differ: every code repeats once (an entry for each second asset).
+    for (const char* which : {"A", "B"}) {
+        const std::string ledger = dir.File(std::string("ledger") + which);
+        std::filesystem::create_directories(ledger);
+        for (const char* file : {"session.csv", "datasets.csv"})
+            std::filesystem::copy_file(dir.File(std::string("ledger/") + file), ledger + "/" + file);
+        std::string rows;
+        for (int i = 0; i < 20000; ++i)
+            rows += "K" + std::to_string(i) + "," + which + std::to_string(i / 2) +
+                    ",5,NAME,3台,memo,0,,20200401,20200501,1000,0,0,6,5,200,0,0,0,10000,30,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0\r\n";
+        WriteBytes(ledger + "/assets-7.csv", rows);
+    }
+    auto run = [&](const char* which, const std::string& path) {
+        return "LC_ALL=C HOSTSIM_LEDGER='" + dir.File(std::string("ledger") + which) + "' ASSETEXPORT_DRIVES='C=" +
+               dir.File("c") + ":fixed' '" + MARLO3_PROGRAM + "' --path '" + path + "' --answer yes --no-viewer >/dev/null 2>&1";
+    };
+    std::string logs[2];
+    for (int k = 0; k < 2; ++k) {
+        const char* which = k == 0 ? "A" : "B";
+        ASSERT_EQ(WEXITSTATUS(std::system(("cd '" + dir.Path() + "' && " + run(which, std::string("C:\\alone") + which + "\\x.csv")).c_str())), 1);
+        logs[k] = ReadBytes(dir.File(std::string("c/alone") + which + "/Marlo3SysErr.txt"));
+    }
+    ASSERT_NE(logs[0], logs[1]);
+    for (int round = 0; round < 3; ++round) {
+        std::system(("cd '" + dir.Path() + "' && { " + run("A", "C:\\both\\A.csv") + " & " + run("B", "C:\\both\\B.csv") +
+                     " & wait; }").c_str());
+        const std::string log = ReadBytes(dir.File("c/both/Marlo3SysErr.txt"));
+        EXPECT_TRUE(log == logs[0] || log == logs[1]) << "round " << round << ": " << log.size() << " bytes";
+    }
+}
+
 }  // namespace
