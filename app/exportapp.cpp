@@ -33,7 +33,7 @@ private:
 
 }  // namespace
 
-CExportApp::CExportApp() : dataSetList(nullptr), m_ui(nullptr), m_outcome(RunHostFailed) {}
+CExportApp::CExportApp() : dataSetList(nullptr), m_user(nullptr), m_ui(nullptr), m_outcome(RunHostFailed) {}
 
 int CExportApp::Run() {
     InitInstance();
@@ -49,34 +49,35 @@ int CExportApp::ExitInstance() {
 }
 
 bool CExportApp::InitInstance() {
+    m_outcome = RunSteps();
+    return m_outcome == RunExported || m_outcome == RunExportedLogged || m_outcome == RunWriteFailed;
+}
+
+_RunOutcome CExportApp::RunSteps() {
     ClAccConnect* connection = ClAccConnect::Inst();
     connection->m_title = "減価償却";
     connection->SetAppType(static_cast<ClSysEnvMgr::_AppType>(CurrentBuild().edition));
     connection->SetUseDataType(3);
-    m_outcome = RunHostFailed;
-    if (connection->Initiate() != 0) return false;
+    if (connection->Initiate() != 0) return RunHostFailed;
 
     // The level file lies beside the program; if the change fails the check looks where we are.
     char programFolder[kPathRoom];
     std::memset(programFolder, 0, sizeof programFolder);
     if (OsGetProgramFolder(programFolder, sizeof programFolder)) OsSetCurrentFolder(programFolder);
 
-    m_outcome = RunStopped;
-    if (!CheckEnvironmentLevel(1)) return false;
-    m_outcome = RunHostFailed;
-    if (connection->ExpSysLink() != 0) return false;
-    m_outcome = RunStopped;
-    if (!m_ui) return false;
+    if (!CheckEnvironmentLevel(1)) return RunStopped;
+    if (connection->ExpSysLink() != 0) return RunHostFailed;
+    if (!m_ui) return RunStopped;
 
     CConditionDlg dialog(nullptr);
     StDATAINFO record;
     std::memset(&record, 0, sizeof record);
     ReadSelectedDataSet(&record);
 
-    ClSysUser* user = ClDataMgr::Inst()->GetSysUserObject();
-    if (user) {
-        user->GetCurUserID(dialog.userId);
-        user->GetSelectedNo(dialog.userId, &dialog.selectionNo, &dialog.dataSetNo);
+    // The user object that the data set was read with: the host hands out one per process.
+    if (m_user) {
+        m_user->GetCurUserID(dialog.userId);
+        m_user->GetSelectedNo(dialog.userId, &dialog.selectionNo, &dialog.dataSetNo);
     }
     if (dataSetList) {
         const StDATAINFO* selected = dataSetList->GetSelectedInfo();
@@ -87,11 +88,11 @@ bool CExportApp::InitInstance() {
     dialog.periodText = MakeHeaderText(1, &record);
 
     // Only the execute result has been through the path rules; any other end exports nothing.
-    if (m_ui->DoModal(dialog) != IDC_EXECUTE) return false;
+    if (m_ui->DoModal(dialog) != IDC_EXECUTE) return RunStopped;
 
     char outputPath[kPathRoom];
     std::memset(outputPath, 0, sizeof outputPath);
-    if (dialog.outputPath.size() >= sizeof outputPath) return false;  // refused by OnExecute already
+    if (dialog.outputPath.size() >= sizeof outputPath) return RunStopped;  // refused by OnExecute already
     std::memcpy(outputPath, dialog.outputPath.data(), dialog.outputPath.size());
 
     const ClWaitCursor wait(*m_ui);  // ended after the exporter is gone, before the dialog
@@ -105,9 +106,8 @@ bool CExportApp::InitInstance() {
 
         dialog.SaveOutputPath(outputPath);
         const int logged = ShowClosingReport(*m_ui, outputPath, exporter.FailedFiles());
-        m_outcome = exporter.FailedFiles() ? RunWriteFailed : logged ? RunExportedLogged : RunExported;
+        return exporter.FailedFiles() ? RunWriteFailed : logged ? RunExportedLogged : RunExported;
     }
-    return true;
 }
 
 int CExportApp::ReadSelectedDataSet(StDATAINFO* record) {
@@ -119,10 +119,10 @@ int CExportApp::ReadSelectedDataSet(StDATAINFO* record) {
     std::memset(user, 0, sizeof user);
     long selectionNo = 0;
     long dataSetNo = 0;
-    ClSysUser* sysUser = ClDataMgr::Inst()->GetSysUserObject();
-    if (sysUser) {
-        sysUser->GetCurUserID(user);
-        sysUser->GetSelectedNo(user, &selectionNo, &dataSetNo);
+    if (!m_user) m_user = ClDataMgr::Inst()->GetSysUserObject();
+    if (m_user) {
+        m_user->GetCurUserID(user);
+        m_user->GetSelectedNo(user, &selectionNo, &dataSetNo);
     }
     if (!dataSetList) return 1;
 

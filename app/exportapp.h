@@ -5,6 +5,7 @@
 
 class ClSetData;
 class ClShellUi;
+class ClSysUser;
 
 // How a run ended, for the front ends that tell a calling script; the values are their exit statuses.
 enum _RunOutcome {
@@ -43,7 +44,11 @@ public:
     static const char* MakeHeaderText(short selector, const StDATAINFO* record);
 
 private:
+    // The steps of InitInstance; how they ended.
+    _RunOutcome RunSteps();
+
     ClSetData* dataSetList;  // the host's; fetched once, never freed here
+    ClSysUser* m_user;       // the host's current user; fetched once, never freed here
     ClShellUi* m_ui;
     _RunOutcome m_outcome;
 };

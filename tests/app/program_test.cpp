@@ -98,7 +98,7 @@ TEST_F(ProgramRun, LevelFileDecidesBeforeTheLink) {
             // Past the link: the data set read, the dialog filled and cancelled (shell_test has the parts).
             EXPECT_EQ(journal, start + "ExpSysLink\t0\nGetSetObject\t5\t1\nGetSysUserObject\nGetCurUserID\ttanaka\t0\n"
                                        "GetSelectedNo\ttanaka\t2\t7\t0\nGetDatCursor\t1\t0\nReadyDat\t1\t0\t0\n"
-                                       "WalkDat\t1\t7\t0\nReleaseDatCursor\t1\t0\nGetSysUserObject\n"
+                                       "WalkDat\t1\t7\t0\nReleaseDatCursor\t1\t0\n"
                                        "GetCurUserID\ttanaka\t0\nGetSelectedNo\ttanaka\t2\t7\t0\nGetSelectedInfo\t7\n"
                                        "MakeIDStr\t49442D534556454E0000000000000000\t0\nGetAppFolderPath\t1\n"
                                        "GetAppFolderPath\t0\nClFileMgr::Release\nLogOut\nTerminate\nRelease\n");

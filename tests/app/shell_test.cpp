@@ -92,11 +92,11 @@ std::string AssetRow(const std::string& key, const std::string& code) {
 // The journal's parts that every run past the level check shares.
 const char kConnect[] = "SetAppType\t3\nSetUseDataType\t3\nInitiate\t減価償却\t0\nExpSysLink\t0\n";
 // The data set read (the cursor walk stops at the selected one), then the dialog's own copy of the
-// user, the selection and the identifier.
+// user, the selection and the identifier, asked of the same user object.
 const char kDialogFilled[] =
     "GetSetObject\t5\t1\nGetSysUserObject\nGetCurUserID\ttanaka\t0\nGetSelectedNo\ttanaka\t2\t7\t0\n"
     "GetDatCursor\t1\t0\nReadyDat\t1\t0\t0\nWalkDat\t1\t7\t0\nReleaseDatCursor\t1\t0\n"
-    "GetSysUserObject\nGetCurUserID\ttanaka\t0\nGetSelectedNo\ttanaka\t2\t7\t0\n"
+    "GetCurUserID\ttanaka\t0\nGetSelectedNo\ttanaka\t2\t7\t0\n"
     "GetSelectedInfo\t7\nMakeIDStr\t49442D534556454E0000000000000000\t0\n";
 const char kDisconnect[] = "LogOut\nTerminate\nRelease\n";
 
@@ -238,7 +238,7 @@ TEST_F(ShellRun, PastActualDataIsRefusedBeforeTheDialogIsShown) {
                              "GetSetObject\t5\t1\nGetSysUserObject\nGetCurUserID\ttanaka\t0\n"
                              "GetSelectedNo\ttanaka\t2\t8\t0\nGetDatCursor\t1\t0\nReadyDat\t1\t0\t0\n"
                              "WalkDat\t1\t7\t0\nWalkDat\t1\t8\t0\nReleaseDatCursor\t1\t0\n"
-                             "GetSysUserObject\nGetCurUserID\ttanaka\t0\nGetSelectedNo\ttanaka\t2\t8\t0\n"
+                             "GetCurUserID\ttanaka\t0\nGetSelectedNo\ttanaka\t2\t8\t0\n"
                              "GetSelectedInfo\t8\nMakeIDStr\t49442D50415354000000000000000000\t0\n"
                              "GetAppFolderPath\t1\nGetAppFolderPath\t0\nClFileMgr::Release\n" +
                              kDisconnect);
