@@ -6,10 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "csvreader.h"
 #include "hosttypes.h"
 #include "records.h"
-#include "textaccessor.h"
-#include "textfile.h"
 
 // How one CSV column becomes bytes of a host record.
 struct StLEDGERCOLUMN {
@@ -32,16 +31,11 @@ enum LedgerColumnKind {
     ColHundredths  // a quantity with up to 2 decimals, stored x 100 in an int32
 };
 
-class ClLedgerAccessor;
-
-// Sequential reader of one ledger file through the project's text accessor. Rows are counted
-// from 0, comment lines (";") and blank lines do not count.
+// Sequential reader of one ledger file, its rows converted into host records. Rows are counted
+// from 0; comment lines (";") and blank lines do not count.
 class ClLedgerReader {
 public:
     ClLedgerReader();
-    ~ClLedgerReader();
-    ClLedgerReader(const ClLedgerReader&) = delete;
-    ClLedgerReader& operator=(const ClLedgerReader&) = delete;
 
     // 0, or -1 with the message set when the file cannot be opened.
     long Open(const std::string& path, const StLEDGERCOLUMN* columns, long count);
@@ -49,32 +43,22 @@ public:
     long Next(void* const* targets);
     // Reads the row with that index, reopening when it lies behind: 0, 1 (no such row) or -1.
     long Seek(long row, void* const* targets);
-    long CellLength(long column) const;  // bytes of a column's text in the row just converted
-    long Line() const;                     // physical line of the row just read
+    long CellLength(long column) const { return m_lengths[column]; }  // of the row just converted
+    long Line() const { return m_csv.Line(); }                         // where the row just read starts
     long NextRow() const { return m_nextRow; }
     const std::string& Message() const { return m_message; }
-    bool IsOpen() const;
+    bool IsOpen() const { return m_csv.IsOpen(); }
 
 private:
-    friend class ClLedgerAccessor;
-    long ReadSplit();
-    // Takes the columns of a row as the accessor splits it (2: malformed), converting them into
-    // m_targets when set; the first bad cell's message waits in m_pending until the line has been
-    // checked as a whole.
-    long TakeRow(const StREADOFFSETINFO* split, long count);
     long Fail(const std::string& what);
 
     std::string m_path;
     const StLEDGERCOLUMN* m_columns;
     long m_count;
-    std::vector<StTAFORMAT> m_table;  // one text item per column
-    std::unique_ptr<ClTextFile> m_file;
-    std::unique_ptr<ClLedgerAccessor> m_accessor;
+    ClCsvReader m_csv;
     long m_nextRow;
     std::string m_message;
-    void* const* m_targets;  // while Next reads a row
-    std::string m_pending;
-    int32_t m_lengths[ClTextAccessor::kMaxReadItems];  // of the columns of the row just converted
+    int32_t m_lengths[ClCsvReader::kMaxCells];
 };
 
 // Where the breakdown records of one lump-sum asset lie in the breakdown file.

@@ -104,11 +104,6 @@ public:
 protected:
     long WriteItem(long item);
     long ReadItem(long pos, long item, char* start, long length);
-    // Read up to the point where the items are taken: the next data line, split into items
-    // (count of them in items) without converting any. 0, or what Read answers for the line. A
-    // subclass may take the items itself: every start (null for an absent item) points into
-    // ReadLineBytes() and stays valid until the next read.
-    long _RdSplitRow(StREADOFFSETINFO* split, long* items);
 
 private:
     long WriteItemName(long item, long pos);

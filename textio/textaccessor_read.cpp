@@ -72,18 +72,6 @@ bool TakeQuoted(char* line, long size, long& p, _Quote quote, Split& split) {
 }  // namespace
 
 long ClTextAccessor::Read() {
-    StREADOFFSETINFO split[kMaxReadItems];
-    long items = 0;
-    const long r = _RdSplitRow(split, &items);
-    if (r != 0) return r;
-    for (long pos = 0; pos < items; ++pos) {
-        const long taken = ReadItem(pos, _GetItemNo(pos), split[pos].start, split[pos].length);
-        if (taken != 0) return taken;
-    }
-    return 0;
-}
-
-long ClTextAccessor::_RdSplitRow(StREADOFFSETINFO* split, long* items) {
     char line[kLineBytes + 1];  // _RdNextRow takes one byte more than the line may hold
     if (!m_stream) return 1;
     long r = _RdNextRow(line, kLineBytes);
@@ -93,17 +81,24 @@ long ClTextAccessor::_RdSplitRow(StREADOFFSETINFO* split, long* items) {
     // An overlong data line is counted as every data line is, and does not fit.
     if (m_lineCut) return 2;
 
-    *items = _GetItemNum();
-    if (*items > kMaxReadItems) return 2;
+    const long items = _GetItemNum();
+    if (items > kMaxReadItems) return 2;
     // Split in the accessor's own copy, which holds the same bytes with zeros after them, so that
-    // the items stay where they are until the next Read.
+    // the items stay where they are while they are taken.
+    StREADOFFSETINFO split[kMaxReadItems];
     const long size = static_cast<long>(strnlen(m_readLine, kLineBytes - 1));
     switch (m_delimiter) {
-        case Fixed: return _InitOfs_Fixed(m_readLine, size, split);
-        case Comma: return _InitOfs_Comma(m_readLine, size, split);
-        case Tab: return _InitOfs_Tab(m_readLine, size, split);
-        default: return _InitOfs_Space(m_readLine, size, split);
+        case Fixed: r = _InitOfs_Fixed(m_readLine, size, split); break;
+        case Comma: r = _InitOfs_Comma(m_readLine, size, split); break;
+        case Tab: r = _InitOfs_Tab(m_readLine, size, split); break;
+        default: r = _InitOfs_Space(m_readLine, size, split); break;
     }
+    if (r != 0) return r;
+    for (long pos = 0; pos < items; ++pos) {
+        const long taken = ReadItem(pos, _GetItemNo(pos), split[pos].start, split[pos].length);
+        if (taken != 0) return taken;
+    }
+    return 0;
 }
 
 void ClTextAccessor::GetReadLine(char* dst) const { std::memcpy(dst, m_readLine, kLineBytes); }
