@@ -68,9 +68,6 @@ bool OsRemoveDirectory(const char* path);  // one empty folder
 // device name (NUL, CON.csv, ...).
 StFILESTATUS OsGetFileStatus(const char* path);
 bool OsDeleteFile(const char* path);
-// Puts source in the place of target in one step; target may exist and is replaced, so a reader
-// sees either the old or the new file, never a half-written one.
-bool OsReplaceFile(const char* source, const char* target);
 
 // GetPrivateProfileStringA: value of key in [section] of an INI file, blanks around it removed,
 // section and key compared without regard to case. A missing file, section or key gives the

@@ -356,10 +356,12 @@ TEST(PlatformFiles, StatusDeleteAndReplace) {
 
     const std::string fresh = temp.Win("new.env");
     WriteBytes(temp.Native("new.env"), "new");
-    EXPECT_TRUE(OsReplaceFile(fresh.c_str(), file.c_str()));
+    std::string from, to;
+    ASSERT_TRUE(OsNativePath(fresh.c_str(), from) && OsNativePath(file.c_str(), to));
+    EXPECT_TRUE(OsReplaceRuntimeFile(from.c_str(), to.c_str()));
     EXPECT_EQ(OsGetFileStatus(fresh.c_str()).kind, FileNone);
     EXPECT_EQ(OsGetFileStatus(file.c_str()).size, 3u);
-    EXPECT_FALSE(OsReplaceFile(fresh.c_str(), file.c_str()));  // source gone: target kept
+    EXPECT_FALSE(OsReplaceRuntimeFile(from.c_str(), to.c_str()));  // source gone: target kept
     EXPECT_EQ(OsGetFileStatus(file.c_str()).size, 3u);
 
     EXPECT_TRUE(OsDeleteFile(file.c_str()));
