@@ -9,12 +9,6 @@
 
 namespace {
 
-// Tab order of template 130's tab stops.
-const int kTabOrder[] = {IDC_PATH, IDC_BROWSE, IDC_EXECUTE, IDC_CANCEL};
-
-// What the platform's file-save dialog takes at most.
-const size_t kMaxSavePath = 259;
-
 std::string CutToWholeChars(const std::string& text, size_t limit) {
     return text.substr(0, SjisFitBytes(text.c_str(), limit));
 }
@@ -39,8 +33,8 @@ bool ParseKey(const std::string& name, ClScriptedUi::StSTEP& step) {
     const struct {
         const char* name;
         int key;
-    } keys[] = {{"enter", VKEY_RETURN}, {"f12", VKEY_F12}, {"esc", VKEY_ESCAPE}, {"tab", 0x09},
-                {"space", 0x20},        {"o", 'O'},        {"d", 'D'}};
+    } keys[] = {{"enter", VKEY_RETURN}, {"f12", VKEY_F12}, {"esc", VKEY_ESCAPE}, {"tab", VKEY_TAB},
+                {"space", VKEY_SPACE},  {"o", 'O'},        {"d", 'D'}};
     for (const auto& key : keys) {
         if (rest == key.name) {
             step.virtualKey = key.key;
@@ -53,7 +47,7 @@ bool ParseKey(const std::string& name, ClScriptedUi::StSTEP& step) {
 }  // namespace
 
 ClScriptedUi::ClScriptedUi(std::FILE* out, bool terminalEncoding)
-    : m_out(out), m_terminalEncoding(terminalEncoding), m_focus(0), m_ended(false), m_result(0), m_waitCursor(0), m_noViewer(false), m_current(nullptr) {}
+    : m_out(out), m_terminalEncoding(terminalEncoding), m_waitCursor(0), m_noViewer(false) {}
 
 const char* ClScriptedUi::Usage() {
     return "options: --path TEXT | --key [shift+|ctrl+|alt+]enter|f12|esc|tab|space|o|d | --browse | --execute |\n"
@@ -128,32 +122,28 @@ int ClScriptedUi::DoModal(CConditionDlg& dialog) {
     m_limits.clear();
     m_texts[IDC_COMPANY] = "Static";
     m_texts[IDC_PERIOD] = "Static";
-    m_focus = 0;
-    m_ended = false;
-    m_result = 0;
-    dialog.AttachView(this);
-    if (dialog.OnInitDialog() && !m_ended) m_focus = kTabOrder[0];
-    if (!m_ended) {
+    OpenDialog(dialog);
+    if (!DialogEnded()) {
         Print("== 減価償却 - 集計条件 ==\n事業所名：" + m_texts[IDC_COMPANY] + "\n会計期間：" + m_texts[IDC_PERIOD] +
               "\n出力先  ：" + m_texts[IDC_PATH] + "\n");
     }
     for (const StSTEP& step : m_steps) {
-        if (m_ended) break;
+        if (DialogEnded()) break;
         Perform(dialog, step);
     }
-    if (!m_ended) {
+    if (!DialogEnded()) {
         // The script is over while the dialog waits: the user closes it.
         Print("(操作の指定が終わりました: 閉じるボタン)\n");
         dialog.OnCancel();
     }
-    dialog.AttachView(nullptr);
-    return m_result;
+    CloseDialog(dialog);
+    return DialogResult();
 }
 
 void ClScriptedUi::Perform(CConditionDlg& dialog, const StSTEP& step) {
     switch (step.kind) {
         case StSTEP::TypePath: {
-            m_focus = IDC_PATH;
+            SetFocus(IDC_PATH);
             const auto limit = m_limits.find(IDC_PATH);
             const std::string typed =
                 limit == m_limits.end() ? step.text : CutToWholeChars(step.text, static_cast<size_t>(limit->second));
@@ -167,14 +157,12 @@ void ClScriptedUi::Perform(CConditionDlg& dialog, const StSTEP& step) {
                   (step.virtualKey == VKEY_RETURN   ? "Enter"
                    : step.virtualKey == VKEY_F12    ? "F12"
                    : step.virtualKey == VKEY_ESCAPE ? "Esc"
-                   : step.virtualKey == 0x09        ? "Tab"
-                   : step.virtualKey == 0x20        ? "Space"
+                   : step.virtualKey == VKEY_TAB    ? "Tab"
+                   : step.virtualKey == VKEY_SPACE  ? "Space"
                                                     : std::string(1, static_cast<char>(step.virtualKey))) +
                   "\n");
-            m_current = &step;
-            // Alt makes a system key, which never reaches the key-down rules.
-            if (step.alt || !dialog.PreTranslateMessage(KEYMSG_KEYDOWN, step.virtualKey)) DefaultKey(dialog, step);
-            m_current = nullptr;
+            // A key for the path box types nothing here: --path types.
+            HandleKey(dialog, StDLGKEY{step.virtualKey, step.shift, step.control, step.alt});
             break;
         }
         case StSTEP::Browse:
@@ -190,43 +178,9 @@ void ClScriptedUi::Perform(CConditionDlg& dialog, const StSTEP& step) {
 }
 
 void ClScriptedUi::Press(CConditionDlg& dialog, int id) {
-    m_focus = id;
     Print(std::string("ボタン: ") + (id == IDC_BROWSE ? "参照(&D)..." : id == IDC_EXECUTE ? "実行(F12)" : "キャンセル(Esc)") +
           "\n");
-    if (id == IDC_BROWSE)
-        dialog.OnBrowse();
-    else if (id == IDC_EXECUTE)
-        dialog.OnExecute();
-    else
-        dialog.OnCancel();
-}
-
-void ClScriptedUi::DefaultKey(CConditionDlg& dialog, const StSTEP& step) {
-    const int key = step.virtualKey;
-    if (step.alt) {
-        if (key == 'O') m_focus = IDC_PATH;  // the group box's mnemonic reaches the path box
-        if (key == 'D') Press(dialog, IDC_BROWSE);
-        return;
-    }
-    if (key == VKEY_ESCAPE) {
-        dialog.OnCancel();
-    } else if (key == 0x09) {
-        size_t at = 0;
-        while (at < 4 && kTabOrder[at] != m_focus) ++at;
-        at = at == 4 ? 0 : (step.shift ? at + 3 : at + 1) % 4;
-        m_focus = kTabOrder[at];
-    } else if (key == VKEY_RETURN || key == 0x20) {
-        if (m_focus == IDC_BROWSE || m_focus == IDC_EXECUTE || m_focus == IDC_CANCEL)
-            Press(dialog, m_focus);
-        else if (key == VKEY_RETURN)
-            dialog.OnOK();  // no default button: the framework's plain confirm
-    }
-}
-
-bool ClScriptedUi::IsKeyHeld(int virtualKey) {
-    if (!m_current) return false;
-    return (virtualKey == VKEY_SHIFT && m_current->shift) || (virtualKey == VKEY_CONTROL && m_current->control) ||
-           (virtualKey == VKEY_MENU && m_current->alt);
+    ClDialogManager::Press(dialog, id);
 }
 
 void ClScriptedUi::SetSelection(int id, int start, int end) {
@@ -234,11 +188,6 @@ void ClScriptedUi::SetSelection(int id, int start, int end) {
     const size_t from = start < 0 ? text.size() : std::min(static_cast<size_t>(start), text.size());
     const size_t to = end < 0 ? text.size() : std::min(static_cast<size_t>(end), text.size());
     m_selection = from < to ? text.substr(from, to - from) : "";
-}
-
-void ClScriptedUi::EndDialog(int result) {
-    m_ended = true;
-    m_result = result;
 }
 
 int ClScriptedUi::MessageBox(const char* text, const char* caption, unsigned type) {
@@ -267,27 +216,26 @@ bool ClScriptedUi::ReportLogWithoutViewer(const char* path) {
 bool ClScriptedUi::GetSaveFileName(const StSAVEREQUEST& request, std::string& path) {
     Print(std::string("-- ") + request.title + " --\nフォルダ: " + request.initialFolder + "\nファイル名: " +
           request.fileName + "\n");
-    if (m_saves.empty() || !m_saves.front().first) {
-        if (!m_saves.empty()) m_saves.pop_front();
-        Print("-> キャンセル\n");
-        return false;
+    // The dialog stays open until it takes a file: each answer is typed into it in turn.
+    for (;;) {
+        if (m_saves.empty() || !m_saves.front().first) {
+            if (!m_saves.empty()) m_saves.pop_front();
+            Print("-> キャンセル\n");
+            return false;
+        }
+        std::string chosen = m_saves.front().second;
+        m_saves.pop_front();
+        switch (CheckSavePath(request, chosen)) {
+            case _SaveNoName:
+                Print("-> " + chosen + " (" + kNoNameNote + ")\n");
+                break;
+            case _SaveTooLong:
+                Print("-> キャンセル (パスが長すぎます)\n");
+                return false;
+            case _SaveTaken:
+                Print("-> " + chosen + "\n");
+                path = chosen;
+                return true;
+        }
     }
-    std::string chosen = m_saves.front().second;
-    m_saves.pop_front();
-    // The platform adds the default extension to a name that has none.
-    size_t nameStart = 0;
-    for (size_t i = 0; i < chosen.size();) {
-        const int width = SjisCharBytes(chosen.c_str() + i);
-        if (width == 1 && (chosen[i] == '\\' || chosen[i] == ':')) nameStart = i + 1;
-        i += static_cast<size_t>(width);
-    }
-    if (chosen.find('.', nameStart) == std::string::npos && request.defaultExtension)
-        chosen += std::string(".") + request.defaultExtension;
-    if (chosen.size() > kMaxSavePath) {
-        Print("-> キャンセル (パスが長すぎます)\n");
-        return false;
-    }
-    Print("-> " + chosen + "\n");
-    path = chosen;
-    return true;
 }

@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "conditionview.h"
+#include "dialogmanager.h"
 #include "shellui.h"
 
-class ClScriptedUi : public ClShellUi, public ClConditionView {
+class ClScriptedUi : public ClShellUi, public ClDialogManager {
 public:
     // One thing the user does in the dialog.
     struct StSTEP {
@@ -29,7 +29,8 @@ public:
     //   --browse      press the browse button            tab, space, o, d; prefixes shift+ ctrl+ alt+)
     //   --execute     press the execute button         --cancel     press the cancel button
     //   --answer yes|no    the next question's answer  --save-as PATH / --save-cancel  the next
-    //                                                   file-save dialog's answer
+    //                                                   file-save dialog's answer (a folder leaves
+    //                                                   it open for the next answer)
     //   --no-viewer   a log with entries is named in the transcript instead of opened in a viewer
     // Without a button or key step the script ends with --execute. False and a message on error.
     bool ParseArguments(int argc, char** argv, std::string& error);
@@ -49,17 +50,12 @@ public:
         if (m_waitCursor > 0) --m_waitCursor;
     }
 
-    // ClConditionView
+    // ClConditionView: the controls (the focus, the key state and the end are ClDialogManager's)
     void SetItemText(int id, const char* text) override { m_texts[id] = text ? text : ""; }
     std::string GetItemText(int id) override { return m_texts[id]; }
     void LimitText(int id, int bytes) override { m_limits[id] = bytes; }
-    void SetFocus(int id) override { m_focus = id; }
-    int GetFocus() override { return m_focus; }
-    bool IsEnabled(int id) override { return id != 0; }
     void SetSelection(int id, int start, int end) override;
     void ScrollCaret(int) override {}
-    bool IsKeyHeld(int virtualKey) override;
-    void EndDialog(int result) override;
     bool GetSaveFileName(const StSAVEREQUEST& request, std::string& path) override;
     bool ReportLogWithoutViewer(const char* path) override;
 
@@ -70,9 +66,8 @@ public:
 private:
     void Print(const std::string& sjis);
     void Perform(CConditionDlg& dialog, const StSTEP& step);
-    // What the dialog framework does with a key the dialog did not take.
-    void DefaultKey(CConditionDlg& dialog, const StSTEP& step);
-    void Press(CConditionDlg& dialog, int id);
+    // Every press is printed, whether a step or a key made it.
+    void Press(CConditionDlg& dialog, int id) override;
 
     std::FILE* m_out;
     bool m_terminalEncoding;
@@ -82,10 +77,6 @@ private:
     std::map<int, std::string> m_texts;
     std::map<int, int> m_limits;
     std::string m_selection;
-    int m_focus;
-    bool m_ended;
-    int m_result;
     int m_waitCursor;
     bool m_noViewer;
-    const StSTEP* m_current;  // the step whose keys are held
 };

@@ -7,21 +7,16 @@
 #include <cstddef>
 #include <string>
 
-#include "conditionview.h"
+#include "dialogmanager.h"
 
-// Virtual key codes of the keys the terminal front end handles besides those of conditionview.h.
+// Virtual key codes of the keys the terminal front end handles besides those of conditionview.h
+// and dialogmanager.h.
 enum {
     VKEY_BACK = 0x08,
-    VKEY_TAB = 0x09,
-    VKEY_SPACE = 0x20,
     VKEY_PRIOR = 0x21,
     VKEY_NEXT = 0x22,
     VKEY_END = 0x23,
     VKEY_HOME = 0x24,
-    VKEY_LEFT = 0x25,
-    VKEY_UP = 0x26,
-    VKEY_RIGHT = 0x27,
-    VKEY_DOWN = 0x28,
     VKEY_INSERT = 0x2D,
     VKEY_DELETE = 0x2E,
     VKEY_F1 = 0x70,

@@ -58,25 +58,6 @@ void OnResize(int) { g_resized = 1; }
 
 void RestoreAtExit() { RestoreTerminal(); }
 
-// Tab order of template 130's tab stops.
-const int kTabOrder[] = {IDC_PATH, IDC_BROWSE, IDC_EXECUTE, IDC_CANCEL};
-
-// What the platform's file-save dialog takes at most.
-const size_t kMaxSavePath = 259;
-
-// Offset of the file name in a path: after the last backslash or, without one, the last colon.
-size_t NameStart(const std::string& path) {
-    size_t backslash = 0;
-    size_t colon = 0;
-    for (size_t i = 0; i < path.size();) {
-        const int width = SjisCharBytes(path.c_str() + i);
-        if (width == 1 && path[i] == '\\') backslash = i + 1;
-        if (width == 1 && path[i] == ':') colon = i + 1;
-        i += static_cast<size_t>(width);
-    }
-    return backslash ? backslash : colon;
-}
-
 // The text's lines for the terminal, each converted on its own so that one line with bytes that
 // are not Shift-JIS (kept as they are) does not keep the others from being converted. CR LF
 // becomes LF, the terminal's own line end.
@@ -114,10 +95,6 @@ ClTerminalUi::ClTerminalUi(int inFd, int outFd)
       m_cursorRow(-1),
       m_cursorColumn(-1),
       m_dialogShown(false),
-      m_focus(0),
-      m_ended(false),
-      m_result(0),
-      m_current(nullptr),
       m_waitCursor(0),
       m_waitLineShown(false) {}
 
@@ -244,9 +221,6 @@ int ClTerminalUi::DoModal(CConditionDlg& dialog) {
     m_period = "Static";
     m_path.SetText("");
     m_path.SetLimit(0);
-    m_focus = 0;
-    m_ended = false;
-    m_result = 0;
     m_dialogShown = false;
 
     struct StGUARD {
@@ -254,88 +228,36 @@ int ClTerminalUi::DoModal(CConditionDlg& dialog) {
         CConditionDlg& dialog;
         ~StGUARD() {
             ui.m_dialogShown = false;
-            dialog.AttachView(nullptr);
+            ui.CloseDialog(dialog);
             ui.LeaveScreen();
         }
     } guard{*this, dialog};
     EnterScreen();
-    dialog.AttachView(this);
-    if (dialog.OnInitDialog() && !m_ended) {
-        // The first tab stop gets the focus, and an edit box given the focus this way selects all.
-        m_focus = kTabOrder[0];
-        m_path.Select(0, -1);
-    }
-    m_dialogShown = !m_ended;
-    while (!m_ended) {
+    OpenDialog(dialog);
+    m_dialogShown = !DialogEnded();
+    while (!DialogEnded()) {
         Show(DrawDialog());
         StTERMKEY key;
         if (!ReadKey(key)) {
             // The input is gone: the user cannot answer any more, as if the window were closed.
             dialog.OnCancel();
-            if (!m_ended) EndDialog(IDC_CANCEL);
+            if (!DialogEnded()) EndDialog(IDC_CANCEL);
             break;
         }
         HandleDialogKey(dialog, key);
     }
-    return m_result;
+    return DialogResult();
 }
 
 void ClTerminalUi::HandleDialogKey(CConditionDlg& dialog, const StTERMKEY& key) {
     if (key.virtualKey == 0) return;
-    m_current = &key;
-    const bool consumed = dialog.PreTranslateMessage(KEYMSG_KEYDOWN, key.virtualKey);
-    m_current = nullptr;
-    if (consumed || m_ended) return;
-
-    // The dialog framework's own handling of the keys the dialog left alone.
-    const int vk = key.virtualKey;
-    const bool onButton = m_focus == IDC_BROWSE || m_focus == IDC_EXECUTE || m_focus == IDC_CANCEL;
-    if (vk == VKEY_ESCAPE || (key.control && vk == 'C')) {
+    // Ctrl+C, the terminal's interrupt, arrives as a key in raw mode: it cancels as Esc does.
+    if (key.control && key.virtualKey == 'C') {
         dialog.OnCancel();
-    } else if (vk == VKEY_RETURN) {
-        // No default button: Enter presses the focused button, elsewhere it is the plain confirm.
-        if (onButton)
-            Press(dialog, m_focus);
-        else
-            dialog.OnOK();
-    } else if (key.alt) {
-        if (key.control) return;
-        if (vk == 'O') {
-            // The group box's mnemonic reaches the control after it, the path box.
-            SetFocus(IDC_PATH);
-            m_path.Select(0, -1);
-        } else if (vk == 'D') {
-            Press(dialog, IDC_BROWSE);
-        }
-    } else if (vk == VKEY_TAB && !key.control) {
-        MoveFocus(key.shift);
-    } else if (vk == VKEY_SPACE && onButton && !key.control) {
-        Press(dialog, m_focus);
-    } else if (onButton && (vk == VKEY_LEFT || vk == VKEY_UP || vk == VKEY_RIGHT || vk == VKEY_DOWN)) {
-        // The tab stops form one group: arrows walk it as Tab does.
-        MoveFocus(vk == VKEY_LEFT || vk == VKEY_UP);
-    } else if (m_focus == IDC_PATH) {
-        EditKey(m_path, key);
+        return;
     }
-}
-
-void ClTerminalUi::Press(CConditionDlg& dialog, int id) {
-    m_focus = id;
-    if (id == IDC_BROWSE)
-        dialog.OnBrowse();
-    else if (id == IDC_EXECUTE)
-        dialog.OnExecute();
-    else if (id == IDC_CANCEL)
-        dialog.OnCancel();
-}
-
-void ClTerminalUi::MoveFocus(bool backwards) {
-    const size_t count = sizeof kTabOrder / sizeof kTabOrder[0];
-    size_t at = 0;
-    while (at < count && kTabOrder[at] != m_focus) ++at;
-    at = at == count ? 0 : (backwards ? at + count - 1 : at + 1) % count;
-    m_focus = kTabOrder[at];
-    if (m_focus == IDC_PATH) m_path.Select(0, -1);
+    const StDLGKEY pressed = {key.virtualKey, key.shift, key.control, key.alt};
+    if (!HandleKey(dialog, pressed) && GetFocus() == IDC_PATH) EditKey(m_path, key);
 }
 
 bool ClTerminalUi::EditKey(ClLineEdit& edit, const StTERMKEY& key) {
@@ -377,7 +299,7 @@ bool ClTerminalUi::EditKey(ClLineEdit& edit, const StTERMKEY& key) {
 }
 
 std::string ClTerminalUi::DrawDialog() {
-    return ::DrawDialog(m_rows, m_columns, m_company, m_period, m_path, m_focus, m_cursorRow, m_cursorColumn);
+    return ::DrawDialog(m_rows, m_columns, m_company, m_period, m_path, GetFocus(), m_cursorRow, m_cursorColumn);
 }
 
 // ---- message boxes ----
@@ -449,19 +371,13 @@ bool ClTerminalUi::GetSaveFileName(const StSAVEREQUEST& request, std::string& pa
             continue;
         }
         std::string chosen = edit.Text();
-        const size_t nameStart = NameStart(chosen);
-        if (nameStart == chosen.size()) {
-            note = "ファイル名を入力してください。";
+        const _SAVEVERDICT verdict = CheckSavePath(request, chosen);
+        if (verdict == _SaveNoName) {
+            note = kNoNameNote;
             continue;
         }
-        // The platform adds the default extension to a name that has none.
-        if (chosen.find('.', nameStart) == std::string::npos && request.defaultExtension &&
-            *request.defaultExtension)
-            chosen += std::string(".") + request.defaultExtension;
-        if (chosen.size() > kMaxSavePath) {
-            note = "パスが長すぎます。";
-            continue;
-        }
+        // As the platform's dialog, whose buffer the path does not fit: it ends without a file.
+        if (verdict == _SaveTooLong) return false;
         path = chosen;
         return true;
     }
@@ -541,19 +457,6 @@ void ClTerminalUi::LimitText(int id, int bytes) {
     if (id == IDC_PATH) m_path.SetLimit(bytes > 0 ? static_cast<size_t>(bytes) : 0);
 }
 
-void ClTerminalUi::SetFocus(int id) { m_focus = id; }
-
 void ClTerminalUi::SetSelection(int id, int start, int end) {
     if (id == IDC_PATH) m_path.Select(start, end);
-}
-
-bool ClTerminalUi::IsKeyHeld(int virtualKey) {
-    if (!m_current) return false;
-    return (virtualKey == VKEY_SHIFT && m_current->shift) ||
-           (virtualKey == VKEY_CONTROL && m_current->control) || (virtualKey == VKEY_MENU && m_current->alt);
-}
-
-void ClTerminalUi::EndDialog(int result) {
-    m_ended = true;
-    m_result = result;
 }

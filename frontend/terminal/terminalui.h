@@ -6,12 +6,12 @@
 
 #include <string>
 
-#include "conditionview.h"
+#include "dialogmanager.h"
 #include "keydecoder.h"
 #include "lineedit.h"
 #include "shellui.h"
 
-class ClTerminalUi : public ClShellUi, public ClConditionView {
+class ClTerminalUi : public ClShellUi, public ClDialogManager {
 public:
     // The process's own terminal: standard input and output.
     ClTerminalUi();
@@ -34,17 +34,12 @@ public:
     // In the pager (see pager.h), the terminal in its normal mode and on its normal screen meanwhile.
     bool ShowTextFile(const char* path) override;
 
-    // ClConditionView
+    // ClConditionView: the controls (the focus, the key state and the end are ClDialogManager's)
     void SetItemText(int id, const char* text) override;
     std::string GetItemText(int id) override;
     void LimitText(int id, int bytes) override;
-    void SetFocus(int id) override;
-    int GetFocus() override { return m_focus; }
-    bool IsEnabled(int id) override { return id != 0; }
     void SetSelection(int id, int start, int end) override;
     void ScrollCaret(int) override {}  // every drawing keeps the caret in view
-    bool IsKeyHeld(int virtualKey) override;
-    void EndDialog(int result) override;
     bool GetSaveFileName(const StSAVEREQUEST& request, std::string& path) override;
 
 private:
@@ -59,8 +54,6 @@ private:
     void QuerySize();
 
     void HandleDialogKey(CConditionDlg& dialog, const StTERMKEY& key);
-    void Press(CConditionDlg& dialog, int id);
-    void MoveFocus(bool backwards);
     // Editing keys of a focused edit box; false when the key is not one of them.
     bool EditKey(ClLineEdit& edit, const StTERMKEY& key);
 
@@ -84,10 +77,6 @@ private:
     bool m_dialogShown;
     std::string m_company, m_period;
     ClLineEdit m_path;
-    int m_focus;
-    bool m_ended;
-    int m_result;
-    const StTERMKEY* m_current;  // the key being handled, for IsKeyHeld
     int m_waitCursor;
     bool m_waitLineShown;
 };
