@@ -28,8 +28,8 @@ inline char* DecimalDigitsBefore(uint64_t v, char* end) {
     return end;
 }
 
-// Writes the decimal digits of v at out (no terminator) and returns how many.
-inline size_t PutDecimal(uint64_t v, char* out) {
+// How many decimal digits v has (1 for 0).
+inline size_t DecimalCount(uint64_t v) {
     static constexpr uint64_t kPowers[20] = {1ull,
                                              10ull,
                                              100ull,
@@ -54,7 +54,12 @@ inline size_t PutDecimal(uint64_t v, char* out) {
     const unsigned bits = 64 - static_cast<unsigned>(__builtin_clzll(v | 1));
     unsigned n = (bits * 1233) >> 12;
     if (n < 20 && v >= kPowers[n]) ++n;
-    if (n == 0) n = 1;
+    return n == 0 ? 1 : n;
+}
+
+// Writes the decimal digits of v at out (no terminator) and returns how many.
+inline size_t PutDecimal(uint64_t v, char* out) {
+    const size_t n = DecimalCount(v);
     DecimalDigitsBefore(v, out + n);
     return n;
 }

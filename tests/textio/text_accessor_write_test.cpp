@@ -1,6 +1,7 @@
 // text_accessor_write_test.cpp - rows, names and comments as the accessor renders them, in bytes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <streambuf>
@@ -530,6 +531,26 @@ TEST(WriteRow, MasksInStepsGiveTheBytesOfTheItemPath) {
                     ASSERT_EQ(a.Bytes(), b.Bytes()) << "count " << count << ", seed " << seed << ", mode " << d;
                 }
             }
+        }
+    }
+}
+
+// Texts are copied eight bytes at a time while their field has eight more; every length, in fields
+// of every width, must come out as a byte-wise copy cut at the width or the field.
+TEST(WriteRow, TextsOfEveryLengthAndFieldAreCopiedWhole) {
+    for (int width = 1; width <= 20; ++width) {
+        for (int length = 0; length <= 22; ++length) {
+            char rec[32] = {};
+            for (int k = 0; k < length && k < 31; ++k) rec[k] = static_cast<char>('a' + k);
+            const int size = length % 3 == 0 ? width : width + 1;  // unterminated fields too
+            const StTAFORMAT t[] = {Col("T", width, ItemText, 0, size)};
+            ClTextAccessor acc("T", t, 1, rec);
+            Sink sink;
+            acc.Attach(&sink.stream);
+            acc.SetMode(Comma, NoQuote);
+            ASSERT_EQ(acc.Write(), 0);
+            const int cut = std::min({length, width, size});
+            EXPECT_EQ(sink.Bytes(), std::string(rec, static_cast<size_t>(cut)) + "\r\n") << width << " " << length;
         }
     }
 }
