@@ -99,6 +99,7 @@ _RunOutcome CExportApp::RunSteps() {
     {
         ClAssetExporter exporter;
         exporter.SetOutputPath(outputPath);
+        exporter.SetLogName(CurrentBuild().logName);
         exporter.StartOutput(&record);
         exporter.ExportAssets();
         exporter.ExportAssetTypes(&record);

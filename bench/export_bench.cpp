@@ -372,6 +372,7 @@ int RunOne(const fs::path& work, long assets, long seed, StPHASES& p) {
         ClRuleGenkashokyaku* rule = BoundRule();
         ClAssetExporter exporter;
         exporter.SetOutputPath((engineOut / "assets.csv").string().c_str());
+        exporter.SetLogName(CurrentBuild().logName);
         ClAssetWriter& writer = exporter.Writer();
         g_allocations = 0;
         auto timed = [&](auto step) {
@@ -417,6 +418,7 @@ int RunOne(const fs::path& work, long assets, long seed, StPHASES& p) {
         const StDATAINFO* selected = ClDataMgr::Inst()->GetSetObject(5, 1)->GetSelectedInfo();
         ClAssetExporter exporter;
         exporter.SetOutputPath((wholeOut / "assets.csv").string().c_str());
+        exporter.SetLogName(CurrentBuild().logName);
         exporter.StartOutput(selected);
         exporter.ExportAssets();
         exporter.ExportAssetTypes(selected);

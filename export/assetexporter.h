@@ -20,6 +20,8 @@ public:
     // The full path of the asset data file; set before the first step.
     void SetOutputPath(const char* path) { m_outputPath = path ? path : ""; }
     const std::string& GetOutputPath() const { return m_outputPath; }
+    // The name of the link error log beside the data file (the program's own); set before the first step.
+    void SetLogName(const char* name) { m_writer.SetLogName(name); }
 
     // Opens the link error log and the asset data file and writes the data-file header; 1.
     int StartOutput(const StDATAINFO* set);

@@ -48,7 +48,7 @@ const char* TwoDigits(int32_t value, char* text) {
 
 bool IsNewMethod(int method) { return method >= 5 && method <= 8; }
 
-const tagCY kHundred = 1000000;  // 100 as a fixed-point value
+const size_t kAssetCodeBytes = 6;  // item 0 of an asset row; a breakdown adds its two digits
 
 }  // namespace
 
@@ -56,18 +56,15 @@ int ClAssetWriter::WriteAssetRow(StKOTEISHISANINFO* master, StKOTEINENINFO* year
                                  StIKKATSUINFO* breakdown) {
     (void)monthly;  // fetched with the master; nothing of it reaches the row
     if (!master || (master->methodCode == 4 && !breakdown) || (master->methodCode != 4 && !yearly)) return 1;
-    // Item 0: the asset code, and for a breakdown its two-digit number after it. The index of
-    // written codes outgrows the caches in a large run, so its slots for this code are asked for
-    // now, to be at hand when the code is registered.
+    // Item 0: the asset code, and for a breakdown its two-digit number after it.
     char code[16];
     AssetCode(*master, code);
     if (master->methodCode == 4) {
         const StField<sizeof breakdown->breakdownNo> number(breakdown->breakdownNo);
         char tail[4];
         LastChars(number.text, 2, tail);
-        PadZero(tail, 2, code + 6);  // the asset code is six bytes
+        PadZero(tail, 2, code + kAssetCodeBytes);
     }
-    PrefetchCode(code);
     m_dataFile.Attach(&m_info);
     m_info.SetMode(Comma, NoQuote);
     m_info.ClearRecord();
@@ -85,8 +82,8 @@ int ClAssetWriter::WriteAssetRow(StKOTEISHISANINFO* master, StKOTEINENINFO* year
 void ClAssetWriter::AssetCode(const StKOTEISHISANINFO& master, char* code) {
     const StField<sizeof master.assetCode> assetCode(master.assetCode);
     char tail[8];
-    LastChars(assetCode.text, 6, tail);
-    PadZero(tail, 6, code);
+    LastChars(assetCode.text, kAssetCodeBytes, tail);
+    PadZero(tail, kAssetCodeBytes, code);
 }
 
 void ClAssetWriter::WriteAssetItems(const StKOTEISHISANINFO& m, const StKOTEINENINFO& y, const char* code) {
@@ -95,83 +92,83 @@ void ClAssetWriter::WriteAssetItems(const StKOTEISHISANINFO& m, const StKOTEINEN
     const StField<sizeof m.assetCode> assetCode(m.assetCode);
     char text[32];
 
-    SetText(0, code);
-    if (std::strlen(assetCode.text) > 6) LinkMessage(MsgCodeDigits, assetCode.text);
+    SetText(InfoCode, code);
+    if (std::strlen(assetCode.text) > kAssetCodeBytes) LinkMessage(MsgCodeDigits, assetCode.text);
     if (!CheckCodeChars(3, code)) {
         LinkMessage(MsgCodeChars, code);
     } else if (RegisterCode(code) != 0) {
         LinkMessage(MsgCodeDuplicate, assetCode.text);
     }
 
-    SetText(2, TwoDigits(type, text));
+    SetText(InfoTypeCode, TwoDigits(type, text));
     if (type / 100 != 0) LinkMessage(MsgTypeDigits, static_cast<int>(type));
 
-    SetText(4, type == 11 ? "非償却資産" : MethodText(method));
-    if (method != 7) SetText(5, m.capexText[0] != '\0' ? "台帳＋申告書" : "");
+    SetText(InfoMethod, type == 11 ? "非償却資産" : MethodText(method));
+    if (method != 7) SetText(InfoCapex, m.capexText[0] != '\0' ? "台帳＋申告書" : "");
 
     const StField<sizeof m.assetName> name(m.assetName);
     char shortName[40] = {};
     std::memcpy(shortName, name.text, SjisFitBytes(name.text, 32));
-    SetText(9, shortName);
+    SetText(InfoName, shortName);
     if (std::strlen(name.text) > 32) LinkMessage(MsgNameLength, name.text);
 
-    SetInt32(12, m.acquisitionDate);
-    SetInt32(13, type == 11 ? m.acquisitionDate : m.serviceDate);
+    SetInt32(InfoAcquired, m.acquisitionDate);
+    SetInt32(InfoInService, type == 11 ? m.acquisitionDate : m.serviceDate);
     const StField<sizeof m.quantityText> quantity(m.quantityText);
     ParseQuantity(quantity.text);
-    if (m.usefulLife != 0) SetInt16(16, m.usefulLife);
+    if (m.usefulLife != 0) SetInt16(InfoLife, m.usefulLife);
 
     tagCY value = 0;
     if (m.rateThousandths != 0 && method != 3 && method != 7 &&
         ToFixedPoint(static_cast<float>(m.rateThousandths) * 0.001f, &value)) {
-        SetFixed(20, value);
+        SetFixed(InfoRate, value);
     }
     if (method == 5 && m.acquisitionDate >= 20120401 && m.acquisitionDate <= 20130331)
-        SetLiteral(21, "250%定率法");
+        SetLiteral(InfoTransition, "250%定率法");
     if (method == 3) {
         *std::to_chars(text, text + sizeof text - 1, m.usefulLife * 12).ptr = '\0';
-        SetText(22, text);
+        SetText(InfoPeriodMonths, text);
     }
-    SetAmount(23, m.acquisitionCost);
-    if (method != 7) SetAmount(25, m.compressionAmount);
-    if (m.residualRate != 0 && !IsNewMethod(method)) SetInt32(29, m.residualRate);
-    if (!IsNewMethod(method)) SetAmount(31, m.residualValue);
+    SetAmount(InfoCost, m.acquisitionCost);
+    if (method != 7) SetAmount(InfoCompression, m.compressionAmount);
+    if (m.residualRate != 0 && !IsNewMethod(method)) SetInt32(InfoResidualRate, m.residualRate);
+    if (!IsNewMethod(method)) SetAmount(InfoResidual, m.residualValue);
     if (m.limitInputFlag == 0 && m.depreciableLimit != 0 && !IsNewMethod(method)) {
-        SetInt32(34, static_cast<long>(m.depreciableLimit / 10000));
+        SetInt32(InfoLimitRate, static_cast<long>(m.depreciableLimit / 10000));
     }
     if (!IsNewMethod(method)) {
         if (type == 10) {
-            SetLiteral(35, "*");
-            SetAmount(36, m.residualValue);
+            SetLiteral(InfoLimitInput, "*");
+            SetAmount(InfoLimit, m.residualValue);
         } else if (m.limitInputFlag == 1 && m.depreciableLimit != 0) {
-            SetLiteral(35, "*");
-            SetAmount(36, m.depreciableLimit);
+            SetLiteral(InfoLimitInput, "*");
+            SetAmount(InfoLimit, m.depreciableLimit);
         }
     }
     if (m.monthsInputFlag == 1) {
-        SetLiteral(39, "*");
+        SetLiteral(InfoMonthsInput, "*");
         // A divisor of 0 has no month count to give; the item stays empty.
-        if (m.depMonthsDivisor != 0) SetInt16(40, (12 / m.depMonthsDivisor) * m.depMonthsFactor);
+        if (m.depMonthsDivisor != 0) SetInt16(InfoMonths, (12 / m.depMonthsDivisor) * m.depMonthsFactor);
     }
-    if (method != 7) SetAmount(42, m.openingBookValue);
+    if (method != 7) SetAmount(InfoOpeningBook, m.openingBookValue);
     if (method == 5 || method == 8) {
-        SetLiteral(47, "*");
-        SetAmount(48, m.revisedCost);
+        SetLiteral(InfoRevisedCostInput, "*");
+        SetAmount(InfoRevisedCost, m.revisedCost);
     }
-    if (method != 7) SetAmount(51, m.depreciationBase);
+    if (method != 7) SetAmount(InfoBase, m.depreciationBase);
     if (y.computedDepreciation != 0 && method != 7) {
-        SetLiteral(52, "*");
-        SetAmount(53, y.computedDepreciation);
+        SetLiteral(InfoComputedInput, "*");
+        SetAmount(InfoComputed, y.computedDepreciation);
     }
     if (y.additionalDepreciation != 0) {
-        SetLiteral(56, "*");
-        SetAmount(57, y.additionalDepreciation);
+        SetLiteral(InfoAdditionalInput, "*");
+        SetAmount(InfoAdditional, y.additionalDepreciation);
     }
     if (y.specialDepreciation != 0) {
-        SetLiteral(58, "特別");
-        SetLiteral(62, "*");
-        SetAmount(63, y.specialDepreciation);
-        SetLiteral(64, "償却");
+        SetLiteral(InfoSpecialKind, "特別");
+        SetLiteral(InfoSpecialInput, "*");
+        SetAmount(InfoSpecial, y.specialDepreciation);
+        SetLiteral(InfoSpecialTreatment, "償却");
     }
     const bool current = (y.currentDepreciationInput != 0 && method != 7) ||
                          ((method == 5 || method == 6 || method == 8) && m.serviceDate < 20070401) ||
@@ -179,48 +176,48 @@ void ClAssetWriter::WriteAssetItems(const StKOTEISHISANINFO& m, const StKOTEINEN
                          (method == 8 && m.acquisitionDate <= 20130331) ||
                          (method == 5 && m.acquisitionDate > 20130331);
     if (current) {
-        SetLiteral(66, "*");
+        SetLiteral(InfoCurrentInput, "*");
         const tagCY parts[3] = {y.computedDepreciation, y.specialDepreciation, y.additionalDepreciation};
         char total[kTotalTextBytes];
         FormatTotal(parts, 3, total);
         // A total wider than its column would be cut to a wrong number.
-        if (std::strlen(total) > static_cast<size_t>(G_INFO[67].width)) {
+        if (std::strlen(total) > static_cast<size_t>(G_INFO[InfoCurrent].width)) {
             LinkMessage(MsgAmountDigits, total);
-            SetLiteral(67, "************");
+            SetLiteral(InfoCurrent, kAmountOverflowText);
         } else {
-            SetText(67, total);
+            SetText(InfoCurrent, total);
         }
     }
-    if (method != 7) SetInt32(69, 100);
-    SetFixed(70, DivideFixed(static_cast<tagCY>(m.businessUseRatio) * 10000, kHundred));
-    SetFixed(71, kHundred);
+    if (method != 7) SetInt32(InfoExecutionRate, 100);
+    SetFixed(InfoBusinessShare, DivideFixed(static_cast<tagCY>(m.businessUseRatio) * 10000, kHundred));
+    SetFixed(InfoBusinessShareOf, kHundred);
 
     const bool disposed = m.disposalKind == 4 || m.disposalKind == 5;
-    if (disposed) SetInt32(72, m.disposalDate);
-    if (disposed && method != 7) SetLiteral(73, "除却日まで償却");
-    if (method != 7 && m.disposalKind == 4) SetLiteral(74, "売却");
-    if (method != 7 && m.disposalKind == 5) SetLiteral(74, "除却");
-    if (method != 7 && m.disposalKind == 4) SetAmount(75, m.salePrice);
-    SetAmount(81, m.closingBookValue);
-    if (method != 7) SetAmount(83, m.accumulatedDepreciation);
-    SetFixed(84, static_cast<tagCY>(m.sgaShare) * 10000);
-    SetFixed(85, kHundred);
-    SetAmount(86, m.sgaAmount);
-    SetFixed(87, static_cast<tagCY>(100 - m.sgaShare) * 10000);
-    SetFixed(88, kHundred);
-    SetAmount(89, m.manufacturingAmount);
-    if (const char* typeText = ReturnKindText(type)) SetText(93, typeText);  // none: masked
-    if (m.disposalKind == 4) SetLiteral(113, "売却");
+    if (disposed) SetInt32(InfoDisposed, m.disposalDate);
+    if (disposed && method != 7) SetLiteral(InfoDisposalMethod, "除却日まで償却");
+    if (method != 7 && m.disposalKind == 4) SetLiteral(InfoDisposalKind, "売却");
+    if (method != 7 && m.disposalKind == 5) SetLiteral(InfoDisposalKind, "除却");
+    if (method != 7 && m.disposalKind == 4) SetAmount(InfoSalePrice, m.salePrice);
+    SetAmount(InfoClosingBook, m.closingBookValue);
+    if (method != 7) SetAmount(InfoAccumulated, m.accumulatedDepreciation);
+    SetFixed(InfoSgaShare, static_cast<tagCY>(m.sgaShare) * 10000);
+    SetFixed(InfoSgaShareOf, kHundred);
+    SetAmount(InfoSga, m.sgaAmount);
+    SetFixed(InfoManufacturingShare, static_cast<tagCY>(100 - m.sgaShare) * 10000);
+    SetFixed(InfoManufacturingShareOf, kHundred);
+    SetAmount(InfoManufacturing, m.manufacturingAmount);
+    if (const char* typeText = ReturnKindText(type)) SetText(InfoReturnKind, typeText);  // none: masked
+    if (m.disposalKind == 4) SetLiteral(InfoDecreaseReason, "売却");
 
     const StField<sizeof m.memoText> memo(m.memoText);
     const size_t upper = SjisFitBytes(memo.text, 20);
     const size_t lower = SjisFitBytes(memo.text + upper, 20);
     char part[24] = {};
     std::memcpy(part, memo.text, upper);
-    SetText(147, part);
+    SetText(InfoMemoUpper, part);
     std::memset(part, 0, sizeof part);
     std::memcpy(part, memo.text + upper, lower);
-    SetText(148, part);
+    SetText(InfoMemoLower, part);
     if (std::strlen(memo.text) > 40) LinkMessage(MsgMemoLength, memo.text);
 
     NoteWrite(DataFile, m_info.Write());
@@ -230,11 +227,11 @@ void ClAssetWriter::WriteBreakdownItems(const StKOTEISHISANINFO& m, const StIKKA
     const StField<sizeof m.assetCode> assetCode(m.assetCode);
     const StField<sizeof b.breakdownNo> number(b.breakdownNo);
     // Numbers 100, 200 ... and non-numeric ones end in no usable two-digit breakdown number.
-    if (LeadingInteger(code + 6) == 0) {
+    if (LeadingInteger(code + kAssetCodeBytes) == 0) {
         LinkMessage(MsgBreakdownLimit);
         return;
     }
-    SetText(0, code);
+    SetText(InfoCode, code);
     if (std::strlen(assetCode.text) + std::strlen(number.text) > 8) {
         LinkMessage(MsgBreakdownCodeDigits, assetCode.text, number.text);
     }
@@ -246,27 +243,27 @@ void ClAssetWriter::WriteBreakdownItems(const StKOTEISHISANINFO& m, const StIKKA
         if (registered == 2) LinkMessage(MsgBreakdownPrefixDuplicate, code, assetCode.text);
     }
 
-    SetLiteral(4, "一括決算");
+    SetLiteral(InfoMethod, "一括決算");
     const StField<sizeof b.breakdownName> name(b.breakdownName);
     char shortName[40] = {};
     std::memcpy(shortName, name.text, SjisFitBytes(name.text, 32));
-    SetText(9, shortName);
+    SetText(InfoName, shortName);
     if (std::strlen(name.text) > 32) LinkMessage(MsgBreakdownNameLength, name.text);
 
-    SetInt32(12, b.breakdownAcquisitionDate);
-    SetInt32(13, m.serviceDate);
+    SetInt32(InfoAcquired, b.breakdownAcquisitionDate);
+    SetInt32(InfoInService, m.serviceDate);
     const double quantity = b.breakdownQuantity * 0.01;
     tagCY value = 0;
-    if (ToFixedPoint(quantity, &value)) SetFixed(14, value);
-    if (static_cast<float>(quantity) >= 1000000.0f) LinkMessage(MsgQuantityDigits, quantity);
-    SetAmount(23, b.breakdownCost);
+    if (ToFixedPoint(quantity, &value)) SetFixed(InfoQuantity, value);
+    if (static_cast<float>(quantity) >= kQuantityLimit) LinkMessage(MsgQuantityDigits, quantity);
+    SetAmount(InfoCost, b.breakdownCost);
 
-    SetFixed(70, DivideFixed(static_cast<tagCY>(m.businessUseRatio) * 10000, kHundred));
-    SetFixed(71, kHundred);
-    SetFixed(84, static_cast<tagCY>(m.sgaShare) * 10000);
-    SetFixed(85, kHundred);
-    SetFixed(87, static_cast<tagCY>(100 - m.sgaShare) * 10000);
-    SetFixed(88, kHundred);
+    SetFixed(InfoBusinessShare, DivideFixed(static_cast<tagCY>(m.businessUseRatio) * 10000, kHundred));
+    SetFixed(InfoBusinessShareOf, kHundred);
+    SetFixed(InfoSgaShare, static_cast<tagCY>(m.sgaShare) * 10000);
+    SetFixed(InfoSgaShareOf, kHundred);
+    SetFixed(InfoManufacturingShare, static_cast<tagCY>(100 - m.sgaShare) * 10000);
+    SetFixed(InfoManufacturingShareOf, kHundred);
 
     NoteWrite(DataFile, m_info.Write());
 }

@@ -1,4 +1,4 @@
-// checks.cpp - code checks, the written-codes index and the entries of the link error log.
+// checks.cpp - the code check and the texts and formatting of the link error log's entries.
 #include <charconv>
 #include <cmath>
 #include <cstdarg>
@@ -6,7 +6,6 @@
 #include <cstring>
 
 #include "assetwriter.h"
-#include "conversions.h"
 #include "decimal.h"
 #include "sjisbytes.h"
 #include "messages.h"
@@ -70,7 +69,8 @@ namespace {
 
 // What vsnprintf makes of the conversions the log's texts use: %s, %d, %.2f, and %08s of a text of
 // eight bytes or more. False for anything else, which then goes to vsnprintf itself; the texts
-// are formatted for every few rows, where vsnprintf would cost more than the row.
+// are formatted for every few rows, where vsnprintf would cost more than the row (part of the second
+// round's gain, not measured apart; LinkLog.EntriesAreWhatPrintfMakesOfThem holds it to vsnprintf).
 bool FormatPlain(char* text, size_t size, const char* format, va_list args) {
     size_t n = 0;
     auto append = [&](const char* bytes, size_t count) {
@@ -151,80 +151,19 @@ int ClAssetWriter::CheckCodeChars(short kind, const char* code) {
     return 1;
 }
 
-namespace {
-
-const size_t kCodeKeyBytes = 8;
-
-uint64_t CodeKey(const char* code, size_t length) {
-    uint64_t key = 0;
-    std::memcpy(&key, code, length < kCodeKeyBytes ? length : kCodeKeyBytes);
-    return key;
+int ClAssetWriter::UnreadAssetMessage(long index) {
+    LinkMessage(MsgAssetUnread, static_cast<int>(index + 1));
+    return 1;
 }
 
-// The top bits of the product, which every byte of the key reaches: codes that differ only in
-// their last characters, as the breakdowns of one asset do, must not share a slot.
-size_t CodeSlot(uint64_t key, size_t capacity) {
-    const int bits = __builtin_ctzll(capacity);  // capacity is a power of two, at least 1024
-    return static_cast<size_t>((key * 0x9E3779B97F4A7C15ull) >> (64 - bits));
+int ClAssetWriter::UnreadBreakdownMessage(const StKOTEISHISANINFO* master, long index) {
+    char code[sizeof master->assetCode + 1] = {};
+    std::memcpy(code, master->assetCode, strnlen(master->assetCode, sizeof master->assetCode));
+    LinkMessage(MsgBreakdownUnread, code, static_cast<int>(index + 1));
+    return 1;
 }
 
-}  // namespace
-
-void ClAssetWriter::PrefetchCode(const char* code) const {
-    if (m_codeCapacity == 0) return;
-    const size_t length = strnlen(code, kCodeKeyBytes);
-    __builtin_prefetch(&m_codeSlots[CodeSlot(CodeKey(code, length), m_codeCapacity)]);
-    if (length > 6) __builtin_prefetch(&m_codeSlots[CodeSlot(CodeKey(code, 6), m_codeCapacity)]);
-}
-
-bool ClAssetWriter::FindCode(uint64_t key) const {
-    if (m_codeCapacity == 0) return false;
-    for (size_t i = CodeSlot(key, m_codeCapacity);; i = (i + 1) & (m_codeCapacity - 1)) {
-        if (m_codeSlots[i] == key) return true;
-        if (m_codeSlots[i] == 0) return false;
-    }
-}
-
-void ClAssetWriter::ResizeCodes(size_t capacity) {
-    std::unique_ptr<uint64_t[]> slots(new uint64_t[capacity]());
-    for (size_t i = 0; i < m_codeCapacity; ++i) {
-        const uint64_t k = m_codeSlots[i];
-        if (k == 0) continue;
-        size_t j = CodeSlot(k, capacity);
-        while (slots[j] != 0) j = (j + 1) & (capacity - 1);
-        slots[j] = k;
-    }
-    m_codeSlots = std::move(slots);
-    m_codeCapacity = capacity;
-}
-
-// Kept at most three quarters full, so every probe meets a free slot soon.
-void ClAssetWriter::ReserveCodes(size_t codes) {
-    size_t capacity = m_codeCapacity ? m_codeCapacity : 1024;
-    while (codes * 4 > capacity * 3) capacity *= 2;
-    if (capacity != m_codeCapacity) ResizeCodes(capacity);
-}
-
-void ClAssetWriter::AddCode(uint64_t key) {
-    ReserveCodes(m_codeCount + 1);
-    size_t i = CodeSlot(key, m_codeCapacity);
-    while (m_codeSlots[i] != 0) i = (i + 1) & (m_codeCapacity - 1);
-    m_codeSlots[i] = key;
-    ++m_codeCount;
-}
-
-short ClAssetWriter::RegisterCode(const char* code) {
-    const size_t length = strnlen(code, kCodeKeyBytes);
-    if (length == 0) {
-        if (m_emptyCode) return 1;
-        m_emptyCode = true;
-        return 0;
-    }
-    // A code is registered only while its prefix is not, so when both are registered the code
-    // came first and the ordered walk would meet it first: its own match decides.
-    const uint64_t key = CodeKey(code, length);
-    if (FindCode(key)) return 1;
-    if (length > 6 && FindCode(CodeKey(code, 6))) return 2;
-    AddCode(key);
-    return 0;
+int ClAssetWriter::UnreadCategoriesMessage() {
+    LateLinkMessage(MsgCategoriesUnread, "");
+    return 1;
 }

@@ -7,9 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "assetwriter.h"
 #include "decimal.h"
-#include "messages.h"
 #include "sjisbytes.h"
 
 void LastChars(const char* text, size_t n, char* out) {
@@ -81,7 +79,9 @@ double LeadingNumber(const char* text) {
         }
     }
     number[n] = '\0';
-    // Whole numbers of up to 15 digits are exact in a double, as strtod would give them.
+    // Whole numbers of up to 15 digits are exact in a double, as strtod would give them; the usual
+    // quantity needs no strtod (second round, not measured apart;
+    // LeadingNumbers.WholeNumbersAreWhatStrtodGives holds it to strtod).
     const size_t sign = number[0] == '+' || number[0] == '-' ? 1 : 0;
     if (n - sign <= 15) {
         uint64_t whole = 0;
@@ -98,7 +98,7 @@ int ToFixedPoint(double x, tagCY* value) {
         sign = -1;
         x = -x;
     }
-    if (!(x < 1e14)) return 0;
+    if (!(x < kFixedPointLimit)) return 0;
     const int64_t whole = static_cast<int64_t>(x);
     const int64_t fraction = (static_cast<int64_t>((x - static_cast<double>(whole)) * 100000) + 5) / 10;
     *value = sign * (whole * 10000 + fraction);
@@ -125,7 +125,9 @@ tagCY DivideFixed(tagCY a, tagCY b) {
     // Long division of the remainder, five digits; ten times a remainder may exceed 64 bits.
     __extension__ typedef unsigned __int128 uwide;
     for (int i = 0; i < 5; ++i) {
-        if (rest < (uint64_t(1) << 59)) {  // ten times it fits 64 bits: no wide division needed
+        // Ten times it fits 64 bits: no wide division (second round, not measured apart;
+        // DivideFixed.WideRemaindersGiveWhatWideArithmeticGives holds it to the wide one).
+        if (rest < (uint64_t(1) << 59)) {
             const uint64_t r = rest * 10;
             digits = digits * 10 + r / ub;
             rest = r % ub;
@@ -145,71 +147,21 @@ tagCY DivideFixed(tagCY a, tagCY b) {
     return negative ? -magnitude : magnitude;
 }
 
-// Conversions that fill the data row or report through the writer.
-
-const char* ClAssetWriter::FormatAmount(const tagCY* amount) {
-    const tagCY v = *amount;
-    if (v == 0) {
-        m_amountText[0] = '\0';
-        return m_amountText;
-    }
-    *std::to_chars(m_amountText, m_amountText + sizeof m_amountText - 1, static_cast<long long>(v / 10000)).ptr = '\0';
-    if (v > 999999999990000LL || v < -99999999990000LL) {
-        LinkMessage(MsgAmountDigits, m_amountText);
-        std::memcpy(m_amountText, "************", sizeof "************");
-    }
-    return m_amountText;
-}
-
-// As FormatAmount's text, written straight into the item; the text holds digits and a minus only
-// (at most eleven bytes), or the asterisks.
-void ClAssetWriter::SetAmount(long item, tagCY amount) {
-    const StTAFORMAT& column = G_INFO[item];
-    if (amount > 999999999990000LL || amount < -99999999990000LL || column.size < 12) {
-        SetText(item, FormatAmount(&amount));
-        return;
-    }
-    unsigned char* slot = m_info.Record() + column.offset;
-    char* out = reinterpret_cast<char*>(slot);
-    const tagCY whole = amount / 10000;  // toward zero, so a small loss has no minus
-    if (amount != 0) {
-        if (whole < 0) *out++ = '-';
-        out += PutDecimal(whole < 0 ? 0 - static_cast<uint64_t>(whole) : static_cast<uint64_t>(whole), out);
-    }
-    *out = '\0';
-    Show(item);
-}
-
-void ClAssetWriter::ParseQuantity(const char* quantityText) {
-    const size_t length = std::strlen(quantityText);
+// The unit ends the text: at most four bytes that are no digits, never starting on a trail byte.
+size_t QuantityUnitBytes(const char* text) {
+    const size_t length = std::strlen(text);
     size_t unitBytes = 0;
-    while (unitBytes < length && unitBytes < 4 && !IsDigit(quantityText[length - 1 - unitBytes])) ++unitBytes;
+    while (unitBytes < length && unitBytes < kQuantityUnitBytes && !IsDigit(text[length - 1 - unitBytes])) ++unitBytes;
     if (unitBytes > 0) {
-        // The unit never begins with the trail byte of a character.
         const size_t unitStart = length - unitBytes;
         size_t pos = 0;
-        while (pos < unitStart) pos += static_cast<size_t>(SjisCharBytes(quantityText + pos));
+        while (pos < unitStart) pos += static_cast<size_t>(SjisCharBytes(text + pos));
         if (pos > unitStart) --unitBytes;
     }
-    SetText(15, quantityText + length - unitBytes);
+    return unitBytes;
+}
 
-    char number[kMessageBytes];
-    const size_t numberBytes = length - unitBytes < sizeof number ? length - unitBytes : sizeof number - 1;
-    std::memcpy(number, quantityText, numberBytes);
-    number[numberBytes] = '\0';
-    if (numberBytes == 0) {
-        SetFixed(14, 0);
-        return;
-    }
-    char cleaned[kMessageBytes];
-    CleanNumberText(number, cleaned);
-    const double x = LeadingNumber(cleaned);
-    tagCY value = 0;
-    if (!ToFixedPoint(x, &value)) {
-        // No fixed-point value holds it: the field stays empty rather than carry a wrong number.
-        LinkMessage(MsgQuantityDigits, x);
-        return;
-    }
+tagCY RoundToHundredths(tagCY value) {
     const bool negative = value < 0;
     tagCY whole = (negative ? -value : value) / 10000;
     tagCY fraction = (negative ? -value : value) % 10000;
@@ -219,8 +171,18 @@ void ClAssetWriter::ParseQuantity(const char* quantityText) {
         fraction = 0;
     }
     value = whole * 10000 + fraction;
-    SetFixed(14, negative ? -value : value);
-    if (static_cast<float>(x) >= 1000000.0f) LinkMessage(MsgQuantityDigits, x);
+    return negative ? -value : value;
+}
+
+size_t PutAmountDigits(tagCY amount, char* out) {
+    char* p = out;
+    const tagCY whole = amount / 10000;  // toward zero, so a small loss has no minus
+    if (amount != 0) {
+        if (whole < 0) *p++ = '-';
+        p += PutDecimal(whole < 0 ? 0 - static_cast<uint64_t>(whole) : static_cast<uint64_t>(whole), p);
+    }
+    *p = '\0';
+    return static_cast<size_t>(p - out);
 }
 
 const char* ReturnKindText(long code) {

@@ -28,6 +28,21 @@ long LeadingInteger(const char* text);
 // The leading decimal number of text (blanks, sign, digits, point, exponent); 0 when there is none.
 double LeadingNumber(const char* text);
 
+// A fixed-point value holds magnitudes below 10^14.
+constexpr double kFixedPointLimit = 1e14;
+// 100 as a fixed-point value: the denominators of the share columns.
+constexpr tagCY kHundred = 1000000;
+// The amounts an amount column holds in its twelve bytes: 99,999,999,999 and -9,999,999,999 (the
+// minus takes a digit's place). Beyond them the column shows its overflow text.
+constexpr tagCY kAmountMax = 999999999990000LL;
+constexpr tagCY kAmountMin = -99999999990000LL;
+constexpr char kAmountOverflowText[] = "************";
+// A quantity from a million on has more integer digits than its column; compared in single
+// precision, as the column's source holds it (999999.99 reaches it).
+constexpr float kQuantityLimit = 1000000.0f;
+// The unit after a quantity's number takes at most this many bytes (item 15).
+enum { kQuantityUnitBytes = 4 };
+
 // x as a value scaled by 10000, the fraction rounded half up at the fifth decimal. 1 on success;
 // 0 (value untouched) at or beyond 10^14 in magnitude, or for a value that is not a number.
 int ToFixedPoint(double x, tagCY* value);
@@ -38,3 +53,14 @@ void FormatTotal(const tagCY* amounts, int count, char* text);
 
 // a / b to four decimals, rounded half up; 0 when b is 0.
 tagCY DivideFixed(tagCY a, tagCY b);
+
+// The digits of an amount's integer part at out (cut toward zero, "-" before a negative one,
+// nothing for 0), terminated; returns their count. out holds kTotalTextBytes, or 12 bytes for an
+// amount within kAmountMin and kAmountMax.
+size_t PutAmountDigits(tagCY amount, char* out);
+
+// How many bytes at the end of a quantity text are its unit: at most kQuantityUnitBytes that are no
+// digits, whole characters only.
+size_t QuantityUnitBytes(const char* text);
+// A fixed-point value rounded half up (away from zero) to two decimals.
+tagCY RoundToHundredths(tagCY value);

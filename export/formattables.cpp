@@ -2,7 +2,7 @@
 #include "formattables.h"
 
 // Column 100 holds one character in a 4-byte slot; the layout stays fixed at 1348 record bytes.
-const StTAFORMAT G_INFO[] = {
+constexpr StTAFORMAT G_INFO[] = {
     {"資産コード文字", 8, 0, 0, 9, ItemText, 1},                        // 0
     {"分割コード", 2, 0, 9, 3, ItemText, 1},                            // 1
     {"資産種類コード", 2, 0, 12, 3, ItemText, 1},                       // 2
@@ -154,7 +154,7 @@ const StTAFORMAT G_INFO[] = {
     {"メモ下", 20, 0, 1327, 21, ItemText, 1},                           // 148
 };
 
-const StTAFORMAT G_HEAD[] = {
+constexpr StTAFORMAT G_HEAD[] = {
     {"資産コード文字", 17, 0, 0, 18, ItemText, 0},                        // 0
     {"分割コード", 10, 0, 18, 11, ItemText, 0},                           // 1
     {"資産種類コード", 14, 0, 29, 15, ItemText, 0},                       // 2
@@ -458,11 +458,11 @@ const char* const G_HEAD_TITLES[] = {
     "メモ欄下段,",                                                             // 148
 };
 
-const StTAFORMAT G_HEADER[] = {
+constexpr StTAFORMAT G_HEADER[] = {
     {"資産コード文字", 152, 0, 0, 153, ItemText, 0},  // 0
 };
 
-const StTAFORMAT G_SSC[] = {
+constexpr StTAFORMAT G_SSC[] = {
     {"資産種類コード文字", 2, 0, 0, 3, ItemText, 0},         // 0
     {"資産種類名", 12, 0, 3, 13, ItemText, 0},               // 1
     {"資産分類区分", 12, 0, 16, 13, ItemText, 0},            // 2
@@ -491,3 +491,10 @@ const char* const G_SSC_NAME = "G_SSC";
 const long G_SSC_COUNT = sizeof G_SSC / sizeof G_SSC[0];
 
 static_assert(sizeof G_HEAD_TITLES / sizeof G_HEAD_TITLES[0] == kInfoColumns, "one title per column");
+static_assert(ValuesFillRecord(G_INFO, kInfoColumns, kInfoRecordBytes) &&
+                  ValuesFillRecord(G_HEAD, kInfoColumns, kHeadRecordBytes) &&
+                  ValuesFillRecord(G_HEADER, 1, kHeaderRecordBytes) &&
+                  ValuesFillRecord(G_SSC, kSscColumns, kSscRecordBytes),
+              "column counts; values lie in their records without gap or overlap");
+static_assert(SizesFollowKinds(G_INFO, InfoAcquiredMonth) && SizesFollowKinds(G_HEAD) && SizesFollowKinds(G_SSC),
+              "value sizes follow the kinds");

@@ -83,29 +83,29 @@ int ClAssetWriter::WriteTypeRow(const StSHISANKUBUNINFO* category) {
     const bool nonDepreciable = code == 11;
     char digits[16];
     std::snprintf(digits, sizeof digits, "%02d", static_cast<int>(code));
-    text(0, digits);
+    text(SscCode, digits);
     char name[sizeof category->categoryName + 1] = {};
     std::memcpy(name, category->categoryName, strnlen(category->categoryName, sizeof category->categoryName));
     name[SjisFitBytes(name, 12)] = '\0';
-    text(1, name);
-    text(2, deferred ? "繰延資産" : "有形固定資産");
-    text(3, nonDepreciable ? "非償却資産" : "償却資産");
-    text(4, CategoryMethodText(code, category->categoryMethod));
-    text(5, nonDepreciable ? "" : "除却日まで償却");
-    int32(6, deferred || nonDepreciable        ? 0
+    text(SscName, name);
+    text(SscClass, deferred ? "繰延資産" : "有形固定資産");
+    text(SscDepreciation, nonDepreciable ? "非償却資産" : "償却資産");
+    text(SscMethod, CategoryMethodText(code, category->categoryMethod));
+    text(SscDisposalMethod, nonDepreciable ? "" : "除却日まで償却");
+    int32(SscResidualShare, deferred || nonDepreciable        ? 0
              : category->categoryResidual != 0 ? category->categoryResidual
                                                : 10);
-    int32(7, code == 10 ? 10 : deferred || nonDepreciable ? 0 : 5);
+    int32(SscLimitShare, code == 10 ? 10 : deferred || nonDepreciable ? 0 : 5);
     const char* returnKind = ReturnKindText(code);
-    text(8, returnKind ? returnKind : "");
-    const tagCY hundred = nonDepreciable ? 0 : 1000000;
-    fixed(9, 0);
-    fixed(10, hundred);
-    fixed(11, hundred);
-    fixed(12, hundred);
-    fixed(13, 0);
-    fixed(14, hundred);
-    text(15, "該当しない");
+    text(SscReturnKind, returnKind ? returnKind : "");
+    const tagCY hundred = nonDepreciable ? 0 : kHundred;
+    fixed(SscShare1, 0);
+    fixed(SscShare1Of, hundred);
+    fixed(SscShare2, hundred);
+    fixed(SscShare2Of, hundred);
+    fixed(SscShare3, 0);
+    fixed(SscShare3Of, hundred);
+    text(SscBiological, "該当しない");
     NoteWrite(TypeFile, m_ssc.Write());
     return 1;
 }

@@ -1,10 +1,11 @@
-// checks_test.cpp - code checks, duplicate detection and the entries of the link error log.
+// checks_test.cpp - code checks, duplicates as rows report them, and the entries of the link error log.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "export_helpers.h"
+#include "messages.h"
 
 namespace {
 
@@ -49,39 +50,6 @@ TEST(CheckCodeChars, HalfWidthLettersAndDigitsOnly) {
     }
     EXPECT_EQ(writer.CheckCodeChars(2, "abc"), 1);
     EXPECT_EQ(writer.CheckCodeChars(2, "ab1"), 0);
-}
-
-TEST(RegisterCode, FirstMatchingEntryDecides) {
-    ClAssetWriter writer;
-    EXPECT_EQ(writer.RegisterCode("ABCDEF01"), 0);
-    EXPECT_EQ(writer.RegisterCode("ABCDEF"), 0);    // a shorter code is never tested as a prefix
-    EXPECT_EQ(writer.RegisterCode("ABCDEF01"), 1);  // equal to the older entry
-    EXPECT_EQ(writer.RegisterCode("ABCDEF02"), 2);  // its prefix is registered
-    EXPECT_EQ(writer.RegisterCode("ABCDEF02"), 2);  // and it was not registered by the answer 2
-    EXPECT_EQ(writer.RegisterCode("abcdef"), 0);    // case matters
-    EXPECT_EQ(writer.RegisterCode("ABCDEF"), 1);
-}
-
-TEST(RegisterCode, EmptyCodeIsKeptApartFromFreeSlots) {
-    ClAssetWriter writer;
-    EXPECT_EQ(writer.RegisterCode(""), 0);
-    EXPECT_EQ(writer.RegisterCode(""), 1);
-    EXPECT_EQ(writer.RegisterCode("0"), 0);
-}
-
-TEST(RegisterCode, ManyCodesKeepTheirAnswers) {
-    ClAssetWriter writer;
-    char code[16];
-    for (int i = 0; i < 20000; ++i) {
-        std::snprintf(code, sizeof code, "%06d", i);
-        ASSERT_EQ(writer.RegisterCode(code), 0) << i;
-    }
-    for (int i = 0; i < 20000; i += 997) {
-        std::snprintf(code, sizeof code, "%06d", i);
-        EXPECT_EQ(writer.RegisterCode(code), 1) << i;
-        std::snprintf(code, sizeof code, "%06d01", i);
-        EXPECT_EQ(writer.RegisterCode(code), 2) << i;
-    }
 }
 
 TEST(AssetCodeChecks, LongCodeKeepsItsEndAndWarns) {
@@ -193,9 +161,9 @@ TEST(LinkLog, SeveralEntriesOfOneRowInItemOrder) {
     const std::vector<std::string> rows = run.Rows();
     ASSERT_EQ(rows.size(), 1u);
     const std::vector<std::string> fields = SplitFields(rows[0]);
-    EXPECT_EQ(fields[2], "12");
-    EXPECT_EQ(fields[23], "************");
-    EXPECT_EQ(fields[81], "************");
+    EXPECT_EQ(fields[InfoTypeCode], "12");
+    EXPECT_EQ(fields[InfoCost], "************");
+    EXPECT_EQ(fields[InfoClosingBook], "************");
     const std::vector<std::string> entries = run.Entries();
     ASSERT_EQ(entries.size(), 6u);
     EXPECT_NE(entries[0].find("資産コード｢ABCDEFGHIJ｣"), std::string::npos);
@@ -256,4 +224,32 @@ TEST(LinkLog, NothingToReportLeavesTheLogEmpty) {
     AssetRow(run.writer, "2");
     EXPECT_EQ(run.Log(), "");
     EXPECT_EQ(run.Rows().size(), 2u);
+}
+
+// The entries are formatted without vsnprintf for the conversions their texts use (%s, %d, %08s,
+// the %.2f of a whole quantity); each must read as vsnprintf makes it.
+TEST(LinkLog, EntriesAreWhatPrintfMakesOfThem) {
+    WriterRun run;
+    StKOTEISHISANINFO master = Zeroed<StKOTEISHISANINFO>();
+    StKOTEINENINFO yearly = Zeroed<StKOTEINENINFO>();
+    StKOTEITSUKIINFO monthly = Zeroed<StKOTEITSUKIINFO>();
+    StIKKATSUINFO breakdown = Zeroed<StIKKATSUINFO>();
+    Put(master.assetCode, "A1");
+    master.assetTypeCode = 123;
+    Put(master.quantityText, "1500000台");
+    run.writer.WriteAssetRow(&master, &yearly, &monthly, &breakdown);
+    Put(master.assetCode, "AB-123");
+    master.methodCode = 4;
+    Put(breakdown.breakdownNo, "1");
+    run.writer.WriteAssetRow(&master, &yearly, &monthly, &breakdown);
+    run.writer.UnreadBreakdownMessage(&master, 4);
+
+    char text[4][512];
+    std::snprintf(text[0], sizeof text[0], MsgTypeDigits, 123);
+    std::snprintf(text[1], sizeof text[1], MsgQuantityDigits, 1500000.0);
+    std::snprintf(text[2], sizeof text[2], MsgBreakdownCodeChars, "AB-12301");
+    std::snprintf(text[3], sizeof text[3], MsgBreakdownUnread, "AB-123", 5);
+    const std::vector<std::string> entries = run.Entries();
+    ASSERT_EQ(entries.size(), 4u);
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(entries[i], text[i]) << i;
 }

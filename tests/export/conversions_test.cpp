@@ -217,14 +217,14 @@ struct Quantity {
 
 static Quantity Parse(WriterRun& run, const char* text) {
     ClTextAccessor& info = run.writer.InfoAccessor();
-    info.SetMask(14, 1);
-    info.SetMask(15, 1);
+    info.SetMask(InfoQuantity, 1);
+    info.SetMask(InfoUnit, 1);
     run.writer.ParseQuantity(text);
     Quantity q;
-    q.shown = info.GetMask(14) == 0;
-    std::memcpy(&q.value, run.writer.InfoRecord() + G_INFO[14].offset, sizeof q.value);
-    q.unit = reinterpret_cast<const char*>(run.writer.InfoRecord() + G_INFO[15].offset);
-    EXPECT_EQ(info.GetMask(15), 0) << text;
+    q.shown = info.GetMask(InfoQuantity) == 0;
+    std::memcpy(&q.value, run.writer.InfoRecord() + G_INFO[InfoQuantity].offset, sizeof q.value);
+    q.unit = reinterpret_cast<const char*>(run.writer.InfoRecord() + G_INFO[InfoUnit].offset);
+    EXPECT_EQ(info.GetMask(InfoUnit), 0) << text;
     return q;
 }
 
@@ -285,4 +285,19 @@ TEST(ParseQuantity, BeyondTheFixedPointRangeLeavesTheItemEmpty) {
     const std::vector<std::string> entries = run.Entries();
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_NE(entries[0].find("数量｢100000000000000.00｣"), std::string::npos);
+}
+
+// Remainders below 2^59 are divided in 64 bits, larger ones in 128; both must give what the whole
+// quotient in wide arithmetic gives, rounded half up.
+TEST(DivideFixed, WideRemaindersGiveWhatWideArithmeticGives) {
+    __extension__ typedef unsigned __int128 uwide;
+    const tagCY divisors[] = {(tagCY(1) << 59) - 1, (tagCY(1) << 59) + 1, (tagCY(1) << 60) + 3, INT64_MAX, 30000};
+    for (const tagCY b : divisors) {
+        for (const tagCY a : {b - 1, b / 2 + 7, INT64_MAX, tagCY(12345), -(b / 3)}) {
+            const uint64_t ua = a < 0 ? 0 - static_cast<uint64_t>(a) : static_cast<uint64_t>(a);
+            const uwide digits = static_cast<uwide>(ua) * 100000 / static_cast<uint64_t>(b);
+            const tagCY expected = static_cast<tagCY>((digits + 5) / 10) * (a < 0 ? -1 : 1);
+            EXPECT_EQ(DivideFixed(a, b), expected) << a << " / " << b;
+        }
+    }
 }

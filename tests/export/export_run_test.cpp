@@ -94,6 +94,7 @@ protected:
             ClAssetExporter exporter;
             if (adopted) exporter.AdoptRule(adopted);
             exporter.SetOutputPath(DataPath().c_str());
+            exporter.SetLogName(kLogName);
             EXPECT_EQ(exporter.StartOutput(&set), 1);
             EXPECT_EQ(exporter.ExportAssets(), 1);
             ClRuleGenkashokyaku* rule = exporter.Rule();
@@ -106,7 +107,7 @@ protected:
             EXPECT_EQ(exporter.HadOutputFailure(), 0);
         }
         data = ReadBytes(DataPath());
-        log = ReadBytes(out.File(CurrentBuild().logName));
+        log = ReadBytes(out.File(kLogName));
         types = ReadBytes(out.File("syurui.SSC"));
     }
 
@@ -180,14 +181,14 @@ TEST_F(ExportRunTest, ThreeFilesOfACompanyRun) {
     EXPECT_EQ(written, codes);
     ASSERT_EQ(rows.size(), codes.size());
     const std::vector<std::string> sofaRow = SplitFields(rows[3]);
-    EXPECT_EQ(sofaRow[4], "一括決算");
-    EXPECT_EQ(sofaRow[9], "応接セット（ソファー・テーブル・");  // 32 bytes
+    EXPECT_EQ(sofaRow[InfoMethod], "一括決算");
+    EXPECT_EQ(sofaRow[InfoName], "応接セット（ソファー・テーブル・");  // 32 bytes
     EXPECT_EQ(SplitFields(rows[2])[14], "2.50");
     const std::vector<std::string> over = SplitFields(rows[5]);
-    EXPECT_EQ(over[9], "x" + Repeat("名", 15));  // 31 bytes: the 32nd would split a character
-    EXPECT_EQ(over[23], "************");
-    EXPECT_EQ(over[147], Repeat("備", 10));
-    EXPECT_EQ(over[148], Repeat("備", 10));
+    EXPECT_EQ(over[InfoName], "x" + Repeat("名", 15));  // 31 bytes: the 32nd would split a character
+    EXPECT_EQ(over[InfoCost], "************");
+    EXPECT_EQ(over[InfoMemoUpper], Repeat("備", 10));
+    EXPECT_EQ(over[InfoMemoLower], Repeat("備", 10));
     EXPECT_EQ(SplitFields(rows[105])[9], "部品101");
     EXPECT_EQ(SplitFields(rows[106])[4], "少額資産");
 
@@ -235,13 +236,14 @@ TEST_F(ExportRunTest, DataSetWithoutAssetsLeavesHeadersAndAnEmptyLogClosedAtOnce
     const StDATAINFO set = ReadDataSet();
     ClAssetExporter exporter;
     exporter.SetOutputPath(DataPath().c_str());
+    exporter.SetLogName(kLogName);
     exporter.StartOutput(&set);
     EXPECT_EQ(exporter.ExportAssets(), 1);
     const std::vector<std::string> lines = SplitLines(ReadBytes(DataPath()));
     ASSERT_EQ(lines.size(), 7u);
     EXPECT_EQ(lines[5], "事業年度終了日=20230331");
     // The log takes its place with the type file, so that the type file's entries reach it.
-    const std::string logPath = out.File(CurrentBuild().logName);
+    const std::string logPath = out.File(kLogName);
     EXPECT_FALSE(std::filesystem::exists(logPath));
     EXPECT_EQ(exporter.ExportAssetTypes(&set), 1);
     EXPECT_EQ(SplitLines(ReadBytes(out.File("syurui.SSC"))).size(), 17u);

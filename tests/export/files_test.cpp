@@ -188,7 +188,7 @@ TEST(TypeFile, SeparatorsInANameAreMendedAndReported) {
     ASSERT_EQ(lines.size(), 18u);
     const std::vector<std::string> fields = SplitFields(lines[17]);
     ASSERT_EQ(fields.size(), 16u);
-    EXPECT_EQ(fields[1], "カンマ\xA4入  ");
+    EXPECT_EQ(fields[SscName], "カンマ\xA4入  ");
     EXPECT_EQ(ReadBytes(run.LogPath()),
               "\nfirst\r\n\n＜WARNING＞\n｢カンマ\xA4入  ｣の半角カンマ・改行は、\n自動的に｢､｣・空白に置き換えられます。\r\n");
     EXPECT_EQ(run.writer.FailedFiles(), 0);
@@ -198,6 +198,7 @@ TEST(OutputFiles, NamesBesideTheDataFile) {
     TempDir dir;
     const std::string path = dir.File("out.csv");
     ClAssetWriter writer;
+    writer.SetLogName(kLogName);
     EXPECT_EQ(writer.OpenFile(DataFile, path.c_str()), 1);
     EXPECT_EQ(writer.OpenFile(TypeFile, path.c_str()), 1);
     EXPECT_EQ(writer.OpenFile(ErrorLog, path.c_str()), 1);
@@ -216,6 +217,7 @@ TEST(OutputFiles, ExistingFilesAreEmptied) {
     for (const char* name : {"out.csv", "syurui.SSC", "Marlo3SysErr.txt"}) WriteBytes(dir.File(name), "old");
     {
         ClAssetWriter writer;
+        writer.SetLogName(kLogName);
         writer.OpenFile(DataFile, path.c_str());
         writer.OpenFile(TypeFile, path.c_str());
         writer.OpenFile(ErrorLog, path.c_str());
@@ -223,6 +225,13 @@ TEST(OutputFiles, ExistingFilesAreEmptied) {
     for (const char* name : {"out.csv", "syurui.SSC", "Marlo3SysErr.txt"}) {
         EXPECT_EQ(ReadBytes(dir.File(name)), "") << name;
     }
+}
+
+TEST(OutputFiles, LogWithoutANameIsNotOpened) {
+    TempDir dir;
+    ClAssetWriter writer;
+    EXPECT_EQ(writer.OpenFile(ErrorLog, dir.File("out.csv").c_str()), 0);
+    EXPECT_EQ(writer.FailedFiles(), 1 << ErrorLog);
 }
 
 TEST(OutputFiles, OtherFileValuesTouchNothing) {
@@ -238,6 +247,7 @@ TEST(OutputFiles, TrailByteOfADoubleByteNameIsNoSeparator) {
     // 表 is 0x95 0x5C: a byte-wise search would take its trail byte for a folder separator.
     const std::string path = dir.File("\x95\x5C.csv");
     ClAssetWriter writer;
+    writer.SetLogName(kLogName);
     if (writer.OpenFile(DataFile, path.c_str()) != 1) GTEST_SKIP() << "the file system refuses this name";
     EXPECT_EQ(writer.OpenFile(TypeFile, path.c_str()), 1);
     EXPECT_EQ(writer.OpenFile(ErrorLog, path.c_str()), 1);
@@ -273,6 +283,7 @@ TEST(OutputFailure, PathsThatDoNotFitAreRefusedNotCut) {
     EXPECT_EQ(writer.HadOutputFailure(), 1);
     // A data path of 250 bytes leaves no room for the 16-byte log name.
     ClAssetWriter second;
+    second.SetLogName(kLogName);
     const std::string folder = "/" + std::string(240, 'f') + "/";
     EXPECT_EQ(second.OpenFile(ErrorLog, (folder + "abc.csv").c_str()), 0);
     EXPECT_EQ(second.HadOutputFailure(), 1);

@@ -89,53 +89,53 @@ StAsset OldMethodAsset() {
 TEST(AssetRow, OldMethodWithEveryGroup) {
     StAsset a = OldMethodAsset();
     ExpectRow(Convert(a), {
-                              {0, "000012"},
-                              {2, "03"},
-                              {4, "旧定率法"},
-                              {5, "台帳＋申告書"},
-                              {9, "旋盤"},
-                              {12, "20080315"},
-                              {13, "20080401"},
-                              {14, "3.00"},
-                              {15, "台"},
-                              {16, "10"},
-                              {20, "0.206"},
-                              {23, "12345"},
-                              {29, "10"},
-                              {31, "100"},
-                              {35, "*"},
-                              {36, "5"},
-                              {39, "*"},
-                              {40, "36"},
-                              {42, "1000"},
-                              {51, "2000"},
-                              {52, "*"},
-                              {53, "300"},
-                              {58, "特別"},
-                              {62, "*"},
-                              {63, "50"},
-                              {64, "償却"},
-                              {66, "*"},
-                              {67, "350"},
-                              {69, "100"},
-                              {70, "80.50"},
-                              {71, "100.00"},
-                              {72, "20240901"},
-                              {73, "除却日まで償却"},
-                              {74, "売却"},
-                              {75, "70"},
-                              {81, "800"},
-                              {83, "1200"},
-                              {84, "30.00"},
-                              {85, "100.00"},
-                              {86, "90"},
-                              {87, "70.00"},
-                              {88, "100.00"},
-                              {89, "210"},
-                              {93, "機械及び装置"},
-                              {113, "売却"},
-                              {147, "ABCDEFGHIJKLMNOPQRST"},
-                              {148, "UVWXY"},
+                              {InfoCode, "000012"},
+                              {InfoTypeCode, "03"},
+                              {InfoMethod, "旧定率法"},
+                              {InfoCapex, "台帳＋申告書"},
+                              {InfoName, "旋盤"},
+                              {InfoAcquired, "20080315"},
+                              {InfoInService, "20080401"},
+                              {InfoQuantity, "3.00"},
+                              {InfoUnit, "台"},
+                              {InfoLife, "10"},
+                              {InfoRate, "0.206"},
+                              {InfoCost, "12345"},
+                              {InfoResidualRate, "10"},
+                              {InfoResidual, "100"},
+                              {InfoLimitInput, "*"},
+                              {InfoLimit, "5"},
+                              {InfoMonthsInput, "*"},
+                              {InfoMonths, "36"},
+                              {InfoOpeningBook, "1000"},
+                              {InfoBase, "2000"},
+                              {InfoComputedInput, "*"},
+                              {InfoComputed, "300"},
+                              {InfoSpecialKind, "特別"},
+                              {InfoSpecialInput, "*"},
+                              {InfoSpecial, "50"},
+                              {InfoSpecialTreatment, "償却"},
+                              {InfoCurrentInput, "*"},
+                              {InfoCurrent, "350"},
+                              {InfoExecutionRate, "100"},
+                              {InfoBusinessShare, "80.50"},
+                              {InfoBusinessShareOf, "100.00"},
+                              {InfoDisposed, "20240901"},
+                              {InfoDisposalMethod, "除却日まで償却"},
+                              {InfoDisposalKind, "売却"},
+                              {InfoSalePrice, "70"},
+                              {InfoClosingBook, "800"},
+                              {InfoAccumulated, "1200"},
+                              {InfoSgaShare, "30.00"},
+                              {InfoSgaShareOf, "100.00"},
+                              {InfoSga, "90"},
+                              {InfoManufacturingShare, "70.00"},
+                              {InfoManufacturingShareOf, "100.00"},
+                              {InfoManufacturing, "210"},
+                              {InfoReturnKind, "機械及び装置"},
+                              {InfoDecreaseReason, "売却"},
+                              {InfoMemoUpper, "ABCDEFGHIJKLMNOPQRST"},
+                              {InfoMemoLower, "UVWXY"},
                           });
 }
 
@@ -148,20 +148,33 @@ TEST(AssetRow, SmallAssetOfANonDepreciableType) {
     a.yearly.additionalDepreciation = 4 * kYen;
     a.yearly.currentDepreciationInput = 1;  // ignored for method 7
     ExpectRow(Convert(a), {
-                              {0, "000012"},     {2, "11"},
-                              {4, "非償却資産"}, {9, "旋盤"},
-                              {12, "20080315"},  {13, "20080315"},
-                              {14, "3.00"},      {15, "台"},
-                              {16, "10"},        {23, "12345"},
-                              {39, "*"},         {40, "36"},
-                              {56, "*"},         {57, "4"},
-                              {70, "80.50"},     {71, "100.00"},
-                              {72, "20240901"},  {81, "800"},
-                              {84, "30.00"},     {85, "100.00"},
-                              {86, "90"},        {87, "70.00"},
-                              {88, "100.00"},    {89, "210"},
-                              {93, "申告なし"},  {147, "ABCDEFGHIJKLMNOPQRST"},
-                              {148, "UVWXY"},
+                              {InfoCode, "000012"},
+                              {InfoTypeCode, "11"},
+                              {InfoMethod, "非償却資産"},
+                              {InfoName, "旋盤"},
+                              {InfoAcquired, "20080315"},
+                              {InfoInService, "20080315"},
+                              {InfoQuantity, "3.00"},
+                              {InfoUnit, "台"},
+                              {InfoLife, "10"},
+                              {InfoCost, "12345"},
+                              {InfoMonthsInput, "*"},
+                              {InfoMonths, "36"},
+                              {InfoAdditionalInput, "*"},
+                              {InfoAdditional, "4"},
+                              {InfoBusinessShare, "80.50"},
+                              {InfoBusinessShareOf, "100.00"},
+                              {InfoDisposed, "20240901"},
+                              {InfoClosingBook, "800"},
+                              {InfoSgaShare, "30.00"},
+                              {InfoSgaShareOf, "100.00"},
+                              {InfoSga, "90"},
+                              {InfoManufacturingShare, "70.00"},
+                              {InfoManufacturingShareOf, "100.00"},
+                              {InfoManufacturing, "210"},
+                              {InfoReturnKind, "申告なし"},
+                              {InfoMemoUpper, "ABCDEFGHIJKLMNOPQRST"},
+                              {InfoMemoLower, "UVWXY"},
                           });
 }
 
@@ -176,10 +189,10 @@ TEST(AssetRow, DecliningBalanceOfTheTransitionYears) {
     a.yearly = Zeroed<StKOTEINENINFO>();
     std::vector<std::string> f = Convert(a);
     ASSERT_EQ(f.size(), 149u);
-    EXPECT_EQ(f[4], "定率法");
-    EXPECT_EQ(f[21], "250%定率法");
-    EXPECT_EQ(f[47], "*");
-    EXPECT_EQ(f[48], "999");
+    EXPECT_EQ(f[InfoMethod], "定率法");
+    EXPECT_EQ(f[InfoTransition], "250%定率法");
+    EXPECT_EQ(f[InfoRevisedCostInput], "*");
+    EXPECT_EQ(f[InfoRevisedCost], "999");
     for (int masked : {29, 31, 34, 35, 36, 39, 40, 52, 53, 58, 66, 67, 72, 73, 74, 75, 113}) {
         EXPECT_EQ(f[masked], "") << masked;
     }
@@ -187,18 +200,18 @@ TEST(AssetRow, DecliningBalanceOfTheTransitionYears) {
     m.acquisitionDate = 20130401;  // the new rules: no transition, the current depreciation is shown
     f = Convert(a);
     ASSERT_EQ(f.size(), 149u);
-    EXPECT_EQ(f[21], "");
-    EXPECT_EQ(f[66], "*");
-    EXPECT_EQ(f[67], "0");  // unlike an amount, a zero total is written as 0
+    EXPECT_EQ(f[InfoTransition], "");
+    EXPECT_EQ(f[InfoCurrentInput], "*");
+    EXPECT_EQ(f[InfoCurrent], "0");  // unlike an amount, a zero total is written as 0
 
     m.methodCode = 8;  // 8 shows the current depreciation up to the transition's end
     f = Convert(a);
-    EXPECT_EQ(f[4], "定率法");
-    EXPECT_EQ(f[66], "");
+    EXPECT_EQ(f[InfoMethod], "定率法");
+    EXPECT_EQ(f[InfoCurrentInput], "");
     m.acquisitionDate = 20130331;
     f = Convert(a);
-    EXPECT_EQ(f[21], "");
-    EXPECT_EQ(f[66], "*");
+    EXPECT_EQ(f[InfoTransition], "");
+    EXPECT_EQ(f[InfoCurrentInput], "*");
 }
 
 TEST(AssetRow, EqualInstalmentAndLimitRules) {
@@ -209,18 +222,18 @@ TEST(AssetRow, EqualInstalmentAndLimitRules) {
     m.depreciableLimit = 123456789;  // 12345.6789: its integer part is the rate item
     std::vector<std::string> f = Convert(a);
     ASSERT_EQ(f.size(), 149u);
-    EXPECT_EQ(f[4], "均等法");
-    EXPECT_EQ(f[20], "");
-    EXPECT_EQ(f[22], "120");
-    EXPECT_EQ(f[34], "12345");
-    EXPECT_EQ(f[35], "");
-    EXPECT_EQ(f[36], "");
+    EXPECT_EQ(f[InfoMethod], "均等法");
+    EXPECT_EQ(f[InfoRate], "");
+    EXPECT_EQ(f[InfoPeriodMonths], "120");
+    EXPECT_EQ(f[InfoLimitRate], "12345");
+    EXPECT_EQ(f[InfoLimitInput], "");
+    EXPECT_EQ(f[InfoLimit], "");
 
     m.assetTypeCode = 10;  // the residual value is the limit, whatever the flag says
     f = Convert(a);
-    EXPECT_EQ(f[35], "*");
-    EXPECT_EQ(f[36], "100");
-    EXPECT_EQ(f[93], "申告なし");
+    EXPECT_EQ(f[InfoLimitInput], "*");
+    EXPECT_EQ(f[InfoLimit], "100");
+    EXPECT_EQ(f[InfoReturnKind], "申告なし");
 }
 
 TEST(AssetRow, MonthsWithAZeroDivisorLeaveTheCountEmpty) {
@@ -228,8 +241,8 @@ TEST(AssetRow, MonthsWithAZeroDivisorLeaveTheCountEmpty) {
     a.master.depMonthsDivisor = 0;
     const std::vector<std::string> f = Convert(a);
     ASSERT_EQ(f.size(), 149u);
-    EXPECT_EQ(f[39], "*");
-    EXPECT_EQ(f[40], "");
+    EXPECT_EQ(f[InfoMonthsInput], "*");
+    EXPECT_EQ(f[InfoMonths], "");
 }
 
 TEST(AssetRow, UnknownCodesGiveEmptyTexts) {
@@ -239,28 +252,28 @@ TEST(AssetRow, UnknownCodesGiveEmptyTexts) {
     a.master.disposalKind = 3;
     const std::vector<std::string> f = Convert(a);
     ASSERT_EQ(f.size(), 149u);
-    EXPECT_EQ(f[4], "");
-    EXPECT_EQ(f[93], "");
-    EXPECT_EQ(f[72], "");
-    EXPECT_EQ(f[113], "");
+    EXPECT_EQ(f[InfoMethod], "");
+    EXPECT_EQ(f[InfoReturnKind], "");
+    EXPECT_EQ(f[InfoDisposed], "");
+    EXPECT_EQ(f[InfoDecreaseReason], "");
 }
 
 TEST(AssetRow, ZeroFilledMaster) {
     StAsset a;
     ExpectRow(Convert(a), {
-                              {0, "000000"},
-                              {2, "00"},
-                              {12, "0"},
-                              {13, "0"},
-                              {14, "0.00"},
-                              {67, ""},
-                              {69, "100"},
-                              {70, "0.00"},
-                              {71, "100.00"},
-                              {84, "0.00"},
-                              {85, "100.00"},
-                              {87, "100.00"},
-                              {88, "100.00"},
+                              {InfoCode, "000000"},
+                              {InfoTypeCode, "00"},
+                              {InfoAcquired, "0"},
+                              {InfoInService, "0"},
+                              {InfoQuantity, "0.00"},
+                              {InfoCurrent, ""},
+                              {InfoExecutionRate, "100"},
+                              {InfoBusinessShare, "0.00"},
+                              {InfoBusinessShareOf, "100.00"},
+                              {InfoSgaShare, "0.00"},
+                              {InfoSgaShareOf, "100.00"},
+                              {InfoManufacturingShare, "100.00"},
+                              {InfoManufacturingShareOf, "100.00"},
                           });
 }
 
@@ -271,7 +284,7 @@ TEST(AssetRow, TotalWiderThanItsColumnIsAsterisksAndReported) {
     WriterRun run;
     const std::vector<std::string> f = WriteOne(run, a);
     ASSERT_EQ(f.size(), 149u);
-    EXPECT_EQ(f[67], "************");
+    EXPECT_EQ(f[InfoCurrent], "************");
     const std::vector<std::string> entries = run.Entries();
     ASSERT_FALSE(entries.empty());
     EXPECT_EQ(entries.back(), "\n＜ERROR＞\n金額｢1000000000050｣は、連携可能最大桁数をオーバーしています。");
@@ -290,7 +303,7 @@ TEST(AssetRow, AmountItemsReadAsFormatAmountGivesThem) {
         ASSERT_EQ(f.size(), 149u);
         WriterRun other;
         tagCY copy = v;
-        EXPECT_EQ(f[23], other.writer.FormatAmount(&copy)) << v;
+        EXPECT_EQ(f[InfoCost], other.writer.FormatAmount(&copy)) << v;
     }
 }
 
@@ -302,9 +315,9 @@ TEST(AssetRow, LongTextsAreCutOnCharacterBoundaries) {
     Put(a.master.memoText, std::string(19, 'M') + "あいうえおかきくけこさ");
     const std::vector<std::string> f = Convert(a);
     ASSERT_EQ(f.size(), 149u);
-    EXPECT_EQ(f[9], std::string(31, 'N'));
-    EXPECT_EQ(f[147], std::string(19, 'M'));
-    EXPECT_EQ(f[148], "あいうえおかきくけこ");
+    EXPECT_EQ(f[InfoName], std::string(31, 'N'));
+    EXPECT_EQ(f[InfoMemoUpper], std::string(19, 'M'));
+    EXPECT_EQ(f[InfoMemoLower], "あいうえおかきくけこ");
 }
 
 // 0x81 before a blank is no pair: the lead byte is one character, so every cut may stop after it
@@ -318,11 +331,11 @@ TEST(AssetRow, ALeadByteBeforeANonTrailByteStandsAlone) {
     WriterRun run;
     const std::vector<std::string> f = WriteOne(run, a);
     ASSERT_EQ(f.size(), 149u);
-    EXPECT_EQ(f[0], " BCDEF");
-    EXPECT_EQ(f[9], std::string(31, 'N') + "\x81");
-    EXPECT_EQ(f[147], std::string(19, 'M') + "\x81");
-    EXPECT_EQ(f[148], " rest");
-    EXPECT_EQ(f[15], " abc");
+    EXPECT_EQ(f[InfoCode], " BCDEF");
+    EXPECT_EQ(f[InfoName], std::string(31, 'N') + "\x81");
+    EXPECT_EQ(f[InfoMemoUpper], std::string(19, 'M') + "\x81");
+    EXPECT_EQ(f[InfoMemoLower], " rest");
+    EXPECT_EQ(f[InfoUnit], " abc");
     const std::vector<std::string> entries = run.Entries();
     ASSERT_GE(entries.size(), 2u);
     EXPECT_EQ(entries[1], "\n＜ERROR＞\n資産コード｢ BCDEF｣には、半角英数以外の文字が使用されています。");
@@ -339,7 +352,7 @@ TEST(AssetRow, LineBreaksAndCommasInTextsKeepTheRowWhole) {
     ASSERT_EQ(rows.size(), 1u);
     const std::vector<std::string> f = SplitFields(rows[0]);
     ASSERT_EQ(f.size(), 149u);
-    EXPECT_EQ(f[9], "A  B\xA4\x83\xA4");
+    EXPECT_EQ(f[InfoName], "A  B\xA4\x83\xA4");
     const std::string log = run.Log();
     EXPECT_EQ(log, "\n＜WARNING＞\n｢A  B\xA4\x83\xA4｣の半角カンマ・改行は、\n自動的に｢､｣・空白に置き換えられます。\r\n");
 }
@@ -359,19 +372,19 @@ TEST(BreakdownRow, CarriesBreakdownAndMasterFields) {
     a.breakdown.breakdownCost = 5000 * kYen;
     a.breakdown.breakdownQuantity = 250;
     ExpectRow(Convert(a), {
-                              {0, "00012307"},
-                              {4, "一括決算"},
-                              {9, "机"},
-                              {12, "20100105"},
-                              {13, "20100101"},
-                              {14, "2.50"},
-                              {23, "5000"},
-                              {70, "100.00"},
-                              {71, "100.00"},
-                              {84, "0.00"},
-                              {85, "100.00"},
-                              {87, "100.00"},
-                              {88, "100.00"},
+                              {InfoCode, "00012307"},
+                              {InfoMethod, "一括決算"},
+                              {InfoName, "机"},
+                              {InfoAcquired, "20100105"},
+                              {InfoInService, "20100101"},
+                              {InfoQuantity, "2.50"},
+                              {InfoCost, "5000"},
+                              {InfoBusinessShare, "100.00"},
+                              {InfoBusinessShareOf, "100.00"},
+                              {InfoSgaShare, "0.00"},
+                              {InfoSgaShareOf, "100.00"},
+                              {InfoManufacturingShare, "100.00"},
+                              {InfoManufacturingShareOf, "100.00"},
                           });
 }
 
@@ -398,8 +411,8 @@ TEST(BreakdownRow, ALeadByteBeforeANonTrailByteStandsAlone) {
     Put(a.breakdown.breakdownName, std::string(31, 'b') + "\x81 x");
     const std::vector<std::string> f = Convert(a);
     ASSERT_EQ(f.size(), 149u);
-    EXPECT_EQ(f[0], "00000112");
-    EXPECT_EQ(f[9], std::string(31, 'b') + "\x81");
+    EXPECT_EQ(f[InfoCode], "00000112");
+    EXPECT_EQ(f[InfoName], std::string(31, 'b') + "\x81");
 }
 
 TEST(BreakdownRow, QuantityIsExactAndLargeOnesAreReported) {
