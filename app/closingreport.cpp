@@ -6,22 +6,19 @@
 #include <string>
 
 #include "buildtable.h"
+#include "caption.h"
 #include "conditionview.h"
-#include "conversions.h"
 #include "osapi.h"
 #include "pathrules.h"
 #include "shellui.h"
 
 namespace {
 
-const char kCaption[] = "減価償却";
-
 // The folder of path followed by name; empty when it does not fit the 260-byte path buffer.
 void Sibling(const char* path, const char* name, char* out) {
     std::memset(out, 0, kPathRoom);
-    const size_t start = FileNameStart(path);  // where the exporter puts the siblings
-    if (start + std::strlen(name) >= kPathRoom) return;
-    std::memcpy(out, path, start);
+    if (!SiblingFits(path, name, kPathRoom)) return;
+    std::memcpy(out, path, FileNameStart(path));  // where the exporter puts the siblings
     std::strcat(out, name);
 }
 
@@ -56,7 +53,7 @@ std::string SiblingName(const char* path, const char* name) {
 
 // The files that could not be written, one line each, in the style of the success notice.
 void ShowFailure(ClShellUi& ui, const char* outputPath, int failedFiles) {
-    const std::string type = SiblingName(outputPath, "syurui.SSC");
+    const std::string type = SiblingName(outputPath, kTypeFileName);
     const std::string log = SiblingName(outputPath, CurrentBuild().logName);
     const char* typePath = type.c_str();
     const char* logPath = log.c_str();
@@ -84,7 +81,7 @@ int ShowClosingReport(ClShellUi& ui, const char* outputPath, int failedFiles) {
     char logPath[kPathRoom];
     char typePath[kPathRoom];
     Sibling(outputPath, CurrentBuild().logName, logPath);
-    Sibling(outputPath, "syurui.SSC", typePath);
+    Sibling(outputPath, kTypeFileName, typePath);
 
     // A log that could not be written was not put in place: what lies there is an earlier run's,
     // neither shown nor removed.

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "buildtable.h"
-#include "conversions.h"
+#include "caption.h"
 #include "folderservice.h"
 #include "osapi.h"
 #include "pathrules.h"
@@ -13,21 +13,14 @@
 
 namespace {
 
-const char kCaption[] = "減価償却";
-
 // OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST: no overwrite
 // prompt, since OnExecute asks that question itself.
 const unsigned long kSaveFlags = 0x180C;
 
-// Offset just past the last of the character c (a single byte) in text, or 0 when there is none;
-// the second byte of a double-byte character never counts.
 // Whether the log and the type file fit the 260-byte path buffer beside the data file, as the
 // exporter and the closing report place them.
 bool SiblingsFit(const char* path) {
-    const size_t longest = std::strlen(CurrentBuild().logName) > std::strlen("syurui.SSC")
-                               ? std::strlen(CurrentBuild().logName)
-                               : std::strlen("syurui.SSC");
-    return FileNameStart(path) + longest < kPathRoom;
+    return SiblingFits(path, kTypeFileName, kPathRoom) && SiblingFits(path, CurrentBuild().logName, kPathRoom);
 }
 
 // Whether path names one of the program's own files: the type file and this build's log lie beside
@@ -35,22 +28,12 @@ bool SiblingsFit(const char* path) {
 // read by the program itself. Names are compared as Windows compares them, without regard to case.
 bool NamesOwnFile(const char* path, const std::string& settingsFile) {
     const char* name = path + FileNameStart(path);
-    if (SamePathNoCase(name, "syurui.SSC") || SamePathNoCase(name, CurrentBuild().logName)) return true;
-    if (!settingsFile.empty() && SamePathNoCase(path, settingsFile.c_str())) return true;
+    if (SameNoCase(name, kTypeFileName) || SameNoCase(name, CurrentBuild().logName)) return true;
+    if (!settingsFile.empty() && SameNoCase(path, settingsFile.c_str())) return true;
     const char kLevelFile[] = "ZorvanDef.ini";
     char levelFile[kPathRoom];
     if (!OsGetProgramFolder(levelFile, sizeof levelFile - (sizeof kLevelFile - 1))) return false;
-    return SamePathNoCase(path, std::strcat(levelFile, kLevelFile));
-}
-
-size_t PastLastChar(const std::string& text, char c) {
-    size_t past = 0;
-    for (size_t i = 0; i < text.size();) {
-        const int width = SjisCharBytes(text.c_str() + i);
-        if (width == 1 && text[i] == c) past = i + 1;
-        i += width;
-    }
-    return past;
+    return SameNoCase(path, std::strcat(levelFile, kLevelFile));
 }
 
 }  // namespace
@@ -118,8 +101,7 @@ void CConditionDlg::OnCancel() {
 void CConditionDlg::OnBrowse() {
     if (!m_view) return;
     UpdateData(true);
-    size_t split = PastLastChar(outputPath, '\\');
-    if (split == 0) split = PastLastChar(outputPath, ':');
+    const size_t split = SaveNameStart(outputPath.c_str());
     const std::string folder = outputPath.substr(0, split);
     const std::string name = outputPath.substr(split);
 
@@ -160,7 +142,7 @@ void CConditionDlg::OnExecute() {
         RefocusPathBox();
         return;
     }
-    const size_t split = PastLastChar(outputPath, '\\');
+    const size_t split = PastLastChar(path, '\\');
     if (split == outputPath.size()) {
         Ask("ファイル名が指定されていません。", MB_TYPE_REFUSAL);
         RefocusPathBox();

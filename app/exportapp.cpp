@@ -6,6 +6,7 @@
 
 #include "assetexporter.h"
 #include "buildtable.h"
+#include "caption.h"
 #include "closingreport.h"
 #include "conditiondlg.h"
 #include "hostconnect.h"
@@ -55,7 +56,7 @@ bool CExportApp::InitInstance() {
 
 _RunOutcome CExportApp::RunSteps() {
     ClAccConnect* connection = ClAccConnect::Inst();
-    connection->m_title = "減価償却";
+    connection->m_title = kCaption;
     connection->SetAppType(static_cast<ClSysEnvMgr::_AppType>(CurrentBuild().edition));
     connection->SetUseDataType(3);
     if (connection->Initiate() != 0) return RunHostFailed;

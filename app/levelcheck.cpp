@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "caption.h"
 #include "hostconnect.h"
 #include "osapi.h"
 #include "pathrules.h"
@@ -72,7 +73,7 @@ int CheckEnvironmentLevel(int showMessage) {
     const int outcome = ReadLevelOutcome();
     for (const StLEVELMESSAGE& message : kLevelMessages) {
         if (message.outcome != outcome) continue;
-        if (showMessage) ClAccConnect::Inst()->DispMsg(nullptr, message.text, "減価償却", 0x30);
+        if (showMessage) ClAccConnect::Inst()->DispMsg(nullptr, message.text, kCaption, 0x30);
         return 0;
     }
     return 1;

@@ -28,33 +28,6 @@ bool HasDoubleBackslash(const char* text, size_t from) {
     return false;
 }
 
-bool EndsInDoubleByte(const char* text) {
-    const size_t n = std::strlen(text);
-    return n >= 2 && IsDoubleByteAt(text, n - 1) && IsDoubleByteAt(text, n - 2);
-}
-
-// First n bytes equal without regard to ASCII case (as strnicmp: texts that end together within
-// n bytes are equal); double-byte characters are compared as they are.
-bool SameStartNoCase(const char* a, const char* b, size_t n) {
-    for (size_t i = 0; i < n;) {
-        if (!a[i] || !b[i]) return a[i] == b[i];
-        const int width = SjisCharBytes(a + i);
-        if (width == 2) {
-            if (a[i] != b[i] || (i + 1 < n && a[i + 1] != b[i + 1])) return false;
-        } else if (std::tolower(static_cast<unsigned char>(a[i])) !=
-                   std::tolower(static_cast<unsigned char>(b[i]))) {
-            return false;
-        }
-        i += width;
-    }
-    return true;
-}
-
-bool SameNoCase(const char* a, const char* b) {
-    const size_t n = std::strlen(a);
-    return n == std::strlen(b) && SameStartNoCase(a, b, n);
-}
-
 bool CopyPath(char* to, const char* from) {
     if (!from || std::strlen(from) >= kPathRoom) return false;
     std::strcpy(to, from);
@@ -67,16 +40,6 @@ bool FolderWithBackslash(const char* path, char* out) {
 }
 
 }  // namespace
-
-bool IsDoubleByteAt(const char* text, size_t index) {
-    if (!text) return false;
-    for (size_t i = 0; text[i] && i <= index;) {
-        const int width = SjisCharBytes(text + i);
-        if (width == 2 && (index == i || index == i + 1)) return true;
-        i += width;
-    }
-    return false;
-}
 
 bool IsValidPathText(const char* path) {
     if (!path) return false;
@@ -115,8 +78,6 @@ bool IsValidDrive(const char* path) {
     return IsDriveUsable(path[0], AccessReadWrite);
 }
 
-bool SamePathNoCase(const char* a, const char* b) { return a && b && SameNoCase(a, b); }
-
 bool IsDriveUsable(char letter, int mode) {
     const signed char c = static_cast<signed char>(letter);
     const int index = (c >= 'A' && c <= 'Z') ? c - 'A' : c - 'a';
@@ -139,17 +100,6 @@ bool IsDriveUsable(char letter, int mode) {
     }
 }
 
-bool AddTrailingBackslash(char* text, size_t room) {
-    if (!text || !text[0]) return false;
-    const size_t n = std::strlen(text);
-    // A closing 0x5C that is a trail byte is no separator: the backslash still has to come.
-    if (!EndsInDoubleByte(text) && text[n - 1] == '\\') return true;
-    if (n + 1 >= room) return false;
-    text[n] = '\\';
-    text[n + 1] = '\0';
-    return true;
-}
-
 bool GetFolderPart(char* path) {
     if (!path || !path[0]) return false;
     const size_t original = std::strlen(path);
@@ -160,7 +110,7 @@ bool GetFolderPart(char* path) {
     std::snprintf(result, sizeof result, "%s%s", drive, directory);
     const size_t n = std::strlen(result);
     if (n == 0 || n >= kPathRoom) return false;
-    if (EndsInDoubleByte(result) || (result[n - 1] != '\\' && n < original)) {
+    if (IsDoubleByteAt(result, n - 1) || (result[n - 1] != '\\' && n < original)) {
         if (n + 1 >= kPathRoom) return false;  // no room for the backslash
         result[n] = '\\';
         result[n + 1] = '\0';

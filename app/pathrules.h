@@ -6,6 +6,8 @@
 
 #include <cstddef>
 
+#include "winpath.h"  // the walks, roots and comparisons of Shift-JIS paths these rules build on
+
 // Room of every folder work buffer: 260 bytes and a terminator.
 const size_t kPathRoom = 261;
 
@@ -15,14 +17,8 @@ bool IsValidPathText(const char* path);
 // The drive rule: a network share that can be read and written, or a usable drive letter followed
 // by its colon.
 bool IsValidDrive(const char* path);
-// Whether two paths are the same text without regard to ASCII case, as Windows compares names.
-bool SamePathNoCase(const char* a, const char* b);
 // The drive-letter rule for the drive of letter (either case), tested with the access mode.
 bool IsDriveUsable(char letter, int mode);
-// True when the byte at index is the lead or the trail byte of a double-byte character.
-bool IsDoubleByteAt(const char* text, size_t index);
-// Makes text end with a backslash without exceeding room - 1 bytes; false when it cannot.
-bool AddTrailingBackslash(char* text, size_t room);
 // Rewrites path (room kPathRoom) as its drive and directory, ending in a backslash.
 bool GetFolderPart(char* path);
 // Whether the folder part of path exists as a folder.

@@ -30,6 +30,7 @@
 #include "osapi.h"
 #include "setmgr.h"
 #include "shareddata.h"
+#include "winpath.h"
 
 namespace fs = std::filesystem;
 
@@ -333,7 +334,7 @@ bool CheckOutput(const fs::path& ledger, const fs::path& out, long assets, long 
     }
     const bool data = FileSha256(out / "assets.csv") == recorded->data;
     const bool log = FileSha256(out / CurrentBuild().logName) == recorded->log;
-    const bool type = FileSha256(out / "syurui.SSC", 4) == recorded->type;
+    const bool type = FileSha256(out / kTypeFileName, 4) == recorded->type;
     std::printf("  %s: SHA-256 data file %s, link error log %s, type file %s\n", what, data ? "ok" : "DIFFERS",
                 log ? "ok" : "DIFFERS", type ? "ok" : "DIFFERS");
     return data && log && type;

@@ -207,17 +207,3 @@ const char* ReturnKindText(long code) {
     }
 }
 
-size_t FileNameStart(const char* path) {
-    // "C:name.csv" lies in the current folder of drive C; its siblings must go there too.
-    const bool driveOnly = ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z')) && path[1] == ':';
-    size_t start = driveOnly ? 2 : 0;
-    for (size_t pos = 0; path[pos] != '\0';) {
-        if (SjisCharBytes(path + pos) == 2) {
-            pos += 2;
-            continue;
-        }
-        if (path[pos] == '\\' || path[pos] == '/') start = pos + 1;
-        ++pos;
-    }
-    return start;
-}

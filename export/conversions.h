@@ -5,10 +5,6 @@
 
 #include "hosttypes.h"
 
-// Where the file name of path begins: after its last separator ("\\" or "/") or the colon of
-// "X:", found character by character so that a trail byte 0x5C is never taken for a separator.
-size_t FileNameStart(const char* path);
-
 // The end of text, at most n bytes of whole characters; out holds n + 1 bytes.
 void LastChars(const char* text, size_t n, char* out);
 

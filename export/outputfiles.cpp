@@ -2,7 +2,7 @@
 #include <cstring>
 
 #include "assetwriter.h"
-#include "conversions.h"
+#include "winpath.h"
 
 ClTextFile* ClAssetWriter::File(short file) {
     switch (file) {
@@ -36,13 +36,12 @@ int ClAssetWriter::OpenFile(short file, const char* path) {
         // The type file and the log lie beside the data file. A name that does not fit the
         // buffer is refused rather than cut, which would write to some other file; so is a log
         // without a name, which would name the folder.
-        const size_t start = FileNameStart(buffer);
-        const char* name = file == TypeFile ? "syurui.SSC" : m_logName;
-        if (name[0] == '\0' || start + std::strlen(name) >= kPathBytes) {
+        const char* name = file == TypeFile ? kTypeFileName : m_logName;
+        if (name[0] == '\0' || !SiblingFits(buffer, name, kPathBytes)) {
             NoteFailure(file);
             return 0;
         }
-        std::memcpy(buffer + start, name, std::strlen(name) + 1);
+        std::memcpy(buffer + FileNameStart(buffer), name, std::strlen(name) + 1);
     }
     if (file == ErrorLog) std::memcpy(m_logPath, buffer, sizeof m_logPath);
     // Each file takes the place of the old one only when whole: no run leaves half a file, and two

@@ -2,7 +2,7 @@
 #include "dialogmanager.h"
 
 #include "conditiondlg.h"
-#include "sjisbytes.h"
+#include "winpath.h"
 
 namespace {
 
@@ -103,21 +103,9 @@ bool ClDialogManager::HandleKey(CConditionDlg& dialog, const StDLGKEY& key) {
     return taken;
 }
 
-size_t ClDialogManager::NameStart(const std::string& path) {
-    size_t backslash = 0;
-    size_t colon = 0;
-    for (size_t i = 0; i < path.size();) {
-        const int width = SjisCharBytes(path.c_str() + i);
-        if (width == 1 && path[i] == '\\') backslash = i + 1;
-        if (width == 1 && path[i] == ':') colon = i + 1;
-        i += static_cast<size_t>(width);
-    }
-    return backslash ? backslash : colon;
-}
-
 ClDialogManager::_SAVEVERDICT ClDialogManager::CheckSavePath(const StSAVEREQUEST& request,
                                                              std::string& path) {
-    const size_t nameStart = NameStart(path);
+    const size_t nameStart = SaveNameStart(path.c_str());
     // A folder ("C:\dir\"): the platform's dialog opens it, or names it missing, and stays open.
     if (nameStart == path.size()) return _SaveNoName;
     // The platform adds the default extension to a name that has none.

@@ -68,9 +68,6 @@ public:
 private:
     void MoveFocus(bool backwards);
     void FocusPathBox();
-    // Offset of the file name in a Windows path: after the last backslash or, without one, the
-    // drive's colon; the trail byte of a double-byte character is never a separator.
-    static size_t NameStart(const std::string& path);
 
     int m_focus;
     bool m_ended;

@@ -1,7 +1,7 @@
 // ledger.cpp - reading and checking the ledger files; every problem names its file and line.
 #include "ledger.h"
 #include "osapi.h"
-#include "sjisbytes.h"
+#include "winpath.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -20,17 +20,6 @@ std::string KeyText(const unsigned char* key) {
 }
 
 bool KeyLess(const StLUMPINDEX& a, const StLUMPINDEX& b) { return std::memcmp(a.key, b.key, kDataIdBytes) < 0; }
-
-// Whether a Windows path ends in a backslash of its own, not in the trail byte of a double-byte
-// character such as 0x95 0x5C.
-bool EndsInSeparator(const std::string& path) {
-    bool last = false;
-    for (size_t i = 0; i < path.size(); ++i) {
-        last = path[i] == '\\';
-        if (SjisCharBytes(path.c_str() + i) == 2) ++i;
-    }
-    return last;
-}
 
 #define MASTER(field) 0, static_cast<int>(offsetof(StKOTEISHISANINFO, field)), \
         static_cast<int>(sizeof(StKOTEISHISANINFO::field))
@@ -207,7 +196,7 @@ bool ClLedger::LoadSession() {
         if (kind == 1 && f.empty())
             return Fail(Path("session.csv") + " line " + std::to_string(line) +
                         ": column settingsFolder: the settings folder is empty");
-        if (!f.empty() && !EndsInSeparator(f)) f += '\\';
+        if (!f.empty() && !EndsInBackslash(f.c_str())) f += '\\';
         if (f.size() > 260)
             return Fail(Path("session.csv") + " line " + std::to_string(line) + ": column " +
                         kSessionColumns[3 + kind].name + ": the folder with its closing backslash is longer than 260 bytes");

@@ -17,6 +17,7 @@
 #include "osapi.h"
 #include "posix_shared.h"
 #include "sjisbytes.h"
+#include "winpath.h"
 
 using namespace osposix;
 
@@ -204,14 +205,8 @@ bool ResolveWindowsPath(const char* path, std::string& resolved, bool* reservedL
         resolved = std::string(path, 2) + rest;
         return true;
     }
-    if (IsSharePath(path)) {
+    if (const char* p = ShareRootEnd(path)) {
         // The server and the share are the root; ".." never climbs above them.
-        const char* p = path + 2;
-        int separators = 0;
-        while (*p && separators < 2) {
-            if (*p == '\\' && ++separators == 2) break;
-            p += SjisCharBytes(p);
-        }
         if (!*p) {
             resolved = path;
             return true;
@@ -281,15 +276,7 @@ bool OsIsDirectory(const char* path) {
 
 const char* OsSkipRoot(const char* path) {
     if (!path) return nullptr;
-    if (IsSharePath(path)) {
-        const char* p = path + 2;
-        int separators = 0;
-        while (*p) {
-            if (*p == '\\' && ++separators == 2) return p + 1;
-            p += SjisCharBytes(p);
-        }
-        return nullptr;
-    }
+    if (const char* end = ShareRootEnd(path)) return *end ? end + 1 : nullptr;
     if (IsSjisLeadByte(static_cast<unsigned char>(path[0]))) return nullptr;
     if (path[0] && path[1] == ':' && path[2] == '\\') return path + 3;
     return nullptr;
@@ -297,16 +284,8 @@ const char* OsSkipRoot(const char* path) {
 
 bool OsStripToRoot(char* path) {
     if (!path) return false;
-    if (IsSharePath(path)) {
-        char* p = path + 2;
-        int separators = 0;
-        while (*p) {
-            if (*p == '\\' && ++separators == 2) {
-                *p = '\0';
-                break;
-            }
-            p += SjisCharBytes(p);
-        }
+    if (const char* end = ShareRootEnd(path)) {
+        path[end - path] = '\0';
         return true;
     }
     if (IsDrivePath(path) && path[2] == '\\') {

@@ -5,25 +5,9 @@
 #include <string>
 
 #include "osapi.h"
-#include "sjisbytes.h"
+#include "winpath.h"
 
 namespace {
-
-// Comparison without regard to ASCII case that never folds the trail byte of a double-byte character.
-bool SameText(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size();) {
-        const int n = SjisCharBytes(a.c_str() + i);
-        if (n == 2) {
-            if (a[i] != b[i] || a[i + 1] != b[i + 1]) return false;
-        } else if (std::tolower(static_cast<unsigned char>(a[i])) !=
-                   std::tolower(static_cast<unsigned char>(b[i]))) {
-            return false;
-        }
-        i += n;
-    }
-    return true;
-}
 
 std::string Trim(const std::string& s) {
     const char* blanks = " \t\r";
@@ -83,12 +67,12 @@ unsigned long OsGetProfileString(const char* section, const char* key, const cha
         if (text.empty() || text[0] == ';') continue;
         if (text[0] == '[') {
             const size_t close = text.find(']');
-            inSection = close != std::string::npos && SameText(Trim(text.substr(1, close - 1)), wantSection);
+            inSection = close != std::string::npos && SameNoCase(Trim(text.substr(1, close - 1)).c_str(), wantSection.c_str());
             continue;
         }
         if (!inSection) continue;
         const size_t equals = text.find('=');
-        if (equals == std::string::npos || !SameText(Trim(text.substr(0, equals)), wantKey)) continue;
+        if (equals == std::string::npos || !SameNoCase(Trim(text.substr(0, equals)).c_str(), wantKey.c_str())) continue;
         std::string value = Trim(text.substr(equals + 1));
         // A value in matching quotes loses them, as with the system's reader.
         if (value.size() >= 2 && (value[0] == '"' || value[0] == '\'') && value.back() == value[0])

@@ -45,24 +45,6 @@ std::string UncreatableName() {
 
 }  // namespace
 
-TEST(IsDoubleByteAt, WalksFromTheStart) {
-    const std::string text = "a" + kHyo + "b" + kSo + "\\";
-    EXPECT_FALSE(IsDoubleByteAt(text.c_str(), 0));
-    EXPECT_TRUE(IsDoubleByteAt(text.c_str(), 1));
-    EXPECT_TRUE(IsDoubleByteAt(text.c_str(), 2));  // 0x5C as a trail byte
-    EXPECT_FALSE(IsDoubleByteAt(text.c_str(), 3));
-    EXPECT_TRUE(IsDoubleByteAt(text.c_str(), 5));
-    EXPECT_FALSE(IsDoubleByteAt(text.c_str(), 6));  // the real backslash after ソ
-    EXPECT_FALSE(IsDoubleByteAt(text.c_str(), 40));
-    // A lead byte before a byte that is no trail byte stands alone; so does one at the end.
-    EXPECT_FALSE(IsDoubleByteAt("\x81 x", 0));
-    EXPECT_FALSE(IsDoubleByteAt("ab\x95", 2));
-    // "\x5C" after a double-byte character whose trail is 0x5C is still a separator.
-    EXPECT_FALSE(IsDoubleByteAt((kHyo + "\\").c_str(), 2));
-    // Half-width katakana (0xA2) is single-byte.
-    EXPECT_FALSE(IsDoubleByteAt("\xA2\x5C", 0));
-}
-
 TEST(IsValidPathText, CharacterRule) {
     EXPECT_TRUE(IsValidPathText("C:\\out\\data.csv"));
     EXPECT_TRUE(IsValidPathText(("C:\\" + kHyo + "\\" + kSo + kPo + ".csv").c_str()));
@@ -156,30 +138,6 @@ TEST(IsValidDrive, NetworkShareMustBeReachable) {
     ASSERT_TRUE(OsCreateDirectory(("\\\\" + kSo).c_str()));
     ASSERT_TRUE(OsCreateDirectory(("\\\\" + kSo + "\\s").c_str()));
     EXPECT_TRUE(IsValidDrive(("\\\\" + kSo + "\\s\\x.csv").c_str()));  // 0x5C in the server name
-}
-
-TEST(AddTrailingBackslash, Rules) {
-    StBUF empty("");
-    EXPECT_FALSE(AddTrailingBackslash(empty.text, kPathRoom));
-    StBUF plain("C:\\a");
-    EXPECT_TRUE(AddTrailingBackslash(plain.text, kPathRoom));
-    EXPECT_STREQ(plain.text, "C:\\a\\");
-    EXPECT_TRUE(AddTrailingBackslash(plain.text, kPathRoom));
-    EXPECT_STREQ(plain.text, "C:\\a\\");
-    StBUF hyo("C:\\" + kHyo);
-    EXPECT_TRUE(AddTrailingBackslash(hyo.text, kPathRoom));
-    EXPECT_EQ(std::string(hyo.text), "C:\\" + kHyo + "\\");
-
-    StBUF full(std::string(260, 'a'));
-    EXPECT_FALSE(AddTrailingBackslash(full.text, kPathRoom));
-    EXPECT_EQ(std::strlen(full.text), 260u);
-    StBUF fits(std::string(259, 'a'));
-    EXPECT_TRUE(AddTrailingBackslash(fits.text, kPathRoom));
-    EXPECT_EQ(std::strlen(fits.text), 260u);
-    // A double-byte ending at the room's limit gets no byte beyond it.
-    StBUF fullHyo(std::string(258, 'a') + kHyo);
-    EXPECT_FALSE(AddTrailingBackslash(fullHyo.text, kPathRoom));
-    EXPECT_EQ(std::strlen(fullHyo.text), 260u);
 }
 
 TEST(GetFolderPart, DriveAndDirectory) {

@@ -68,12 +68,6 @@ TEST(LeadingNumbers, WholeNumbersAreWhatStrtodGives) {
 }
 
 // The siblings of "C:name.csv" lie in the current folder of drive C, not in the current folder.
-TEST(FileNameStart, AfterTheLastSeparatorOrTheDrive) {
-    EXPECT_EQ(FileNameStart("C:name.csv"), 2u);
-    EXPECT_EQ(FileNameStart("name.csv"), 0u);
-    EXPECT_EQ(FileNameStart("C:\\a\\\x95\x5C.csv"), 5u);  // 表's trail byte is no separator
-}
-
 TEST(PadZero, PadsWithTheDigitZero) {
     char out[16];
     PadZero("12", 6, out);
