@@ -107,10 +107,7 @@ void ClAssetWriter::WriteAssetItems(const StKOTEISHISANINFO& m, const StKOTEINEN
     if (method != 7) SetText(InfoCapex, m.capexText[0] != '\0' ? "台帳＋申告書" : "");
 
     const StField<sizeof m.assetName> name(m.assetName);
-    char shortName[40] = {};
-    std::memcpy(shortName, name.text, SjisFitBytes(name.text, 32));
-    SetText(InfoName, shortName);
-    if (std::strlen(name.text) > 32) LinkMessage(MsgNameLength, name.text);
+    SetName(name.text, MsgNameLength);
 
     SetInt32(InfoAcquired, m.acquisitionDate);
     SetInt32(InfoInService, type == 11 ? m.acquisitionDate : m.serviceDate);
@@ -223,6 +220,16 @@ void ClAssetWriter::WriteAssetItems(const StKOTEISHISANINFO& m, const StKOTEINEN
     NoteWrite(DataFile, m_info.Write());
 }
 
+// An asset's or a breakdown's name, cut to the 32 bytes of whole characters its column takes; a
+// longer one is reported with message.
+void ClAssetWriter::SetName(const char* text, const char* message) {
+    const size_t kNameBytes = 32;
+    char shortName[kNameBytes + 1] = {};
+    std::memcpy(shortName, text, SjisFitBytes(text, kNameBytes));
+    SetText(InfoName, shortName);
+    if (std::strlen(text) > kNameBytes) LinkMessage(message, text);
+}
+
 void ClAssetWriter::WriteBreakdownItems(const StKOTEISHISANINFO& m, const StIKKATSUINFO& b, const char* code) {
     const StField<sizeof m.assetCode> assetCode(m.assetCode);
     const StField<sizeof b.breakdownNo> number(b.breakdownNo);
@@ -245,10 +252,7 @@ void ClAssetWriter::WriteBreakdownItems(const StKOTEISHISANINFO& m, const StIKKA
 
     SetLiteral(InfoMethod, "一括決算");
     const StField<sizeof b.breakdownName> name(b.breakdownName);
-    char shortName[40] = {};
-    std::memcpy(shortName, name.text, SjisFitBytes(name.text, 32));
-    SetText(InfoName, shortName);
-    if (std::strlen(name.text) > 32) LinkMessage(MsgBreakdownNameLength, name.text);
+    SetName(name.text, MsgBreakdownNameLength);
 
     SetInt32(InfoAcquired, b.breakdownAcquisitionDate);
     SetInt32(InfoInService, m.serviceDate);

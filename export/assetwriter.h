@@ -105,6 +105,7 @@ private:
     ClTextFile* File(short file);
 
     void SetText(long item, const char* text);
+    void SetName(const char* text, const char* message);
     // A text the program holds, for which neither its length nor a separator needs looking for
     // (part of the second round's gain, not measured apart; AssetRow.OldMethodWithEveryGroup holds
     // the items' bytes).

@@ -128,14 +128,22 @@ void ClTextAccessor::ResetRotate() {
     if (m_formatCount > 0) std::memcpy(m_format, m_sourceFormat, sizeof(StTAFORMAT) * m_formatCount);
 }
 
-long ClTextAccessor::SaveOrder(unsigned char* dataId) {
+// The host's saved-settings object bound to the data set, and the record that names this format;
+// null when the object cannot be made.
+ClSaveTextIO* ClTextAccessor::_OpenSave(unsigned char* dataId, StTEXTIOSAVEINFO& info) const {
     ClSaveTextIO* save = new (std::nothrow) ClSaveTextIO;
-    if (!save) return -1;
+    if (!save) return nullptr;
     save->AttachSetMgr(ClDataMgr::Inst()->GetSetMgr());
     save->SetCurDataID(dataId);
-    StTEXTIOSAVEINFO info;
     std::memset(&info, 0, sizeof info);
     if (m_formatName) std::strncpy(info.name, m_formatName, sizeof info.name - 1);
+    return save;
+}
+
+long ClTextAccessor::SaveOrder(unsigned char* dataId) {
+    StTEXTIOSAVEINFO info;
+    ClSaveTextIO* save = _OpenSave(dataId, info);
+    if (!save) return -1;
     const long n = m_order ? Clamp(m_orderCount, 0, 256) : 0;
     info.count = static_cast<int16_t>(n);
     for (long i = 0; i < n; ++i) info.items[i] = m_order[i].item;
@@ -147,13 +155,9 @@ long ClTextAccessor::SaveOrder(unsigned char* dataId) {
 long ClTextAccessor::LoadOrder(unsigned char* dataId) {
     // The saved indices go into the caller's order array; without one there is nowhere to put them.
     if (!m_order) return -1;
-    ClSaveTextIO* save = new (std::nothrow) ClSaveTextIO;
-    if (!save) return -1;
-    save->AttachSetMgr(ClDataMgr::Inst()->GetSetMgr());
-    save->SetCurDataID(dataId);
     StTEXTIOSAVEINFO info;
-    std::memset(&info, 0, sizeof info);
-    if (m_formatName) std::strncpy(info.name, m_formatName, sizeof info.name - 1);
+    ClSaveTextIO* save = _OpenSave(dataId, info);
+    if (!save) return -1;
     const long r = save->GetData(&info);
     delete save;
     if (r != 0) return -1;

@@ -42,6 +42,9 @@ struct StREADOFFSETINFO {
     int32_t length;
 };
 
+class ClSaveTextIO;
+struct StTEXTIOSAVEINFO;
+
 class ClTextAccessor {
 public:
     enum { kMaxItems = 200, kLineBytes = 1024, kMaxReadItems = 100, kRowBytes = 4096 };
@@ -106,6 +109,7 @@ protected:
     long ReadItem(long pos, long item, char* start, long length);
 
 private:
+    ClSaveTextIO* _OpenSave(unsigned char* dataId, StTEXTIOSAVEINFO& info) const;
     long WriteItemName(long item, long pos);
     long RowItemCount(bool strictOrder) const;
     long RowItem(long pos, bool strictOrder) const;
