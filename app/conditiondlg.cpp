@@ -6,6 +6,7 @@
 #include "buildtable.h"
 #include "caption.h"
 #include "folderservice.h"
+#include "levelcheck.h"
 #include "osapi.h"
 #include "pathrules.h"
 #include "savedpath.h"
@@ -30,10 +31,9 @@ bool NamesOwnFile(const char* path, const std::string& settingsFile) {
     const char* name = path + FileNameStart(path);
     if (SameNoCase(name, kTypeFileName) || SameNoCase(name, CurrentBuild().logName)) return true;
     if (!settingsFile.empty() && SameNoCase(path, settingsFile.c_str())) return true;
-    const char kLevelFile[] = "ZorvanDef.ini";
     char levelFile[kPathRoom];
-    if (!OsGetProgramFolder(levelFile, sizeof levelFile - (sizeof kLevelFile - 1))) return false;
-    return SameNoCase(path, std::strcat(levelFile, kLevelFile));
+    if (!OsGetProgramFolder(levelFile, sizeof levelFile - std::strlen(kLevelFileName))) return false;
+    return SameNoCase(path, std::strcat(levelFile, kLevelFileName));
 }
 
 }  // namespace

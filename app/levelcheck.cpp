@@ -9,6 +9,8 @@
 #include "osapi.h"
 #include "pathrules.h"
 
+const char kLevelFileName[] = "ZorvanDef.ini";
+
 namespace {
 
 const long kRequiredLevel = 2;
@@ -50,7 +52,7 @@ int ReadLevelOutcome() {
             std::strcat(path, "\\");
         }
     }
-    std::strcat(path, "ZorvanDef.ini");
+    std::strcat(path, kLevelFileName);
 
     // Only a plain file is read: a FIFO would block the start, a device never end.
     if (OsGetFileStatus(path).kind != FilePlain) return -1;
