@@ -129,12 +129,13 @@ protected:
         ClHostSim::Inst()->Reset();
     }
 
-    // One whole run as the framework makes it; the result of InitInstance.
+    // One whole run as the framework makes it; the result of InitInstance, its outcome in outcome.
     bool Run(RecordingUi& ui) {
         CExportApp app;
         app.SetShellUi(&ui);
         const bool exported = app.InitInstance();
         app.ExitInstance();
+        outcome = app.Outcome();
         return exported;
     }
     // The journal, one line an entry; a run of equal entries (the text library's last-error
@@ -155,6 +156,7 @@ protected:
 
     MappedTemp temp;
     std::string ledger;
+    _RunOutcome outcome = RunHostFailed;
 };
 
 TEST_F(ShellRun, HostCallsInOrderExportAndSuccessNotice) {
@@ -592,11 +594,8 @@ TEST_F(ShellRun, NoViewerNamesTheLogInsteadOfOpeningIt) {
     WriteLedger(7, AssetRow("K1", "000001") + AssetRow("K2", "000001"));  // a repeated code
     RecordingUi ui;
     ui.Script({"--path", temp.Win("out.csv"), "--no-viewer"});
-    CExportApp app;
-    app.SetShellUi(&ui);
-    EXPECT_TRUE(app.InitInstance());
-    app.ExitInstance();
-    EXPECT_EQ(app.Outcome(), RunExportedLogged);
+    EXPECT_TRUE(Run(ui));
+    EXPECT_EQ(outcome, RunExportedLogged);
     EXPECT_TRUE(ui.shownFiles.empty());
     EXPECT_NE(ui.Transcript().find("連動エラーログ: " + temp.Win("Marlo3SysErr.txt") + "\n"), std::string::npos);
     EXPECT_EQ(ui.boxes.back(), kFinishedWithLog);
@@ -607,11 +606,8 @@ TEST_F(ShellRun, FailedFetchEndsWithTheLogNotWithSuccess) {
     WriteFault("Move");
     RecordingUi ui;
     ui.Script({"--path", temp.Win("out.csv"), "--no-viewer"});
-    CExportApp app;
-    app.SetShellUi(&ui);
-    EXPECT_TRUE(app.InitInstance());
-    app.ExitInstance();
-    EXPECT_EQ(app.Outcome(), RunExportedLogged);
+    EXPECT_TRUE(Run(ui));
+    EXPECT_EQ(outcome, RunExportedLogged);
     EXPECT_EQ(ui.boxes.back(), kFinishedWithLog);
 }
 
