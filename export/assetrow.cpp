@@ -121,7 +121,7 @@ void ClAssetWriter::WriteAssetItems(const StKOTEISHISANINFO& m, const StKOTEINEN
         SetFixed(InfoRate, value);
     }
     if (method == 5 && m.acquisitionDate >= 20120401 && m.acquisitionDate <= 20130331)
-        SetLiteral(InfoTransition, "250%定率法");
+        SetText(InfoTransition, "250%定率法");
     if (method == 3) {
         *std::to_chars(text, text + sizeof text - 1, m.usefulLife * 12).ptr = '\0';
         SetText(InfoPeriodMonths, text);
@@ -135,37 +135,37 @@ void ClAssetWriter::WriteAssetItems(const StKOTEISHISANINFO& m, const StKOTEINEN
     }
     if (!IsNewMethod(method)) {
         if (type == 10) {
-            SetLiteral(InfoLimitInput, "*");
+            SetText(InfoLimitInput, "*");
             SetAmount(InfoLimit, m.residualValue);
         } else if (m.limitInputFlag == 1 && m.depreciableLimit != 0) {
-            SetLiteral(InfoLimitInput, "*");
+            SetText(InfoLimitInput, "*");
             SetAmount(InfoLimit, m.depreciableLimit);
         }
     }
     if (m.monthsInputFlag == 1) {
-        SetLiteral(InfoMonthsInput, "*");
+        SetText(InfoMonthsInput, "*");
         // A divisor of 0 has no month count to give; the item stays empty.
         if (m.depMonthsDivisor != 0) SetInt16(InfoMonths, (12 / m.depMonthsDivisor) * m.depMonthsFactor);
     }
     if (method != 7) SetAmount(InfoOpeningBook, m.openingBookValue);
     if (method == 5 || method == 8) {
-        SetLiteral(InfoRevisedCostInput, "*");
+        SetText(InfoRevisedCostInput, "*");
         SetAmount(InfoRevisedCost, m.revisedCost);
     }
     if (method != 7) SetAmount(InfoBase, m.depreciationBase);
     if (y.computedDepreciation != 0 && method != 7) {
-        SetLiteral(InfoComputedInput, "*");
+        SetText(InfoComputedInput, "*");
         SetAmount(InfoComputed, y.computedDepreciation);
     }
     if (y.additionalDepreciation != 0) {
-        SetLiteral(InfoAdditionalInput, "*");
+        SetText(InfoAdditionalInput, "*");
         SetAmount(InfoAdditional, y.additionalDepreciation);
     }
     if (y.specialDepreciation != 0) {
-        SetLiteral(InfoSpecialKind, "特別");
-        SetLiteral(InfoSpecialInput, "*");
+        SetText(InfoSpecialKind, "特別");
+        SetText(InfoSpecialInput, "*");
         SetAmount(InfoSpecial, y.specialDepreciation);
-        SetLiteral(InfoSpecialTreatment, "償却");
+        SetText(InfoSpecialTreatment, "償却");
     }
     const bool current = (y.currentDepreciationInput != 0 && method != 7) ||
                          ((method == 5 || method == 6 || method == 8) && m.serviceDate < 20070401) ||
@@ -173,14 +173,14 @@ void ClAssetWriter::WriteAssetItems(const StKOTEISHISANINFO& m, const StKOTEINEN
                          (method == 8 && m.acquisitionDate <= 20130331) ||
                          (method == 5 && m.acquisitionDate > 20130331);
     if (current) {
-        SetLiteral(InfoCurrentInput, "*");
+        SetText(InfoCurrentInput, "*");
         const tagCY parts[3] = {y.computedDepreciation, y.specialDepreciation, y.additionalDepreciation};
         char total[kTotalTextBytes];
         FormatTotal(parts, 3, total);
         // A total wider than its column would be cut to a wrong number.
         if (std::strlen(total) > static_cast<size_t>(G_INFO[InfoCurrent].width)) {
             LinkMessage(MsgAmountDigits, total);
-            SetLiteral(InfoCurrent, kAmountOverflowText);
+            SetText(InfoCurrent, kAmountOverflowText);
         } else {
             SetText(InfoCurrent, total);
         }
@@ -191,9 +191,9 @@ void ClAssetWriter::WriteAssetItems(const StKOTEISHISANINFO& m, const StKOTEINEN
 
     const bool disposed = m.disposalKind == 4 || m.disposalKind == 5;
     if (disposed) SetInt32(InfoDisposed, m.disposalDate);
-    if (disposed && method != 7) SetLiteral(InfoDisposalMethod, "除却日まで償却");
-    if (method != 7 && m.disposalKind == 4) SetLiteral(InfoDisposalKind, "売却");
-    if (method != 7 && m.disposalKind == 5) SetLiteral(InfoDisposalKind, "除却");
+    if (disposed && method != 7) SetText(InfoDisposalMethod, "除却日まで償却");
+    if (method != 7 && m.disposalKind == 4) SetText(InfoDisposalKind, "売却");
+    if (method != 7 && m.disposalKind == 5) SetText(InfoDisposalKind, "除却");
     if (method != 7 && m.disposalKind == 4) SetAmount(InfoSalePrice, m.salePrice);
     SetAmount(InfoClosingBook, m.closingBookValue);
     if (method != 7) SetAmount(InfoAccumulated, m.accumulatedDepreciation);
@@ -204,7 +204,7 @@ void ClAssetWriter::WriteAssetItems(const StKOTEISHISANINFO& m, const StKOTEINEN
     SetFixed(InfoManufacturingShareOf, kHundred);
     SetAmount(InfoManufacturing, m.manufacturingAmount);
     if (const char* typeText = ReturnKindText(type)) SetText(InfoReturnKind, typeText);  // none: masked
-    if (m.disposalKind == 4) SetLiteral(InfoDecreaseReason, "売却");
+    if (m.disposalKind == 4) SetText(InfoDecreaseReason, "売却");
 
     const StField<sizeof m.memoText> memo(m.memoText);
     const size_t upper = SjisFitBytes(memo.text, 20);
@@ -250,7 +250,7 @@ void ClAssetWriter::WriteBreakdownItems(const StKOTEISHISANINFO& m, const StIKKA
         if (registered == 2) LinkMessage(MsgBreakdownPrefixDuplicate, code, assetCode.text);
     }
 
-    SetLiteral(InfoMethod, "一括決算");
+    SetText(InfoMethod, "一括決算");
     const StField<sizeof b.breakdownName> name(b.breakdownName);
     SetName(name.text, MsgBreakdownNameLength);
 

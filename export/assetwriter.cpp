@@ -65,8 +65,8 @@ int ClAssetWriter::WriteDataHeader(const StDATAINFO* set) {
 }
 
 // One pass copies the text and notes whether it holds a separator (comma, CR, LF: all below 64);
-// the texts are short, so a loop of its own beats counting and copying them apart. Gain: part of the
-// second round (the engine from 19,000 to 9,500 instructions a data row), not measured apart;
+// the texts are short, so a loop of its own beats counting, copying and mending them apart. Gain:
+// 231 instructions a data row, 2.4 % of the engine (callgrind, bench at 10k assets);
 // AssetRow.LongTextsAreCutOnCharacterBoundaries and LineBreaksAndCommasInTextsKeepTheRowWhole hold
 // it to the cut and the mend.
 void ClAssetWriter::SetText(long item, const char* text) {

@@ -106,16 +106,6 @@ private:
 
     void SetText(long item, const char* text);
     void SetName(const char* text, const char* message);
-    // A text the program holds, for which neither its length nor a separator needs looking for
-    // (part of the second round's gain, not measured apart; AssetRow.OldMethodWithEveryGroup holds
-    // the items' bytes).
-    template <size_t N>
-    void SetLiteral(long item, const char (&text)[N]) {
-        const StTAFORMAT& column = G_INFO[item];
-        if (N > static_cast<size_t>(column.size)) return SetText(item, text);
-        std::memcpy(m_info.Record() + column.offset, text, N);
-        Show(item);
-    }
     void SetInt16(long item, int value);
     void SetInt32(long item, long value);
     void SetFixed(long item, tagCY value);

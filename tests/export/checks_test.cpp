@@ -243,13 +243,20 @@ TEST(LinkLog, EntriesAreWhatPrintfMakesOfThem) {
     Put(breakdown.breakdownNo, "1");
     run.writer.WriteAssetRow(&master, &yearly, &monthly, &breakdown);
     run.writer.UnreadBreakdownMessage(&master, 4);
+    // A negative code carries its sign as printf writes it.
+    StKOTEISHISANINFO negative = Zeroed<StKOTEISHISANINFO>();
+    StIKKATSUINFO none = Zeroed<StIKKATSUINFO>();
+    Put(negative.assetCode, "A2");
+    negative.assetTypeCode = -123;
+    run.writer.WriteAssetRow(&negative, &yearly, &monthly, &none);
 
-    char text[4][512];
+    char text[5][512];
     std::snprintf(text[0], sizeof text[0], MsgTypeDigits, 123);
     std::snprintf(text[1], sizeof text[1], MsgQuantityDigits, 1500000.0);
     std::snprintf(text[2], sizeof text[2], MsgBreakdownCodeChars, "AB-12301");
     std::snprintf(text[3], sizeof text[3], MsgBreakdownUnread, "AB-123", 5);
+    std::snprintf(text[4], sizeof text[4], MsgTypeDigits, -123);
     const std::vector<std::string> entries = run.Entries();
-    ASSERT_EQ(entries.size(), 4u);
-    for (int i = 0; i < 4; ++i) EXPECT_EQ(entries[i], text[i]) << i;
+    ASSERT_EQ(entries.size(), 5u);
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(entries[i], text[i]) << i;
 }

@@ -355,6 +355,14 @@ TEST(AssetRow, LineBreaksAndCommasInTextsKeepTheRowWhole) {
     EXPECT_EQ(f[InfoName], "A  B\xA4\x83\xA4");
     const std::string log = run.Log();
     EXPECT_EQ(log, "\n＜WARNING＞\n｢A  B\xA4\x83\xA4｣の半角カンマ・改行は、\n自動的に｢､｣・空白に置き換えられます。\r\n");
+    // Each separator is found on its own, not only beside another.
+    for (const char* alone : {"A,B", "A\rB", "A\nB"}) {
+        Put(a.master.assetName, alone);
+        WriterRun one;
+        const std::vector<std::string> g = WriteOne(one, a);
+        ASSERT_EQ(g.size(), 149u);
+        EXPECT_EQ(g[InfoName], alone[1] == ',' ? "A\xA4" "B" : "A B") << alone;
+    }
 }
 
 TEST(BreakdownRow, CarriesBreakdownAndMasterFields) {
