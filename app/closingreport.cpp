@@ -77,25 +77,30 @@ void ShowFailure(ClShellUi& ui, const char* outputPath, int failedFiles) {
 
 }  // namespace
 
-int ShowClosingReport(ClShellUi& ui, const char* outputPath, int failedFiles) {
+int ShowClosingReport(ClShellUi& ui, const char* outputPath, int failedFiles, const StRUNLOG& runLog) {
     char logPath[kPathRoom];
     char typePath[kPathRoom];
     Sibling(outputPath, CurrentBuild().logName, logPath);
     Sibling(outputPath, kTypeFileName, typePath);
 
-    // A log that could not be written was not put in place: what lies there is an earlier run's,
-    // neither shown nor removed.
-    const bool logWritten = !(failedFiles & FailedErrorLog);
-    const StFILESTATUS log = logPath[0] && logWritten ? OsGetFileStatus(logPath) : StFILESTATUS{FileNone, 0};
-    if (log.size != 0) {
-        if (!ui.ReportLogWithoutViewer(logPath)) ShowLogInViewer(ui, logPath);
+    // Only the log this run put in place is its own: another run into the same folder may have put
+    // its log there since, and a log that could not be written left an earlier run's there.
+    StFILEID now;
+    const bool ours = logPath[0] && !(failedFiles & FailedErrorLog) && runLog.placed != StFILEID() &&
+                      OsFileIdentity(logPath, &now) && now == runLog.placed;
+    if (runLog.entries > 0) {
+        if (ours && !ui.ReportLogWithoutViewer(logPath)) ShowLogInViewer(ui, logPath);
         if (failedFiles)
             ShowFailure(ui, outputPath, failedFiles);
-        else
+        else if (ours)
             ui.MessageBox("減価償却情報の出力が一応終了しました。\n\nアプリケーションを終了します。", kCaption, MB_TYPE_NOTICE);
+        else
+            ui.MessageBox("減価償却情報の出力が一応終了しました。\n\n連動エラーログは、同じフォルダへの別の出力で置き換えられました。\n\n"
+                          "アプリケーションを終了します。",
+                          kCaption, MB_TYPE_NOTICE);
         return 1;
     }
-    if (log.kind == FilePlain) OsDeleteFile(logPath);
+    if (ours) OsDeleteFileIfSame(logPath, runLog.placed);
     if (failedFiles) {
         ShowFailure(ui, outputPath, failedFiles);
         return 0;

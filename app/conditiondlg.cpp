@@ -11,6 +11,7 @@
 #include "pathrules.h"
 #include "savedpath.h"
 #include "sjisbytes.h"
+#include "tempfile.h"
 
 namespace {
 
@@ -24,17 +25,26 @@ bool SiblingsFit(const char* path) {
     return SiblingFits(path, kTypeFileName, kPathRoom) && SiblingFits(path, CurrentBuild().logName, kPathRoom);
 }
 
-// Whether path names one of the program's own files: the type file and this build's log lie beside
-// the data file and would be written over each other; the settings file and the level file are
-// read by the program itself. Names are compared as Windows compares them, without regard to case.
-bool NamesOwnFile(const char* path, const std::string& settingsFile) {
-    const char* name = path + FileNameStart(path);
-    if (SameNoCase(name, kTypeFileName) || SameNoCase(name, CurrentBuild().logName)) return true;
-    if (!settingsFile.empty() && SameNoCase(path, settingsFile.c_str())) return true;
+// Whether path names one of the program's own files, by what it names rather than how it is spelt
+// (8.3 names, trailing dots, "..", another drive or share onto the folder, a link): the type file
+// and this build's log, which the run writes beside the data file and would write over each other;
+// the settings file and its lock, and the level file, which the program itself reads; and a name
+// of our temporaries, which the next export into the folder would take for a leftover.
+bool NamesOwnFile(const char* path, const std::string& settingsFolder) {
+    const std::string folder(path, FileNameStart(path));
+    if (OsSameFile(path, (folder + kTypeFileName).c_str()) || OsSameFile(path, (folder + CurrentBuild().logName).c_str()))
+        return true;
+    std::string full;
+    if (OsFullPath(path, full) && ClTempFile::IsTemporaryName(full.c_str() + FileNameStart(full.c_str()))) return true;
+    if (IsSettingsFile(settingsFolder.c_str(), CurrentBuild(), path)) return true;
     char levelFile[kPathRoom];
     if (!OsGetProgramFolder(levelFile, sizeof levelFile - std::strlen(kLevelFileName))) return false;
-    return SameNoCase(path, std::strcat(levelFile, kLevelFileName));
+    return OsSameFile(path, std::strcat(levelFile, kLevelFileName));
 }
+
+// Whether a file name is only dots and blanks: Windows drops them, so it names the folder itself
+// (".") or the one above it ("..").
+bool NamesTheFolder(const std::string& name) { return name.find_first_not_of(". ") == std::string::npos; }
 
 }  // namespace
 
@@ -143,12 +153,12 @@ void CConditionDlg::OnExecute() {
         return;
     }
     const size_t split = PastLastChar(path, '\\');
-    if (split == outputPath.size()) {
+    if (NamesTheFolder(outputPath.substr(split))) {
         Ask("ファイル名が指定されていません。", MB_TYPE_REFUSAL);
         RefocusPathBox();
         return;
     }
-    if (NamesOwnFile(path, m_settingsFile)) {
+    if (NamesOwnFile(path, m_settingsFolder)) {
         Ask("データの出力先に、連動プログラムが使用するファイルは指定できません。\n\n出力先を再入力してください。", MB_TYPE_REFUSAL);
         RefocusPathBox();
         return;
@@ -215,7 +225,7 @@ int CConditionDlg::ReadSavedPath(char* path) {
     const StSAVEDPATHOWNER owner = {userId, static_cast<int>(selectionNo), dataSetId};
     const char* folder = ClFileMgr::Inst()->GetAppFolderPath(ClFileMgr::FolderSettings);
     // Kept for the execute rules, which refuse the settings file as an output.
-    m_settingsFile = std::string(folder ? folder : "") + CurrentBuild().settingsFile;
+    m_settingsFolder = folder ? folder : "";
     return LoadSavedPath(folder, CurrentBuild(), owner, path);
 }
 

@@ -60,5 +60,5 @@ protected:
 
 private:
     ClConditionView* m_view;
-    std::string m_settingsFile;  // the settings file's path, as ReadSavedPath found it
+    std::string m_settingsFolder;  // the settings folder, as ReadSavedPath found it
 };

@@ -107,7 +107,8 @@ _RunOutcome CExportApp::RunSteps() {
         m_ui->RestoreWaitCursor();
 
         dialog.SaveOutputPath(outputPath);
-        const int logged = ShowClosingReport(*m_ui, outputPath, exporter.FailedFiles());
+        const int logged = ShowClosingReport(*m_ui, outputPath, exporter.FailedFiles(),
+                                             StRUNLOG{exporter.LogEntries(), exporter.PlacedLog()});
         return exporter.FailedFiles() ? RunWriteFailed : logged ? RunExportedLogged : RunExported;
     }
 }

@@ -72,9 +72,9 @@ bool IsValidDrive(const char* path) {
         std::memcpy(share, path, static_cast<size_t>(shareEnd));
         return share[0] && OsCanAccess(share, AccessReadWrite);
     }
-    // Without "X:" the first letter is no drive: the file would land in the current folder, which
-    // the run made the program's own.
-    if (HasDoubleBackslash(path, 0) || !path[0] || path[1] != ':') return false;
+    // Without "X:\" the path lies in a current folder, which the run made the program's own: a
+    // first letter without its colon is no drive, and "C:name" is refused as well.
+    if (HasDoubleBackslash(path, 0) || !path[0] || path[1] != ':' || path[2] != '\\') return false;
     return IsDriveUsable(path[0], AccessReadWrite);
 }
 

@@ -10,6 +10,7 @@
 
 #include "osapi.h"
 #include "pathrules.h"
+#include "tempfile.h"
 
 namespace {
 
@@ -44,21 +45,17 @@ bool MakeSettingsPath(const char* folder, const StBUILDINFO& build, char* path) 
     return true;
 }
 
-// The lock file beside the settings file: the name's extension swapped for ".lck", so that it is
-// never longer than the settings path itself. It stays, as a lock file must: removing it would
+// The lock file beside the file the settings live in (a runtime path): the name's extension
+// swapped for ".lck". Beside the file, not beside a link to it, so that programs saving through
+// different links to one file meet at one lock. It stays, as a lock file must: removing it would
 // let two programs lock two different files.
-bool MakeLockPath(const char* settingsPath, size_t nameStart, char* lockPath) {
-    std::memset(lockPath, 0, kPathRoom);
-    std::strcpy(lockPath, settingsPath);
+std::string LockPath(const std::string& file) {
     // A dot is never a trail byte, so the last one in the name is the extension's.
-    char* dot = std::strrchr(lockPath + nameStart, '.');
-    if (dot && std::strlen(dot) == 4 && std::strcmp(dot, ".lck") != 0) {
-        std::strcpy(dot, ".lck");
-        return true;
-    }
-    if (std::strlen(lockPath) + 4 >= kPathRoom) return false;
-    std::strcat(lockPath, ".lck");
-    return true;
+    const size_t dot = file.rfind('.');
+    if (dot != std::string::npos && dot >= FileNameStart(file.c_str()) && file.size() - dot == 4 &&
+        file.compare(dot, 4, ".lck") != 0)
+        return file.substr(0, dot) + ".lck";
+    return file + ".lck";
 }
 
 // How long a save waits for another program's save of the same file.
@@ -139,38 +136,25 @@ int RewriteLocked(const char* settingsPath, const char* key, size_t keyLength, c
 
     // A name of its own, created exclusively: another program's save, or a link planted under
     // some fixed name, can never share it.
-    std::string temporary;
-    if (!OsCreateUniqueSibling(file.c_str(), temporary)) return 0;
-    bool written = false;
-    {
-        std::ofstream out(temporary, std::ios::out | std::ios::binary | std::ios::trunc);
-        if (out) {
-            // Every line of the owner goes, not only the first: a later one would be found
-            // instead of the new line once the first is gone. Every other line is kept, ended
-            // by a line feed as the file's lines are written (a last line without one would
-            // otherwise run into the new one).
-            for (size_t start = 0; start < size;) {
-                size_t end = 0;
-                const size_t next = NextLine(content.get(), size, start, &end);
-                if (!IsKeyLine(content.get(), start, end, key, keyLength)) {
-                    out.write(content.get() + start, static_cast<std::streamsize>(end - start));
-                    out.put('\n');
-                }
-                start = next;
-            }
-            out.write(line, static_cast<std::streamsize>(lineLength));
-            out.flush();
-            written = static_cast<bool>(out);
-            out.close();
-            written = written && !out.fail();
+    ClTempFile temporary;
+    if (!temporary.Create(file.c_str())) return 0;
+    std::ostream out(&temporary);
+    // Every line of the owner goes, not only the first: a later one would be found instead of the
+    // new line once the first is gone. Every other line is kept, ended by a line feed as the
+    // file's lines are written (a last line without one would otherwise run into the new one).
+    for (size_t start = 0; start < size;) {
+        size_t end = 0;
+        const size_t next = NextLine(content.get(), size, start, &end);
+        if (!IsKeyLine(content.get(), start, end, key, keyLength)) {
+            out.write(content.get() + start, static_cast<std::streamsize>(end - start));
+            out.put('\n');
         }
+        start = next;
     }
-    // The replacement keeps the old file's mode and refuses a read-only one.
-    if (!written || !OsReplaceRuntimeFile(temporary.c_str(), file.c_str())) {
-        OsDeleteRuntimeFile(temporary.c_str());
-        return 0;
-    }
-    return 1;
+    out.write(line, static_cast<std::streamsize>(lineLength));
+    out.flush();
+    // The replacement keeps the old file's mode and refuses a read-only one; what is not kept goes.
+    return out && temporary.Keep() ? 1 : 0;
 }
 
 }  // namespace
@@ -200,6 +184,18 @@ int LoadSavedPath(const char* settingsFolder, const StBUILDINFO& build, const St
     return 1;
 }
 
+bool IsSettingsFile(const char* settingsFolder, const StBUILDINFO& build, const char* path) {
+    char settingsPath[kPathRoom];
+    if (!path || !MakeSettingsPath(settingsFolder, build, settingsPath)) return false;
+    if (OsSameFile(path, settingsPath)) return true;
+    // A lock file that does not exist yet has nothing to lose.
+    std::string file;
+    StFILEID lock, named;
+    const _FileKind kind = SettingsFile(settingsPath, file);
+    return (kind == FileNone || kind == FilePlain) && OsRuntimeFileIdentity(LockPath(file).c_str(), &lock) &&
+           OsFileIdentity(path, &named) && lock == named;
+}
+
 int StoreSavedPath(const char* settingsFolder, const StBUILDINFO& build, const StSAVEDPATHOWNER& owner,
                    const char* path) {
     if (!settingsFolder || !settingsFolder[0] || !path) return 0;
@@ -208,22 +204,20 @@ int StoreSavedPath(const char* settingsFolder, const StBUILDINFO& build, const S
     if (!FolderExists(settingsFolder) && !CreateFolderChain(settingsFolder)) return 0;
 
     char settingsPath[kPathRoom];
-    char lockPath[kPathRoom];
     char key[kKeyRoom];
     size_t keyLength = 0;
-    if (!MakeSettingsPath(settingsFolder, build, settingsPath) ||
-        !MakeLockPath(settingsPath, std::strlen(settingsFolder), lockPath) || !MakeKey(build, owner, key, &keyLength))
-        return 0;
+    if (!MakeSettingsPath(settingsFolder, build, settingsPath) || !MakeKey(build, owner, key, &keyLength)) return 0;
     char line[kLineRoom];
     std::memset(line, 0, sizeof line);
     const int lineLength = std::snprintf(line, sizeof line, "%s%s\n", key, path);
     if (lineLength <= 0 || static_cast<size_t>(lineLength) >= sizeof line) return 0;
-    std::string nativeLock;
-    if (!OsNativePath(lockPath, nativeLock)) return 0;
+    std::string file;
+    const _FileKind kind = SettingsFile(settingsPath, file);
+    if (kind != FileNone && kind != FilePlain) return 0;
 
     // Read, change and replace under one lock, so that programs saving at once each keep the
     // lines of the others.
-    StFILELOCK* lock = OsLockFile(nativeLock.c_str(), kLockWaitMs);
+    StFILELOCK* lock = OsLockFile(LockPath(file).c_str(), kLockWaitMs);
     if (!lock) return 0;
     const int saved = RewriteLocked(settingsPath, key, keyLength, line, static_cast<size_t>(lineLength));
     OsUnlockFile(lock);

@@ -22,10 +22,14 @@ int LoadSavedPath(const char* settingsFolder, const StBUILDINFO& build, const St
 // Remembers path for owner: the owner's earlier line is removed and the new one appended, the other
 // lines keep their order. Creates the settings folder when it is missing; an empty folder text
 // saves nothing. Under a lock beside the file (several programs may save at once), the new content
-// goes to a sibling of its own and replaces the file in one step, keeping its mode, so a failure
+// goes to a temporary sibling and replaces the file in one step, keeping its mode, so a failure
 // leaves the old one as it was; a read-only or non-plain settings file is not saved. A settings
 // file that is a link is read through it and saved by replacing the file it leads to, in that
-// file's folder: the link stays.
+// file's folder and under the lock beside that file: the link stays.
 // 1 when the line was saved, 0 when nothing changed.
 int StoreSavedPath(const char* settingsFolder, const StBUILDINFO& build, const StSAVEDPATHOWNER& owner,
                    const char* path);
+
+// Whether path (Windows form) names the settings file in settingsFolder, by any spelling or link,
+// or the lock file that guards it.
+bool IsSettingsFile(const char* settingsFolder, const StBUILDINFO& build, const char* path);

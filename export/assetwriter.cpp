@@ -14,7 +14,7 @@ ClAssetWriter::ClAssetWriter()
       m_header(G_HEADER_NAME, G_HEADER, G_HEADER_COUNT),
       m_ssc(G_SSC_NAME, G_SSC, G_SSC_COUNT),
       m_logName(),
-      m_logPath(),
+      m_logEntries(0),
       m_amountText(),
       m_failedFiles(0) {}
 
@@ -106,7 +106,7 @@ bool ClAssetWriter::MendSeparators(unsigned char* text) {
     return replaced;
 }
 
-void ClAssetWriter::SeparatorMessage(const char* text) { LateLinkMessage(MsgTextSeparator, text); }
+void ClAssetWriter::SeparatorMessage(const char* text) { LinkMessage(MsgTextSeparator, text); }
 
 void ClAssetWriter::SetInt16(long item, int value) {
     const int16_t v = static_cast<int16_t>(value);

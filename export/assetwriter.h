@@ -58,8 +58,7 @@ public:
     // One entry of the link error log, at most 152 bytes of whole characters; 1.
     int WriteLinkMessage(const char* text);
     // The entries for what the host could not hand over: the asset at position index of the run,
-    // the breakdown at index of the lump-sum asset master, the asset categories (after the asset
-    // run closed the log: appended to it); 1.
+    // the breakdown at index of the lump-sum asset master, the asset categories; 1.
     int UnreadAssetMessage(long index);
     int UnreadBreakdownMessage(const StKOTEISHISANINFO* master, long index);
     int UnreadCategoriesMessage();
@@ -80,6 +79,10 @@ public:
     int HadOutputFailure() const { return m_failedFiles != 0 ? 1 : 0; }
     // Which files failed so: bit 1 << _OutputFile for each.
     int FailedFiles() const { return m_failedFiles; }
+    // How many entries this run made for the link error log, and what the log it put in place is
+    // (all zero until it is in place): the closing report judges this run's own log by them.
+    long LogEntries() const { return m_logEntries; }
+    const StFILEID& PlacedLog() const { return m_errorLog.Placed(); }
 
     // The data-row accessor and its record, for callers that inspect a converted row.
     ClTextAccessor& InfoAccessor() { return m_info; }
@@ -92,10 +95,8 @@ private:
     void WriteBreakdownItems(const StKOTEISHISANINFO& master, const StIKKATSUINFO& breakdown, const char* code);
     void AssetCode(const StKOTEISHISANINFO& master, char* code);
     void LinkMessage(const char* format, ...);
-    // The entry for a text whose separators were mended; into the log even after it was closed.
+    // The entry for a text whose separators were mended.
     void SeparatorMessage(const char* text);
-    // An entry with one text argument, appended to the log when the asset run has closed it.
-    void LateLinkMessage(const char* format, const char* text);
     // Comma -> "､", CR and LF -> blank in a terminated text; true when anything was replaced.
     static bool MendSeparators(unsigned char* text);
     void HeaderLine(ClTextFile& file, const char* text);
@@ -123,7 +124,7 @@ private:
     ClTextFile m_typeFile;
     ClTextFile m_errorLog;
     char m_logName[kPathBytes];
-    char m_logPath[kPathBytes];  // where the log was opened, so that a late entry can be appended
+    long m_logEntries;
     ClCodeIndex m_codes;         // the written-codes list
     char m_amountText[64];
     int m_failedFiles;

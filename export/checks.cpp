@@ -57,6 +57,7 @@ const char MsgBreakdownNameLength[] =
     "s｣は、\n連携可能最大文字数をオーバーしています。\n超過した文字は、自動的に切り捨てられます。";
 
 int ClAssetWriter::WriteLinkMessage(const char* text) {
+    ++m_logEntries;  // an entry made, whether or not the log takes it
     m_errorLog.Attach(&m_header);
     m_header.ClearRecord();
     // Cut on a character boundary: an entry never ends in half a character.
@@ -164,6 +165,6 @@ int ClAssetWriter::UnreadBreakdownMessage(const StKOTEISHISANINFO* master, long 
 }
 
 int ClAssetWriter::UnreadCategoriesMessage() {
-    LateLinkMessage(MsgCategoriesUnread, "");
+    LinkMessage(MsgCategoriesUnread);
     return 1;
 }

@@ -43,7 +43,6 @@ int ClAssetWriter::OpenFile(short file, const char* path) {
         }
         std::memcpy(buffer + FileNameStart(buffer), name, std::strlen(name) + 1);
     }
-    if (file == ErrorLog) std::memcpy(m_logPath, buffer, sizeof m_logPath);
     // Each file takes the place of the old one only when whole: no run leaves half a file, and two
     // runs into one folder never blend their logs.
     if (target->Open(buffer, TFWrite | TFOverwrite | TFReplace) == 0) return 1;
@@ -64,20 +63,4 @@ void ClAssetWriter::NoteWrite(short file, long result) {
 short ClAssetWriter::FileOf(const ClTextFile& file) const {
     if (&file == &m_typeFile) return TypeFile;
     return &file == &m_errorLog ? ErrorLog : DataFile;
-}
-
-void ClAssetWriter::LateLinkMessage(const char* format, const char* text) {
-    if (m_errorLog.IsOpen()) {
-        LinkMessage(format, text);
-        return;
-    }
-    // The asset run has closed the log before the type file is written; the entry is appended
-    // to it, so that the closing report still sees it. A log never opened stays unwritten.
-    if (m_logPath[0] == '\0') return;
-    if (m_errorLog.Open(m_logPath, TFWrite | TFAppend) != 0) {
-        NoteFailure(ErrorLog);
-        return;
-    }
-    LinkMessage(format, text);
-    CloseFile(ErrorLog);
 }

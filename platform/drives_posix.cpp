@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <climits>
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
@@ -200,8 +201,17 @@ bool ResolveWindowsPath(const char* path, std::string& resolved, bool* reservedL
     if (reservedLast) *reservedLast = false;
     std::string rest;
     if (IsDrivePath(path)) {
-        // "C:name" lies in the drive's current folder, which is its root here.
-        if (!ResolveNames(path + 2, rest, reservedLast)) return false;
+        std::string names = path + 2;
+        if (path[2] != '\\' && path[2] != '/') {
+            // "C:name" lies in the drive's current folder: this process's own where that is on the
+            // drive, else its root (Windows remembers no other drive's folder for a program).
+            char current[1024];
+            char self[PATH_MAX + 1];
+            if (::getcwd(self, sizeof self) && WindowsPath(self, current, sizeof current) &&
+                std::toupper(static_cast<unsigned char>(current[0])) == std::toupper(static_cast<unsigned char>(path[0])))
+                names = std::string(current + 2) + "\\" + names;
+        }
+        if (!ResolveNames(names.c_str(), rest, reservedLast)) return false;
         resolved = std::string(path, 2) + rest;
         return true;
     }
@@ -251,6 +261,12 @@ bool OsNativePath(const char* windowsPath, std::string& native) {
     if (!base.empty() && !converted.empty() && converted[0] != '/') base += '/';
     native = base + converted;
     return !native.empty();
+}
+
+bool OsFullPath(const char* path, std::string& full) {
+    full.clear();
+    if (!path || !(IsDrivePath(path) || IsSharePath(path))) return false;
+    return ResolveWindowsPath(path, full, nullptr);
 }
 
 unsigned OsGetDriveType(const char* root) {

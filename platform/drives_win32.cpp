@@ -9,10 +9,37 @@
 #include <string>
 
 #include "osapi.h"
+#include "winpath.h"
 
 bool OsNativePath(const char* path, std::string& native) {
     if (!path) return false;
     native = path;  // the runtime takes Windows paths in the ANSI code page as they are
+    return true;
+}
+
+bool OsFullPath(const char* path, std::string& full) {
+    full.clear();
+    char resolved[1024];
+    if (!path || !*path) return false;
+    DWORD n = GetFullPathNameA(path, sizeof resolved, resolved, nullptr);
+    if (n == 0 || n >= sizeof resolved) return false;
+    char expanded[1024];
+    n = GetLongPathNameA(resolved, expanded, sizeof expanded);
+    if (n > 0 && n < sizeof expanded) {
+        full = expanded;
+        return true;
+    }
+    // A name that does not exist yet has no short form; the folder above it may still be spelt so.
+    const size_t split = PastLastChar(resolved, '\\');
+    const std::string folder(resolved, split);
+    n = split > 0 ? GetLongPathNameA(folder.c_str(), expanded, sizeof expanded) : 0;
+    if (n == 0 || n >= sizeof expanded) {
+        full = resolved;
+        return true;
+    }
+    full = expanded;
+    if (!EndsInBackslash(full.c_str())) full += '\\';
+    full += resolved + split;
     return true;
 }
 

@@ -1,5 +1,7 @@
 // files_posix.cpp - files and folders on POSIX: status, exclusive siblings, replacement in one step, locks.
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -8,11 +10,14 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
+#include <mutex>
 #include <string>
 
 #include "osapi.h"
 #include "posix_shared.h"
+#include "tempfile.h"
 
 using namespace osposix;
 
@@ -24,6 +29,72 @@ _FileKind KindOf(const struct stat& st) {
     if (S_ISREG(st.st_mode)) return FilePlain;
     if (S_ISDIR(st.st_mode)) return FileFolder;
     return FileSpecial;
+}
+
+StFILEID IdOf(const struct stat& st) {
+    return StFILEID{static_cast<unsigned long long>(st.st_dev), static_cast<unsigned long long>(st.st_ino)};
+}
+
+// Temporaries that a signal ending the program removes. The handler may run on any thread at any
+// moment, so the paths sit in fixed slots that it takes with one exchange each.
+const int kEndingSignals[] = {SIGHUP, SIGINT, SIGQUIT, SIGPIPE, SIGTERM, SIGXFSZ};
+const size_t kEndingSignalCount = sizeof kEndingSignals / sizeof kEndingSignals[0];
+std::atomic<char*> g_doomed[64];
+struct sigaction g_before[kEndingSignalCount];
+std::mutex g_installing;
+
+void RemoveDoomed(int signalNumber) {
+    for (std::atomic<char*>& slot : g_doomed)
+        if (char* path = slot.exchange(nullptr)) ::unlink(path);
+    // What was there before, then the signal again once this handler returns: the program ends as
+    // it would have ended without the temporaries.
+    for (size_t i = 0; i < kEndingSignalCount; ++i)
+        if (kEndingSignals[i] == signalNumber) ::sigaction(signalNumber, &g_before[i], nullptr);
+    ::raise(signalNumber);
+}
+
+// Our handler wherever another has not taken its place since; a signal the program ignores (as
+// under nohup) stays ignored, and the run with it.
+void InstallRemoval() {
+    const std::lock_guard<std::mutex> hold(g_installing);
+    struct sigaction ours;
+    std::memset(&ours, 0, sizeof ours);
+    ours.sa_handler = RemoveDoomed;
+    ours.sa_flags = SA_RESTART;
+    sigemptyset(&ours.sa_mask);
+    for (size_t i = 0; i < kEndingSignalCount; ++i) {
+        struct sigaction now;
+        if (::sigaction(kEndingSignals[i], nullptr, &now) != 0) continue;
+        if (now.sa_handler == RemoveDoomed || now.sa_handler == SIG_IGN) continue;
+        ::sigaction(kEndingSignals[i], &ours, &g_before[i]);
+    }
+}
+
+void Doom(const std::string& path) {
+    InstallRemoval();
+    char* copy = ::strdup(path.c_str());
+    if (!copy) return;
+    for (std::atomic<char*>& slot : g_doomed) {
+        char* empty = nullptr;
+        if (slot.compare_exchange_strong(empty, copy)) return;
+    }
+    std::free(copy);  // every slot taken: the next run's clean-up removes it instead
+}
+
+void Spare(const std::string& path) {
+    for (std::atomic<char*>& slot : g_doomed) {
+        char* held = slot.load();
+        if (held && std::strcmp(held, path.c_str()) == 0 && slot.compare_exchange_strong(held, nullptr)) {
+            std::free(held);
+            return;
+        }
+    }
+}
+
+// Whether the name still leads to the file that fd holds open.
+bool StillNamed(int fd, const std::string& path) {
+    struct stat held, named;
+    return ::fstat(fd, &held) == 0 && ::lstat(path.c_str(), &named) == 0 && IdOf(held) == IdOf(named);
 }
 
 }  // namespace
@@ -78,32 +149,6 @@ bool OsRuntimeFinalPath(const char* path, std::string& target) {
     return true;
 }
 
-bool OsCreateUniqueSibling(const char* target, std::string& created) {
-    created.clear();
-    if (!target || !*target) return false;
-    const std::string path = target;
-    const size_t slash = path.rfind('/');
-    const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-    static std::atomic<unsigned> counter{0};  // saves may run on several threads
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        // Process, time and a counter: distinct between programs and within one.
-        const unsigned long mix = (static_cast<unsigned long>(::getpid()) * 2654435761UL) ^
-                                  (static_cast<unsigned long>(std::time(nullptr)) * 40503UL) ^
-                                  (static_cast<unsigned long>(std::clock()) << 7) ^ (++counter * 97UL);
-        char name[24];
-        std::snprintf(name, sizeof name, "~%08lx.tmp", mix & 0xFFFFFFFFUL);
-        const std::string candidate = folder + name;
-        const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-        if (fd >= 0) {
-            ::close(fd);
-            created = candidate;
-            return true;
-        }
-        if (errno != EEXIST) return false;
-    }
-    return false;
-}
-
 bool OsReplaceRuntimeFile(const char* source, const char* target) {
     if (!source || !target) return false;
     struct stat old;
@@ -136,6 +181,90 @@ bool OsReplaceRuntimeFile(const char* source, const char* target) {
 bool OsDeleteRuntimeFile(const char* path) {
     struct stat st;
     return path && ::lstat(path, &st) == 0 && !S_ISDIR(st.st_mode) && ::unlink(path) == 0;
+}
+
+bool OsRuntimeFileIdentity(const char* path, StFILEID* id) {
+    struct stat st;
+    if (!path || !id || ::stat(path, &st) != 0) return false;
+    *id = IdOf(st);
+    return true;
+}
+
+bool OsFileIdentity(const char* path, StFILEID* id) {
+    std::string native;
+    return path && OsNativePath(path, native) && OsRuntimeFileIdentity(native.c_str(), id);
+}
+
+// The moment between the test and the removal is the one POSIX leaves open; a run that put its
+// file in place in that moment loses it, as it would to a later run.
+bool OsDeleteFileIfSame(const char* path, const StFILEID& id) {
+    std::string native;
+    struct stat st;
+    return path && OsNativePath(path, native) && ::lstat(native.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+           IdOf(st) == id && ::unlink(native.c_str()) == 0;
+}
+
+// ---- the temporary file's system part ----
+
+unsigned long ClTempFile::ProcessNumber() { return static_cast<unsigned long>(::getpid()); }
+
+ClTempFile::_Made ClTempFile::OpenNew(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0) return errno == EEXIST ? NameTaken : NotMade;
+    // Locked while it lives, so that another run's clean-up passes it by. Where the file system
+    // has no locks, no clean-up can take it either. One that took the name in the moment before
+    // the lock has removed the file: another name then.
+    int locked;
+    while ((locked = ::flock(fd, LOCK_EX)) != 0 && errno == EINTR) {
+    }
+    if ((locked != 0 && errno != ENOLCK && errno != EOPNOTSUPP && errno != EINVAL) || !StillNamed(fd, path)) {
+        ::close(fd);
+        return NameTaken;
+    }
+    struct stat st;
+    ::fstat(fd, &st);
+    m_id = IdOf(st);
+    m_handle = fd;
+    Doom(path);
+    return Made;
+}
+
+bool ClTempFile::WriteOut(const char* bytes, size_t count) {
+    while (count > 0) {
+        const ssize_t n = ::write(static_cast<int>(m_handle), bytes, count);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        bytes += n;
+        count -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+bool ClTempFile::Place() { return OsReplaceRuntimeFile(m_path.c_str(), m_target.c_str()); }
+
+// Removed while still locked, so that no clean-up of another run can mistake it for a leftover.
+void ClTempFile::Close(bool remove) {
+    if (remove) ::unlink(m_path.c_str());
+    Spare(m_path);
+    ::close(static_cast<int>(m_handle));
+    m_handle = kNoHandle;
+}
+
+// A temporary that no live run holds locked is what a killed run left.
+void ClTempFile::RemoveLeftovers(const std::string& folder) {
+    DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
+    if (!dir) return;
+    while (const struct dirent* entry = ::readdir(dir)) {
+        if (!IsTemporaryName(entry->d_name)) continue;
+        const std::string path = folder + entry->d_name;
+        const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) continue;
+        struct stat st;
+        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0 && StillNamed(fd, path))
+            ::unlink(path.c_str());
+        ::close(fd);
+    }
+    ::closedir(dir);
 }
 
 struct StFILELOCK {

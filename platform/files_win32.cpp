@@ -3,13 +3,11 @@
 
 #include <shlwapi.h>
 
-#include <atomic>
-#include <cstdio>
 #include <cstring>
-#include <ctime>
 #include <string>
 
 #include "osapi.h"
+#include "tempfile.h"
 
 namespace {
 
@@ -69,6 +67,23 @@ bool DeleteRetried(const char* path) {
     return path && Retried(path, [&] { return DeleteFileA(path) != FALSE; });
 }
 
+bool IdOf(HANDLE h, StFILEID* id) {
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(h, &info)) return false;
+    id->volume = info.dwVolumeSerialNumber;
+    id->index = (static_cast<unsigned long long>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    return true;
+}
+
+// Marks an open file for deletion when its last handle closes, or takes the mark back.
+bool SetDisposition(HANDLE h, bool remove) {
+    FILE_DISPOSITION_INFO info;
+    info.DeleteFile = remove ? TRUE : FALSE;
+    return SetFileInformationByHandle(h, FileDispositionInfo, &info, sizeof info) != FALSE;
+}
+
+HANDLE Handle(intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
+
 }  // namespace
 
 bool OsCreateDirectory(const char* path) { return path && CreateDirectoryA(path, nullptr) != FALSE; }
@@ -119,32 +134,6 @@ bool OsRuntimeFinalPath(const char* path, std::string& target) {
     return true;
 }
 
-bool OsCreateUniqueSibling(const char* target, std::string& created) {
-    created.clear();
-    if (!target || !*target) return false;
-    char folder[MAX_PATH + 1];
-    if (std::strlen(target) > MAX_PATH) return false;
-    std::strcpy(folder, target);
-    *PathFindFileNameA(folder) = '\0';
-    static std::atomic<unsigned> counter{0};  // saves may run on several threads
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        const unsigned long mix = (GetCurrentProcessId() * 2654435761UL) ^ (GetTickCount() * 40503UL) ^
-                                  (static_cast<unsigned long>(std::time(nullptr)) << 7) ^ (++counter * 97UL);
-        char name[24];
-        std::snprintf(name, sizeof name, "~%08lx.tmp", mix & 0xFFFFFFFFUL);
-        const std::string candidate = std::string(folder) + name;
-        // CREATE_NEW fails on anything of that name, a link included.
-        HANDLE h = CreateFileA(candidate.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (h != INVALID_HANDLE_VALUE) {
-            CloseHandle(h);
-            created = candidate;
-            return true;
-        }
-        if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS) return false;
-    }
-    return false;
-}
-
 bool OsReplaceRuntimeFile(const char* source, const char* target) {
     if (!source || !target) return false;
     const _FileKind old = KindOfPath(target, false);
@@ -157,6 +146,110 @@ bool OsReplaceRuntimeFile(const char* source, const char* target) {
 }
 
 bool OsDeleteRuntimeFile(const char* path) { return DeleteRetried(path); }
+
+// A folder opens too (backup semantics), and no access right is asked, so nothing is refused for
+// sharing: what the path leads to is all that counts.
+bool OsRuntimeFileIdentity(const char* path, StFILEID* id) {
+    if (!path || !id) return false;
+    HANDLE h = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                           FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    const bool known = IdOf(h, id);
+    CloseHandle(h);
+    return known;
+}
+
+bool OsFileIdentity(const char* path, StFILEID* id) { return OsRuntimeFileIdentity(path, id); }
+
+// The test and the removal on one handle: what is deleted is the file that was compared.
+bool OsDeleteFileIfSame(const char* path, const StFILEID& id) {
+    return path && Retried(path, [&] {
+        HANDLE h = CreateFileA(path, DELETE | FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                               nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+        if (h == INVALID_HANDLE_VALUE) return false;
+        StFILEID now;
+        FILE_ATTRIBUTE_TAG_INFO info;
+        const bool same = IdOf(h, &now) && now == id &&
+                          GetFileInformationByHandleEx(h, FileAttributeTagInfo, &info, sizeof info) &&
+                          OsKindOfAttributes(info.FileAttributes, info.ReparseTag) == FilePlain;
+        const bool deleted = same && SetDisposition(h, true);
+        const DWORD error = same ? GetLastError() : ERROR_FILE_NOT_FOUND;  // another file: no retry
+        CloseHandle(h);
+        SetLastError(error);
+        return deleted;
+    });
+}
+
+// ---- the temporary file's system part ----
+
+unsigned long ClTempFile::ProcessNumber() { return GetCurrentProcessId(); }
+
+ClTempFile::_Made ClTempFile::OpenNew(const std::string& path) {
+    // CREATE_NEW fails on anything of that name, a link included. Shared for deletion, so that the
+    // file can take the target's name while it is still held.
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE | DELETE | FILE_READ_ATTRIBUTES,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, CREATE_NEW,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ? NameTaken : NotMade;
+    }
+    // Marked for deletion until kept: however the program ends (Ctrl+C, Ctrl+Break, the console
+    // closed, Task Manager), the system removes the file with the last handle. Where the file
+    // system has no such mark, Close removes it, and the next run's clean-up what a kill left.
+    SetDisposition(h, true);
+    IdOf(h, &m_id);
+    m_handle = reinterpret_cast<intptr_t>(h);
+    return Made;
+}
+
+bool ClTempFile::WriteOut(const char* bytes, size_t count) {
+    while (count > 0) {
+        const DWORD chunk = count > 0x40000000 ? 0x40000000 : static_cast<DWORD>(count);
+        DWORD written = 0;
+        if (!WriteFile(Handle(m_handle), bytes, chunk, &written, nullptr) || written == 0) return false;
+        bytes += written;
+        count -= written;
+    }
+    return true;
+}
+
+// Still held while it takes the target's name, so that no clean-up of another run ever sees it
+// unheld; marked for deletion again when the target refuses.
+bool ClTempFile::Place() {
+    HANDLE h = Handle(m_handle);
+    if (!FlushFileBuffers(h) || !SetDisposition(h, false)) return false;
+    if (OsReplaceRuntimeFile(m_path.c_str(), m_target.c_str())) return true;
+    SetDisposition(h, true);
+    return false;
+}
+
+void ClTempFile::Close(bool remove) {
+    HANDLE h = Handle(m_handle);
+    const bool marked = remove && SetDisposition(h, true);
+    CloseHandle(h);
+    if (remove && !marked) DeleteRetried(m_path.c_str());
+    m_handle = kNoHandle;
+}
+
+// Opened without sharing, a temporary opens only when no live run holds it: then it is what a
+// killed run left, and goes.
+void ClTempFile::RemoveLeftovers(const std::string& folder) {
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "*.tmp").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    do {
+        if (!IsTemporaryName(found.cFileName) ||
+            (found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)))
+            continue;
+        HANDLE h = CreateFileA((folder + found.cFileName).c_str(), DELETE, 0, nullptr, OPEN_EXISTING,
+                               FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+        if (h == INVALID_HANDLE_VALUE) continue;
+        SetDisposition(h, true);
+        CloseHandle(h);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+}
 
 struct StFILELOCK {
     HANDLE file;

@@ -36,6 +36,15 @@ struct StFILESTATUS {
     unsigned long long size;  // bytes of a plain file; 0 otherwise
 };
 
+// What a file or folder is, however its path is spelt: the volume's serial number and the file
+// index on Windows, the device and the inode on POSIX. All zero: none.
+struct StFILEID {
+    unsigned long long volume;
+    unsigned long long index;
+};
+inline bool operator==(const StFILEID& a, const StFILEID& b) { return a.volume == b.volume && a.index == b.index; }
+inline bool operator!=(const StFILEID& a, const StFILEID& b) { return !(a == b); }
+
 // ---- drives and path syntax ----
 
 // Type of the drive whose root is given in the form "C:\"; DriveNoRootDir for a letter
@@ -60,6 +69,12 @@ bool OsStripToRoot(char* path);
 // and including the last separator, room 261); double-byte aware. Over-long parts are cut.
 void OsSplitDriveDir(const char* path, char* drive, char* directory);
 
+// The full path Windows opens for path: "." and ".." resolved (never above the drive's root or the
+// share), trailing dots and blanks of names dropped, a drive-relative path ("C:name") placed in
+// that drive's current folder, and the short (8.3) names of what exists expanded. False when the
+// path cannot be resolved (no drive or share, a reserved device name, too long).
+bool OsFullPath(const char* path, std::string& full);
+
 // ---- folders and files ----
 
 bool OsCreateDirectory(const char* path);  // one folder; its parent must exist
@@ -68,6 +83,17 @@ bool OsRemoveDirectory(const char* path);  // one empty folder
 // device name (NUL, CON.csv, ...).
 StFILESTATUS OsGetFileStatus(const char* path);
 bool OsDeleteFile(const char* path);
+
+// What path names, links followed; false when nothing is there (or it cannot be reached).
+bool OsFileIdentity(const char* path, StFILEID* id);
+// Whether two paths name one file as Windows would open it: the same identity where both exist,
+// else the same folder (by identity) and the same name without regard to case. Spellings of one
+// file (8.3 names, trailing dots, "..", another drive letter or a share onto the same folder, a
+// link) are the same file; a file of another name beside it is not.
+bool OsSameFile(const char* a, const char* b);
+// Deletes the file at path only when it is still the file id names (not a link, not a folder); false
+// when something else is there now, or nothing, or it cannot be deleted.
+bool OsDeleteFileIfSame(const char* path, const StFILEID& id);
 
 // GetPrivateProfileStringA: value of key in [section] of an INI file, blanks around it removed,
 // section and key compared without regard to case. A missing file, section or key gives the
@@ -126,14 +152,13 @@ _FileKind OsRuntimeFileKind(const char* path, bool followLinks);
 // The full path, without links, of what the path names once every link on the way is followed;
 // false when nothing is there or a link leads nowhere.
 bool OsRuntimeFinalPath(const char* path, std::string& target);
-// Creates a new empty file in the folder of target, exclusively (never an existing file, never
-// through a link), under a name of at most 16 bytes no other program uses; its path in created.
-bool OsCreateUniqueSibling(const char* target, std::string& created);
 // Puts the file source in the place of target in one step, written through to the disk. Refused,
 // with both left as they were, when target is not a plain file or is read-only (as Windows
 // refuses it) or held open by another program; the mode of a replaced file is kept.
 bool OsReplaceRuntimeFile(const char* source, const char* target);
 bool OsDeleteRuntimeFile(const char* path);
+// What the runtime path names, links followed; false when nothing is there.
+bool OsRuntimeFileIdentity(const char* path, StFILEID* id);
 
 // An exclusive lock on the file at path (created when missing, never through a link), held until
 // OsUnlockFile; waits at most waitMs for another holder. Null on time-out or failure.

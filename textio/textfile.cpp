@@ -12,14 +12,22 @@ namespace {
 const char kSource[] = "TextFile";
 }
 
-ClTextFile::ClTextFile() : m_buffer(new char[kBufferBytes]) {}
+ClTextFile::ClTextFile() : m_buffer(new char[kBufferBytes]), m_stream(nullptr), m_placed() {}
 
 // Closing here is a close like any other, only unrecorded: a whole replacement takes its place.
 ClTextFile::~ClTextFile() {
-    if (m_temporary.empty()) return;
-    m_stream.close();
-    if (m_stream.fail() || !OsReplaceRuntimeFile(m_temporary.c_str(), m_target.c_str()))
-        OsDeleteRuntimeFile(m_temporary.c_str());
+    if (m_replacement.IsOpen()) Finish();
+}
+
+bool ClTextFile::Finish() {
+    m_stream.flush();
+    // Every write that failed before has left the stream bad.
+    if (m_stream.fail() || !m_replacement.Keep()) {
+        m_replacement.Discard();
+        return false;
+    }
+    m_placed = m_replacement.Identity();
+    return true;
 }
 
 // The stream is always untranslated: the accessor's rows carry their own CR LF and reading drops
@@ -27,9 +35,8 @@ ClTextFile::~ClTextFile() {
 long ClTextFile::Open(const char* windowsPath, TFOpenMode mode) {
     // An open file stays open and as it is, its rows and a pending replacement with it: only
     // Close ends it.
-    if (m_stream.is_open()) return ClMsgMgr::Inst()->SetLastError(-1000, kSource, 88);
-    m_stream.clear();
-    m_stream.rdbuf()->pubsetbuf(m_buffer.get(), kBufferBytes);  // taken only while closed
+    if (IsOpen()) return ClMsgMgr::Inst()->SetLastError(-1000, kSource, 88);
+    m_file.pubsetbuf(m_buffer.get(), kBufferBytes);  // taken only while closed
     const int flags = static_cast<int>(mode);
     bool ok = windowsPath != nullptr && (flags & (TFRead | TFWrite)) != 0;
     // Paths in Windows form (a drive or a share) go through the platform's mapping; any other path
@@ -41,6 +48,7 @@ long ClTextFile::Open(const char* windowsPath, TFOpenMode mode) {
         ok = OsNativePath(windowsPath, mapped);
         path = mapped.c_str();
     }
+    std::streambuf* buffer = &m_file;
     if (ok && (flags & TFWrite)) {
         const bool append = (flags & TFAppend) != 0;
         const bool overwrite = (flags & TFOverwrite) != 0;
@@ -50,47 +58,41 @@ long ClTextFile::Open(const char* windowsPath, TFOpenMode mode) {
         ok = kind == FileNone || kind == FilePlain;
         if (ok && !append && !overwrite) ok = kind == FileNone;  // plain TFWrite never replaces a file
         if (ok && (flags & TFReplace) && !append) {
-            // Created here, exclusively and under a name of its own, so no other program's run
-            // and no planted link can share it.
-            ok = OsCreateUniqueSibling(path, m_temporary);
-            if (ok) {
-                m_target = path;
-                m_stream.open(m_temporary.c_str(), std::ios::in | std::ios::out | std::ios::binary);
-            }
+            // Made here, exclusively and under a name of its own, so no other program's run and
+            // no planted link can share it.
+            ok = m_replacement.Create(path);
+            buffer = &m_replacement;
         } else if (ok && append && overwrite) {
             std::ofstream emptied(path, std::ios::out | std::ios::trunc | std::ios::binary);
             ok = emptied.is_open();
         }
-        if (ok && m_temporary.empty()) {
+        if (ok && buffer == &m_file) {
             const std::ios::openmode how = append ? std::ios::app : std::ios::trunc;
-            m_stream.open(path, std::ios::in | std::ios::out | how | std::ios::binary);
+            ok = m_file.open(path, std::ios::in | std::ios::out | how | std::ios::binary) != nullptr;
         }
     } else if (ok) {
         // A link is followed when reading; a folder, FIFO or device is no text file.
-        ok = OsRuntimeFileKind(path, true) == FilePlain;
-        if (ok) m_stream.open(path, std::ios::in | std::ios::binary);
+        ok = OsRuntimeFileKind(path, true) == FilePlain &&
+             m_file.open(path, std::ios::in | std::ios::binary) != nullptr;
     }
-    if (!ok || !m_stream.is_open() || m_stream.fail()) {
-        if (m_stream.is_open()) m_stream.close();
-        m_stream.clear();
-        if (!m_temporary.empty()) OsDeleteRuntimeFile(m_temporary.c_str());
-        m_temporary.clear();
-        m_target.clear();
+    if (!ok) {
+        if (m_file.is_open()) m_file.close();
+        m_replacement.Discard();
         return ClMsgMgr::Inst()->SetLastError(-1000, kSource, 88);
     }
+    m_stream.rdbuf(buffer);  // and a good state
+    m_placed = StFILEID();
     return ClMsgMgr::Inst()->SetLastError(0, nullptr, 0);
 }
 
 long ClTextFile::Close() {
-    if (!m_stream.is_open()) return ClMsgMgr::Inst()->SetLastError(0, nullptr, 0);
-    m_stream.close();
-    bool ok = !m_stream.fail();  // also set by any write that failed before
-    if (!m_temporary.empty()) {
-        // Only a whole file takes the old one's place.
-        if (ok) ok = OsReplaceRuntimeFile(m_temporary.c_str(), m_target.c_str());
-        if (!ok) OsDeleteRuntimeFile(m_temporary.c_str());
-        m_temporary.clear();
-        m_target.clear();
+    if (!IsOpen()) return ClMsgMgr::Inst()->SetLastError(0, nullptr, 0);
+    bool ok;
+    if (m_replacement.IsOpen()) {
+        ok = Finish();  // only a whole file takes the old one's place
+    } else {
+        ok = !m_stream.fail();  // also set by any write that failed before
+        if (!m_file.close()) ok = false;
     }
     if (!ok) return ClMsgMgr::Inst()->SetLastError(-1000, kSource, 112);
     return ClMsgMgr::Inst()->SetLastError(0, nullptr, 0);

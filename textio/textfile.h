@@ -2,14 +2,19 @@
 #pragma once
 
 #include <fstream>
+#include <istream>
 #include <memory>
 #include <string>
+
+#include "osapi.h"
+#include "tempfile.h"
 
 class ClTextAccessor;
 
 // Open flags; combine with |. TFReplace (with TFWrite) writes a new file in the place of the path:
-// the bytes go to a temporary sibling, which Close puts in place in one step only when every byte
-// was written, and removes otherwise; until then the file at the path stays as it was.
+// the bytes go to a temporary sibling (platform/tempfile.h), which Close puts in place in one step
+// only when every byte was written, and removes otherwise; until then the file at the path stays
+// as it was.
 enum TFOpenMode { TFRead = 1, TFWrite = 2, TFAppend = 4, TFOverwrite = 8, TFReplace = 16 };
 inline TFOpenMode operator|(TFOpenMode a, TFOpenMode b) {
     return static_cast<TFOpenMode>(static_cast<int>(a) | static_cast<int>(b));
@@ -35,12 +40,19 @@ public:
     // Binds this file's stream to the accessor; -1003 (line 129) for a null accessor.
     long Attach(ClTextAccessor* accessor);
 
-    bool IsOpen() const { return m_stream.is_open(); }
+    bool IsOpen() const { return m_file.is_open() || m_replacement.IsOpen(); }
+    // With TFReplace: what the file put in place by the last Close is (all zero when none was),
+    // so that its owner can tell it from a file another program put there since.
+    const StFILEID& Placed() const { return m_placed; }
 
 private:
+    // Ends a pending replacement: the whole file in place, or none; true when placed.
+    bool Finish();
+
     enum { kBufferBytes = 1 << 16 };
     std::unique_ptr<char[]> m_buffer;  // the stream's buffer: rows reach the system in large writes
-    std::fstream m_stream;
-    std::string m_target;     // TFReplace: the runtime path the file goes to on Close
-    std::string m_temporary;  // TFReplace: where it is written until then
+    std::filebuf m_file;               // every mode but TFReplace
+    ClTempFile m_replacement;          // TFReplace: the bytes go here until Close puts them in place
+    std::iostream m_stream;            // over one of the two
+    StFILEID m_placed;
 };

@@ -118,9 +118,9 @@ TEST(IsDriveUsable, DriveTypes) {
     EXPECT_FALSE(IsValidDrive("I:\\x.csv"));
     EXPECT_FALSE(IsValidDrive("E:\\x.csv"));
     EXPECT_FALSE(IsValidDrive("C:\\a\\\\x.csv"));
-    // "C:name" keeps its drive; a name without "X:" is no drive, whatever its first letter.
-    EXPECT_TRUE(IsValidDrive("C:x.csv"));
-    for (const char* rootless : {"Cx.csv", "ZorvanDef.ini", "C", "\\x.csv"})
+    // A path that lies in a current folder is no drive: one without "X:", whatever its first
+    // letter, and "C:name" in drive C's current folder, which the run made the program's own.
+    for (const char* rootless : {"Cx.csv", "ZorvanDef.ini", "C", "\\x.csv", "C:x.csv", "C:ZorvanDef.ini", "C:"})
         EXPECT_FALSE(IsValidDrive(rootless)) << rootless;
 }
 

@@ -215,7 +215,9 @@ TEST_F(SavedPath, LinkIsReadThroughAndItsFileReplaced) {
     ASSERT_EQ(1, Store(Edition3(), {"b", 1, "D"}, "C:\\b"));
     EXPECT_TRUE(fs::is_symlink(m_temp.Native("cfg/Marlo3Export.env")));
     EXPECT_EQ("a/1/D:C:\\a\nb/1/D:C:\\b\n", ReadBytes(file));
-    EXPECT_EQ(1, std::distance(fs::directory_iterator(m_temp.Native("real")), fs::directory_iterator()));
+    // The file and the lock beside it, which guards the file rather than the link.
+    EXPECT_EQ(2, std::distance(fs::directory_iterator(m_temp.Native("real")), fs::directory_iterator()));
+    EXPECT_TRUE(fs::exists(m_temp.Native("real/settings.lck")));
 
     fs::remove(file);
     EXPECT_EQ(0, Store(Edition3(), {"b", 1, "D"}, "C:\\c"));
@@ -223,6 +225,32 @@ TEST_F(SavedPath, LinkIsReadThroughAndItsFileReplaced) {
     ASSERT_EQ(0, mkfifo(file.c_str(), 0600));
     EXPECT_EQ("<none>", Load(Edition3(), {"a", 1, "D"}));
     EXPECT_EQ(0, Store(Edition3(), {"b", 1, "D"}, "C:\\c"));
+}
+#endif
+
+#ifndef _WIN32
+// Users whose settings folders each hold a link to one shared file save at once: they meet at the
+// lock beside that file, and every line is kept.
+TEST_F(SavedPath, SavesThroughLinksToOneFileKeepEveryLine) {
+    namespace fs = std::filesystem;
+    fs::create_directories(m_temp.Native("shared"));
+    WriteBytes(m_temp.Native("shared/settings.env"), "");
+    std::vector<std::thread> savers;
+    std::vector<int> results(8, -1);
+    for (int i = 0; i < 8; ++i) {
+        const std::string folder = "cfg" + std::to_string(i);
+        fs::create_directories(m_temp.Native(folder));
+        fs::create_symlink(m_temp.Native("shared/settings.env"), m_temp.Native(folder + "/Marlo3Export.env"));
+        savers.emplace_back([this, i, folder, &results] {
+            const std::string user = "u" + std::to_string(i);
+            results[static_cast<size_t>(i)] = StoreSavedPath(m_temp.Win(folder + "\\").c_str(), Edition3(),
+                                                             {user.c_str(), 1, "D"}, ("C:\\" + user).c_str());
+        });
+    }
+    for (std::thread& saver : savers) saver.join();
+    EXPECT_EQ(results, std::vector<int>(8, 1));
+    const std::string kept = ReadBytes(m_temp.Native("shared/settings.env"));
+    for (int i = 0; i < 8; ++i) EXPECT_NE(kept.find("u" + std::to_string(i) + "/1/D:"), std::string::npos) << kept;
 }
 #endif
 

@@ -152,6 +152,12 @@ protected:
         return all;
     }
     bool Exists(const std::string& rel) { return OsGetFileStatus(temp.Win(rel).c_str()).kind != FileNone; }
+    // What a run that made entries and put the log at rel in place hands the closing report.
+    StRUNLOG PlacedLog(const std::string& rel, long entries) {
+        StRUNLOG log = {entries, StFILEID()};
+        EXPECT_TRUE(OsFileIdentity(temp.Win(rel).c_str(), &log.placed));
+        return log;
+    }
     std::string Settings() { return ReadBytes(temp.Native("settings/Marlo3Export.env")); }
 
     MappedTemp temp;
@@ -337,7 +343,7 @@ TEST_F(ShellRun, FolderWithoutRoomForTheLogIsRefusedAsTooLong) {
     EXPECT_EQ(ui.boxes, (std::vector<std::string>{kTooLong, kCancelled}));
     // Where the report is reached all the same, the box names the file in full.
     RecordingUi report;
-    ShowClosingReport(report, (folder + "a.csv").c_str(), FailedErrorLog);
+    ShowClosingReport(report, (folder + "a.csv").c_str(), FailedErrorLog, StRUNLOG{0, StFILEID()});
     ASSERT_EQ(report.boxes.size(), 1u);
     EXPECT_NE(report.boxes[0].find("連動エラーログ \x81\xCB " + folder + "Marlo3SysErr.txt    \n"), std::string::npos);
 }
@@ -374,7 +380,7 @@ TEST_F(ShellRun, WaitCursorEndsWhenTheRunUnwinds) {
 TEST_F(ShellRun, FailureBoxNamesTheDataFile) {
     WriteWin(temp.Win("Marlo3SysErr.txt"), "");
     RecordingUi ui;
-    ShowClosingReport(ui, temp.Win("assets.csv").c_str(), FailedDataFile);
+    ShowClosingReport(ui, temp.Win("assets.csv").c_str(), FailedDataFile, PlacedLog("Marlo3SysErr.txt", 0));
     EXPECT_FALSE(Exists("Marlo3SysErr.txt"));
     EXPECT_EQ(ui.boxes, std::vector<std::string>{"減価償却情報の出力に失敗しました。\n\n次のファイルを書き込めませんでした。\n"
                                                  "償却資産データ \x81\xCB " + temp.Win("assets.csv") +
@@ -548,13 +554,14 @@ TEST_F(ShellRun, FailureBoxFollowsTheViewerOfANonEmptyLog) {
     RecordingUi ui;
     size_t shownAtBox = 0;
     ui.onBox = [&](const char*) { shownAtBox = ui.shownFiles.size(); };
-    ShowClosingReport(ui, temp.Win("assets.csv").c_str(), FailedDataFile);
+    ShowClosingReport(ui, temp.Win("assets.csv").c_str(), FailedDataFile, PlacedLog("Marlo3SysErr.txt", 1));
     EXPECT_EQ(ui.shownFiles, std::vector<std::string>{temp.Win("Marlo3SysErr.txt")});
     EXPECT_EQ(shownAtBox, 1u);
     EXPECT_EQ(ui.boxes, std::vector<std::string>{failed + end});
 
     RecordingUi unwritten;
-    ShowClosingReport(unwritten, temp.Win("assets.csv").c_str(), FailedDataFile | FailedErrorLog);
+    ShowClosingReport(unwritten, temp.Win("assets.csv").c_str(), FailedDataFile | FailedErrorLog,
+                      StRUNLOG{1, StFILEID()});
     unsetenv("ASSETEXPORT_WINDIR");
     EXPECT_TRUE(unwritten.shownFiles.empty());
     EXPECT_EQ(unwritten.boxes, std::vector<std::string>{failed + "連動エラーログ \x81\xCB " +

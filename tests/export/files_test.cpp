@@ -173,17 +173,18 @@ TEST(TypeFile, ALeadByteBeforeANonTrailByteStandsAlone) {
 }
 
 // A comma would add a column to the unquoted row: mended as in the data file, with the same entry
-// appended to the log that the asset run has closed already.
+// in the log, which stays open for the type file.
 TEST(TypeFile, SeparatorsInANameAreMendedAndReported) {
     WriterRun run;
     run.writer.WriteLinkMessage("\nfirst");
-    run.Close();
+    run.writer.CloseFile(DataFile);
     const StDATAINFO set = DataSet("Company", 0);
     const StSHISANKUBUNINFO category = Category(5, "カンマ,入\r\n", 1, 0);
     run.writer.OpenFile(TypeFile, run.dataPath.c_str());
     run.writer.WriteTypeHeader(&set);
     run.writer.WriteTypeRow(&category);
     run.writer.CloseFile(TypeFile);
+    run.writer.CloseFile(ErrorLog);
     const std::vector<std::string> lines = SplitLines(ReadBytes(run.dir.File("syurui.SSC")));
     ASSERT_EQ(lines.size(), 18u);
     const std::vector<std::string> fields = SplitFields(lines[17]);
@@ -192,6 +193,19 @@ TEST(TypeFile, SeparatorsInANameAreMendedAndReported) {
     EXPECT_EQ(ReadBytes(run.LogPath()),
               "\nfirst\r\n\n＜WARNING＞\n｢カンマ\xA4入  ｣の半角カンマ・改行は、\n自動的に｢､｣・空白に置き換えられます。\r\n");
     EXPECT_EQ(run.writer.FailedFiles(), 0);
+}
+
+// A log is written whole or not at all: an entry that comes when the log is no longer open (or
+// never was) fails the log, and is never appended to what lies at its name.
+TEST(OutputFiles, AnEntryForAClosedLogFailsItAndIsNeverAppended) {
+    WriterRun run;
+    run.writer.WriteLinkMessage("\nfirst");
+    run.Close();
+    const std::string placed = ReadBytes(run.LogPath());
+    run.writer.UnreadCategoriesMessage();
+    EXPECT_EQ(ReadBytes(run.LogPath()), placed);
+    EXPECT_EQ(run.writer.FailedFiles(), 1 << ErrorLog);
+    EXPECT_EQ(run.writer.LogEntries(), 2);
 }
 
 TEST(OutputFiles, NamesBesideTheDataFile) {

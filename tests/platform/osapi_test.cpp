@@ -1,5 +1,6 @@
 // osapi_test.cpp - the platform layer on real folders: drives, Shift-JIS names, files, INI, processes.
 #include "osapi.h"
+#include "tempfile.h"
 
 #include <gtest/gtest.h>
 
@@ -215,29 +216,34 @@ TEST(PlatformFiles, ReplacementWaitsForAShortHolderOnly) {
 }
 #endif
 
-TEST(PlatformFiles, UniqueSiblingsAndReplacement) {
+TEST(PlatformFiles, TemporariesAreUniqueSiblingsKeptWholeOrNotAtAll) {
     TempDir dir;
     const std::string target = dir.File("data.csv");
-    std::string a, b;
-    ASSERT_TRUE(OsCreateUniqueSibling(target.c_str(), a));
-    ASSERT_TRUE(OsCreateUniqueSibling(target.c_str(), b));
-    EXPECT_NE(a, b);
-    EXPECT_EQ(a.substr(0, dir.Path().size()), dir.Path());
-    EXPECT_LE(a.size() - dir.Path().size() - 1, 16u);  // fits where the log name fits
-    WriteBytes(a, "new");
+    ClTempFile a, b;
+    ASSERT_TRUE(a.Create(target.c_str()));
+    ASSERT_TRUE(b.Create(target.c_str()));
+    EXPECT_NE(a.Path(), b.Path());
+    EXPECT_EQ(a.Path().substr(0, dir.Path().size()), dir.Path());
+    EXPECT_LE(a.Path().size() - dir.Path().size() - 1, 16u);  // fits where the log name fits
+    EXPECT_TRUE(ClTempFile::IsTemporaryName(a.Path().c_str() + dir.Path().size() + 1));
+    std::ostream(&a) << "new";
     WriteBytes(target, "old");
-    EXPECT_TRUE(OsReplaceRuntimeFile(a.c_str(), target.c_str()));
+    const StFILEID made = a.Identity();
+    EXPECT_TRUE(a.Keep());
     EXPECT_EQ(ReadBytes(target), "new");
-    EXPECT_FALSE(std::filesystem::exists(a));
-    // A read-only target is refused, as Windows refuses it.
+    EXPECT_FALSE(std::filesystem::exists(a.Path()));
+    StFILEID placed;
+    ASSERT_TRUE(OsRuntimeFileIdentity(target.c_str(), &placed));
+    EXPECT_EQ(placed, made);
+    // A read-only target is refused, as Windows refuses it; the temporary goes all the same.
     std::filesystem::permissions(target, std::filesystem::perms::owner_write | std::filesystem::perms::group_write |
                                              std::filesystem::perms::others_write,
                                  std::filesystem::perm_options::remove);
-    WriteBytes(b, "newer");
-    EXPECT_FALSE(OsReplaceRuntimeFile(b.c_str(), target.c_str()));
+    std::ostream(&b) << "newer";
+    EXPECT_FALSE(b.Keep());
     EXPECT_EQ(ReadBytes(target), "new");
+    EXPECT_FALSE(std::filesystem::exists(b.Path()));
     std::filesystem::permissions(target, std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
-    EXPECT_TRUE(OsDeleteRuntimeFile(b.c_str()));
 }
 
 // The file at the end of a chain of links, named without any; nothing for a link that leads nowhere.
