@@ -100,7 +100,7 @@ int ShowClosingReport(ClShellUi& ui, const char* outputPath, int failedFiles, co
                           kCaption, MB_TYPE_NOTICE);
         return 1;
     }
-    if (ours) OsDeleteFileIfSame(logPath, runLog.placed);
+    if (logPath[0] && runLog.previous != StFILEID()) OsDeleteFileIfSame(logPath, runLog.previous);
     if (failedFiles) {
         ShowFailure(ui, outputPath, failedFiles);
         return 0;

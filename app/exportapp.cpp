@@ -108,7 +108,7 @@ _RunOutcome CExportApp::RunSteps() {
 
         dialog.SaveOutputPath(outputPath);
         const int logged = ShowClosingReport(*m_ui, outputPath, exporter.FailedFiles(),
-                                             StRUNLOG{exporter.LogEntries(), exporter.PlacedLog()});
+                                             StRUNLOG{exporter.LogEntries(), exporter.PlacedLog(), exporter.PreviousLog()});
         return exporter.FailedFiles() ? RunWriteFailed : logged ? RunExportedLogged : RunExported;
     }
 }

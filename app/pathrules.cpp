@@ -124,7 +124,9 @@ bool FolderExists(const char* path) {
     return CopyPath(folder, path) && GetFolderPart(folder) && OsIsDirectory(folder);
 }
 
-bool CreateFolderChain(const char* folder) {
+bool CreateFolderChain(const char* folder, StMADEFOLDERS* madeOut) {
+    StMADEFOLDERS made;
+    made.count = 0;
     char w[kPathRoom] = {0};
     if (!CopyPath(w, folder) || !GetFolderPart(w) || !w[0]) return false;
     if (!AddTrailingBackslash(w, kPathRoom)) return false;
@@ -143,24 +145,31 @@ bool CreateFolderChain(const char* folder) {
             if (rootLength + i >= kPathRoom) return false;
             std::memcpy(prefix, root, rootLength);
             std::memcpy(prefix + rootLength, rest, i);
+            // Only what this call made may go: never a folder that was there before, nor one
+            // that another program made meanwhile.
             if (!AddTrailingBackslash(prefix, kPathRoom)) {
-                // Only what this call created may go: never a folder that was there before.
-                RemoveCreatedFolders(prefix, lastExisting);
+                RemoveCreatedFolders(prefix, lastExisting, made);
                 return false;
             }
             if (FolderExists(prefix)) {
                 std::strcpy(lastExisting, prefix);
-            } else if (!OsCreateDirectory(prefix)) {
-                RemoveCreatedFolders(prefix, lastExisting);
+            } else if (OsCreateDirectory(prefix)) {
+                if (made.count < sizeof made.ids / sizeof made.ids[0] && OsFileIdentity(prefix, &made.ids[made.count]))
+                    ++made.count;
+            } else if (OsIsDirectory(prefix)) {
+                std::strcpy(lastExisting, prefix);  // made by another program a moment ago
+            } else {
+                RemoveCreatedFolders(prefix, lastExisting, made);
                 return false;
             }
         }
         i += width;
     }
+    if (madeOut) *madeOut = made;
     return true;
 }
 
-bool RemoveCreatedFolders(const char* path, const char* stopFolder) {
+bool RemoveCreatedFolders(const char* path, const char* stopFolder, const StMADEFOLDERS& made) {
     char p[kPathRoom] = {0};
     char s[kPathRoom] = {0};
     if (!FolderWithBackslash(path, p)) return false;
@@ -187,7 +196,11 @@ bool RemoveCreatedFolders(const char* path, const char* stopFolder) {
         std::memcpy(candidate, rootP, rootLength);
         std::memcpy(candidate + rootLength, restP, k);
         candidate[rootLength + k] = '\\';
-        if (OsIsDirectory(candidate)) {
+        StFILEID id;
+        if (OsFileIdentity(candidate, &id) && OsIsDirectory(candidate)) {
+            bool ours = false;
+            for (size_t m = 0; m < made.count && !ours; ++m) ours = made.ids[m] == id;
+            if (!ours) break;  // another program's, and so is everything above it
             if (!OsRemoveDirectory(candidate)) return false;
             if (!hasStop) break;
         }

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 
+#include "osapi.h"
 #include "winpath.h"  // the walks, roots and comparisons of Shift-JIS paths these rules build on
 
 // Room of every folder work buffer: 260 bytes and a terminator.
@@ -23,9 +24,16 @@ bool IsDriveUsable(char letter, int mode);
 bool GetFolderPart(char* path);
 // Whether the folder part of path exists as a folder.
 bool FolderExists(const char* path);
-// Creates every missing folder of the folder path from the root down; after a failure the
-// folders this call created are removed again.
-bool CreateFolderChain(const char* folder);
+// The folders one CreateFolderChain call made, by what they are (a 260-byte path holds at most 130).
+struct StMADEFOLDERS {
+    size_t count;
+    StFILEID ids[kPathRoom / 2];
+};
+// Creates every missing folder of the folder path from the root down; a folder that another
+// program makes at the same moment counts as made. After a failure the folders this call made are
+// removed again. What it made, in made when given.
+bool CreateFolderChain(const char* folder, StMADEFOLDERS* made = nullptr);
 // Removes the folders of path, deepest first, down to (not including) stopFolder; without a stop
-// folder only the deepest existing one.
-bool RemoveCreatedFolders(const char* path, const char* stopFolder);
+// folder only the deepest existing one. Only folders in made go, while still the same and empty:
+// the walk stops at the first other folder, which another program may be filling.
+bool RemoveCreatedFolders(const char* path, const char* stopFolder, const StMADEFOLDERS& made);

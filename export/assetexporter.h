@@ -36,9 +36,11 @@ public:
     int HadOutputFailure() const { return m_writer.HadOutputFailure(); }
     // Which files failed so: bit 1 << _OutputFile for each.
     int FailedFiles() const { return m_writer.FailedFiles(); }
-    // The entries this run made for its log, and what the log it put in place is.
+    // The entries this run made for its log, what the log it put in place is, and what lay at
+    // the log's name before.
     long LogEntries() const { return m_writer.LogEntries(); }
     const StFILEID& PlacedLog() const { return m_writer.PlacedLog(); }
+    const StFILEID& PreviousLog() const { return m_writer.PreviousLog(); }
 
     ClAssetWriter& Writer() { return m_writer; }
     // Takes over a rule object that the caller has bound already; the steps then use it as it is.

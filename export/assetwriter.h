@@ -79,10 +79,12 @@ public:
     int HadOutputFailure() const { return m_failedFiles != 0 ? 1 : 0; }
     // Which files failed so: bit 1 << _OutputFile for each.
     int FailedFiles() const { return m_failedFiles; }
-    // How many entries this run made for the link error log, and what the log it put in place is
-    // (all zero until it is in place): the closing report judges this run's own log by them.
+    // How many entries this run made for the link error log, what the log it put in place is (all
+    // zero until it is in place, and for a log without entries, which is never put in place), and
+    // what lay at the log's name before: the closing report judges the log by them.
     long LogEntries() const { return m_logEntries; }
     const StFILEID& PlacedLog() const { return m_errorLog.Placed(); }
+    const StFILEID& PreviousLog() const { return m_errorLog.Previous(); }
 
     // The data-row accessor and its record, for callers that inspect a converted row.
     ClTextAccessor& InfoAccessor() { return m_info; }

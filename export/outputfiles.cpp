@@ -52,6 +52,12 @@ int ClAssetWriter::OpenFile(short file, const char* path) {
 
 int ClAssetWriter::CloseFile(short file) {
     ClTextFile* target = File(file);
+    // A log without entries is not put in place: a run with nothing to say never takes the place
+    // of another run's log. What an earlier run left there is the closing report's to judge.
+    if (file == ErrorLog && m_logEntries == 0) {
+        m_errorLog.Discard();
+        return 1;
+    }
     if (target && target->Close() != 0) NoteFailure(file);
     return 1;
 }

@@ -12,7 +12,7 @@ namespace {
 const char kSource[] = "TextFile";
 }
 
-ClTextFile::ClTextFile() : m_buffer(new char[kBufferBytes]), m_stream(nullptr), m_placed() {}
+ClTextFile::ClTextFile() : m_buffer(new char[kBufferBytes]), m_stream(nullptr), m_placed(), m_previous() {}
 
 // Closing here is a close like any other, only unrecorded: a whole replacement takes its place.
 ClTextFile::~ClTextFile() {
@@ -58,6 +58,8 @@ long ClTextFile::Open(const char* windowsPath, TFOpenMode mode) {
         ok = kind == FileNone || kind == FilePlain;
         if (ok && !append && !overwrite) ok = kind == FileNone;  // plain TFWrite never replaces a file
         if (ok && (flags & TFReplace) && !append) {
+            m_previous = StFILEID();
+            if (kind == FilePlain) OsRuntimeFileIdentity(path, &m_previous);
             // Made here, exclusively and under a name of its own, so no other program's run and
             // no planted link can share it.
             ok = m_replacement.Create(path);
@@ -95,6 +97,12 @@ long ClTextFile::Close() {
         if (!m_file.close()) ok = false;
     }
     if (!ok) return ClMsgMgr::Inst()->SetLastError(-1000, kSource, 112);
+    return ClMsgMgr::Inst()->SetLastError(0, nullptr, 0);
+}
+
+long ClTextFile::Discard() {
+    m_replacement.Discard();
+    if (m_file.is_open()) m_file.close();
     return ClMsgMgr::Inst()->SetLastError(0, nullptr, 0);
 }
 

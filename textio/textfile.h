@@ -35,6 +35,9 @@ public:
     // Closes when open; 0, or -1000 (line 112) when data could not be written (or, with
     // TFReplace, the file could not be put in place: the old one then stays).
     long Close();
+    // Closes without putting anything in place: with TFReplace the file at the path stays as it
+    // was. Records success as Close does; 0.
+    long Discard();
     // Whether reading met an error of the medium (a read that failed, not the end of the file).
     bool HadReadError() const { return m_stream.bad(); }
     // Binds this file's stream to the accessor; -1003 (line 129) for a null accessor.
@@ -42,8 +45,10 @@ public:
 
     bool IsOpen() const { return m_file.is_open() || m_replacement.IsOpen(); }
     // With TFReplace: what the file put in place by the last Close is (all zero when none was),
-    // so that its owner can tell it from a file another program put there since.
+    // and what lay at the path when it was opened (all zero: nothing), so that the owner can tell
+    // either from a file another program put there since.
     const StFILEID& Placed() const { return m_placed; }
+    const StFILEID& Previous() const { return m_previous; }
 
 private:
     // Ends a pending replacement: the whole file in place, or none; true when placed.
@@ -55,4 +60,5 @@ private:
     ClTempFile m_replacement;          // TFReplace: the bytes go here until Close puts them in place
     std::iostream m_stream;            // over one of the two
     StFILEID m_placed;
+    StFILEID m_previous;
 };

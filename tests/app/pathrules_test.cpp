@@ -6,6 +6,7 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "osapi.h"
@@ -233,29 +234,67 @@ TEST(CreateFolderChain, RefusesRootlessAndOverlongPaths) {
 TEST(RemoveCreatedFolders, StopFolderAndSingleRemoval) {
     MappedTemp temp;
     const std::string deep = temp.Win("base\\one\\two\\");
-    ASSERT_TRUE(CreateFolderChain(deep.c_str()));
+    StMADEFOLDERS made;
+    ASSERT_TRUE(CreateFolderChain(deep.c_str(), &made));
+    EXPECT_EQ(made.count, 3u);
     // Another root, or a stop folder that is not above the path: nothing is removed.
-    EXPECT_FALSE(RemoveCreatedFolders(deep.c_str(), "Q:\\base\\"));
-    EXPECT_FALSE(RemoveCreatedFolders(deep.c_str(), temp.Win("other\\").c_str()));
+    EXPECT_FALSE(RemoveCreatedFolders(deep.c_str(), "Q:\\base\\", made));
+    EXPECT_FALSE(RemoveCreatedFolders(deep.c_str(), temp.Win("other\\").c_str(), made));
     EXPECT_TRUE(OsIsDirectory(deep.c_str()));
     // Without a stop folder only the deepest existing one goes.
-    EXPECT_TRUE(RemoveCreatedFolders(deep.c_str(), nullptr));
+    EXPECT_TRUE(RemoveCreatedFolders(deep.c_str(), nullptr, made));
     EXPECT_FALSE(OsIsDirectory(deep.c_str()));
     EXPECT_TRUE(OsIsDirectory(temp.Win("base\\one").c_str()));
     // The stop folder matches without regard to case and is kept.
-    ASSERT_TRUE(CreateFolderChain(deep.c_str()));
+    ASSERT_TRUE(CreateFolderChain(deep.c_str(), &made));
+    EXPECT_EQ(made.count, 1u);
+    StMADEFOLDERS all = made;
+    ASSERT_TRUE(OsFileIdentity(temp.Win("base\\one").c_str(), &all.ids[all.count++]));
     std::string stop = temp.Win("BASE\\");
-    EXPECT_TRUE(RemoveCreatedFolders((deep + "file.csv").c_str(), stop.c_str()));
+    EXPECT_TRUE(RemoveCreatedFolders((deep + "file.csv").c_str(), stop.c_str(), all));
     EXPECT_FALSE(OsIsDirectory(temp.Win("base\\one").c_str()));
     EXPECT_TRUE(OsIsDirectory(temp.Win("base").c_str()));
+}
+
+// A folder that another program made in the chain, or in the place of one this call made, is
+// never removed, nor anything above it.
+TEST(RemoveCreatedFolders, OnlyFoldersThisCallMade) {
+    MappedTemp temp;
+    const std::string deep = temp.Win("base\\one\\two\\");
+    StMADEFOLDERS made;
+    ASSERT_TRUE(CreateFolderChain(deep.c_str(), &made));
+    // The folder moved aside and another made under its name.
+    std::filesystem::rename(temp.Native("base/one/two"), temp.Native("base/moved"));
+    ASSERT_TRUE(OsCreateDirectory(deep.c_str()));
+    EXPECT_TRUE(RemoveCreatedFolders(deep.c_str(), temp.Win("").c_str(), made));
+    EXPECT_TRUE(OsIsDirectory(deep.c_str()));
+}
+
+// Creations of one chain at once: a folder another creation made a moment earlier counts as
+// made, and none removes what another made.
+TEST(CreateFolderChain, ChainsMadeAtOnceAllSucceed) {
+    MappedTemp temp;
+    std::string chain = temp.Win("");
+    for (int level = 0; level < 13; ++level) chain += "level" + std::to_string(level) + "\\";
+    for (int round = 0; round < 5; ++round) {
+        std::vector<std::thread> creators;
+        std::vector<int> results(8, -1);
+        for (int i = 0; i < 8; ++i)
+            creators.emplace_back([&, i] { results[static_cast<size_t>(i)] = CreateFolderChain(chain.c_str()); });
+        for (std::thread& creator : creators) creator.join();
+        EXPECT_EQ(results, std::vector<int>(8, 1)) << "round " << round;
+        EXPECT_TRUE(OsIsDirectory(chain.c_str()));
+        std::filesystem::remove_all(temp.Native("level0"));
+    }
 }
 
 TEST(RemoveCreatedFolders, DoubleByteNamesDownToTheRoot) {
     MappedTemp temp;
     SKIP_UNLESS_DRIVES_CAN_BE_MAPPED(temp);  // needs the folder to be a drive of its own
     const std::string deep = "M:\\" + kHyo + "\\" + kSo + "\\" + kPo + "\\";
-    ASSERT_TRUE(CreateFolderChain(deep.c_str()));
-    EXPECT_TRUE(RemoveCreatedFolders(deep.c_str(), "M:\\"));
+    StMADEFOLDERS made;
+    ASSERT_TRUE(CreateFolderChain(deep.c_str(), &made));
+    EXPECT_TRUE(RemoveCreatedFolders(deep.c_str(), "M:\\", made));
     EXPECT_FALSE(OsIsDirectory(("M:\\" + kHyo).c_str()));
     EXPECT_TRUE(OsIsDirectory("M:\\"));
 }

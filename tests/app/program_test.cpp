@@ -211,7 +211,7 @@ TEST_F(ProgramRun, HostMessageInTheTerminalsEncoding) {
         << ReadBytes(dir.File("err"));
 }
 
-TEST_F(ProgramRun, KilledExportLeavesThePreviousDataFileWhole) {
+TEST_F(ProgramRun, KilledExportLeavesThePreviousDataFileWholeAndNoTemporary) {
     // Enough rows that a kill can land in the middle of writing them.
     std::string rows;
     for (int i = 0; i < 20000; ++i)
@@ -227,8 +227,18 @@ TEST_F(ProgramRun, KilledExportLeavesThePreviousDataFileWhole) {
     const std::string shell = "cd '" + dir.Path() + "' && LC_ALL=C HOSTSIM_LEDGER='" + dir.File("ledger") +
                               "' ASSETEXPORT_DRIVES='C=" + dir.File("c") + ":fixed' exec '" + MARLO3_PROGRAM +
                               "' --path 'C:\\old.csv' --answer yes >/dev/null 2>&1";
+    // The temporary files in the output folder.
+    const auto temporaries = [&] {
+        int n = 0;
+        for (const auto& entry : std::filesystem::directory_iterator(dir.File("c"))) {
+            const std::string name = entry.path().filename().string();
+            n += name[0] == '~' && name.size() > 4 && name.compare(name.size() - 4, 4, ".tmp") == 0;
+        }
+        return n;
+    };
     std::mt19937 rng(std::random_device{}());
-    for (int round = 0; round < 4; ++round) {
+    // A signal the program sees removes its temporaries; SIGKILL leaves them to the next export.
+    for (const int signalNumber : {SIGKILL, SIGTERM, SIGHUP, SIGINT, SIGKILL, SIGTERM, SIGHUP, SIGINT}) {
         const pid_t child = fork();
         ASSERT_GE(child, 0);
         if (child == 0) {
@@ -236,12 +246,17 @@ TEST_F(ProgramRun, KilledExportLeavesThePreviousDataFileWhole) {
             _exit(127);
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(std::uniform_int_distribution<int>(5, 150)(rng)));
-        kill(child, SIGKILL);
+        kill(child, signalNumber);
         int status = 0;
         waitpid(child, &status, 0);
         const std::string now = ReadBytes(dir.File("c/old.csv"));
-        EXPECT_TRUE(now == previous || now == whole) << "round " << round << ": " << now.size() << " bytes";
+        EXPECT_TRUE(now == previous || now == whole) << "signal " << signalNumber << ": " << now.size() << " bytes";
+        if (signalNumber != SIGKILL) {
+            EXPECT_EQ(temporaries(), 0) << "signal " << signalNumber;
+        }
     }
+    ASSERT_EQ(Run(MARLO3_PROGRAM, "--path 'C:\\old.csv' --answer yes"), 0);
+    EXPECT_EQ(temporaries(), 0);
 }
 
 // The level file is read only where it was looked for, and only as a plain file: beside a folder
@@ -299,6 +314,40 @@ TEST_F(ProgramRun, ConcurrentExportsNeverBlendTheirLogs) {
                      " & wait; }").c_str());
         const std::string log = ReadBytes(dir.File("c/both/Marlo3SysErr.txt"));
         EXPECT_TRUE(log == logs[0] || log == logs[1]) << "round " << round << ": " << log.size() << " bytes";
+    }
+}
+
+// A run without log entries and one with entries into one folder at once: the first always ends
+// in success and never shows or names a log; the second never ends in success, and its log is the
+// one that stays, whole.
+TEST_F(ProgramRun, ConcurrentRunsNeverTakeEachOthersLog) {
+    for (const char* which : {"Clean", "Logged"}) {
+        const std::string ledger = dir.File(std::string("ledger") + which);
+        std::filesystem::create_directories(ledger);
+        for (const char* file : {"session.csv", "datasets.csv"})
+            std::filesystem::copy_file(dir.File(std::string("ledger/") + file), ledger + "/" + file);
+        std::string rows;
+        for (int i = 0; i < 3000; ++i)
+            rows += "K" + std::to_string(i) + ",C" + std::to_string(which[0] == 'C' ? i : i / 2) +
+                    ",5,NAME,3台,memo,0,,20200401,20200501,1000,0,0,6,5,200,0,0,0,10000,30,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0\r\n";
+        WriteBytes(ledger + "/assets-7.csv", rows);
+    }
+    auto run = [&](const char* which) {
+        return "LC_ALL=C HOSTSIM_LEDGER='" + dir.File(std::string("ledger") + which) + "' ASSETEXPORT_DRIVES='C=" +
+               dir.File("c") + ":fixed' '" + MARLO3_PROGRAM + "' --path 'C:\\both\\" + which +
+               ".csv' --answer yes --no-viewer >" + which + ".out 2>&1; echo $? >" + which + ".status";
+    };
+    ASSERT_EQ(std::system(("cd '" + dir.Path() + "' && { " + run("Logged") + "; }").c_str()), 0);
+    const std::string logged = ReadBytes(dir.File("c/both/Marlo3SysErr.txt"));
+    ASSERT_NE(logged.find("＜ERROR＞"), std::string::npos);
+    for (int round = 0; round < 20; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        std::system(("cd '" + dir.Path() + "' && { " + run("Clean") + " & " + run("Logged") + " & wait; }").c_str());
+        EXPECT_EQ(ReadBytes(dir.File("Clean.status")), "0\n");
+        EXPECT_EQ(ReadBytes(dir.File("Clean.out")).find("連動エラーログ"), std::string::npos);
+        EXPECT_EQ(ReadBytes(dir.File("Logged.status")), "1\n");
+        EXPECT_NE(ReadBytes(dir.File("Logged.out")).find("連動エラーログ: C:\\both\\Marlo3SysErr.txt\n"), std::string::npos);
+        EXPECT_EQ(ReadBytes(dir.File("c/both/Marlo3SysErr.txt")), logged);
     }
 }
 

@@ -152,10 +152,16 @@ protected:
         return all;
     }
     bool Exists(const std::string& rel) { return OsGetFileStatus(temp.Win(rel).c_str()).kind != FileNone; }
-    // What a run that made entries and put the log at rel in place hands the closing report.
+    // What a run hands the closing report: one that made entries and put the log at rel in place,
+    // and one without entries that found an earlier run's log at rel.
     StRUNLOG PlacedLog(const std::string& rel, long entries) {
-        StRUNLOG log = {entries, StFILEID()};
+        StRUNLOG log = {entries, StFILEID(), StFILEID()};
         EXPECT_TRUE(OsFileIdentity(temp.Win(rel).c_str(), &log.placed));
+        return log;
+    }
+    StRUNLOG EarlierLog(const std::string& rel) {
+        StRUNLOG log = {0, StFILEID(), StFILEID()};
+        EXPECT_TRUE(OsFileIdentity(temp.Win(rel).c_str(), &log.previous));
         return log;
     }
     std::string Settings() { return ReadBytes(temp.Native("settings/Marlo3Export.env")); }
@@ -301,22 +307,50 @@ TEST_F(ShellRun, EveryRefusalLeavesTheDialogOpenWithThePathSelected) {
     EXPECT_FALSE(Exists("settings"));
 }
 
-// The program's own files are no output: the type file's and the log's names beside the data (in
-// any case), the settings file and the level file themselves. Nothing is written.
-TEST_F(ShellRun, TheProgramsOwnFilesAreRefusedAsOutput) {
+// The program's own files are no output, however the path is spelt: the type file's and the log's
+// names beside the data (in any case, with trailing dots or blanks), the settings file and its lock,
+// the level file, and a name of our temporaries. Nothing is written, the settings stay as they were.
+TEST_F(ShellRun, TheProgramsOwnFilesAreRefusedAsOutputHoweverSpelt) {
     char program[kPathRoom];
     ASSERT_TRUE(OsGetProgramFolder(program, sizeof program));
+    const std::string level = program;
+    ASSERT_TRUE(OsCreateDirectory(temp.Win("settings").c_str()));
+    const std::string settings = "tanaka/2/" + kSevenId + ":" + temp.Win("kept.csv") + "\n";
+    ASSERT_TRUE(WriteWin(temp.Win("settings\\Marlo3Export.env"), settings));
+    ASSERT_TRUE(WriteWin(temp.Win("settings\\Marlo3Export.lck"), ""));
+    std::vector<std::string> own = {temp.Win("out\\SYURUI.ssc"), temp.Win("out\\syurui.SSC."),
+                                    temp.Win("out\\syurui.SSC "), temp.Win("out\\marlo3syserr.TXT"),
+                                    temp.Win("out\\Marlo3SysErr.txt. ."), temp.Win("settings\\.\\Marlo3Export.env"),
+                                    temp.Win("settings\\sub\\..\\marlo3export.ENV."),
+                                    temp.Win("settings\\Marlo3Export.lck"), level + ".\\ZorvanDef.ini",
+                                    level + "x\\..\\zorvandef.ini", level + "ZorvanDef.ini.",
+                                    temp.Win("out\\~aex0123abcd.tmp")};
+    // Another drive letter onto the same folder, where the drive map can show it.
+    if (temp.Mapped() && OsMapDrive('N', temp.Native("").c_str(), DriveFixed))
+        own.push_back("N:\\settings\\Marlo3Export.env");
+    std::vector<std::string> steps;
+    for (const std::string& path : own) steps.insert(steps.end(), {"--path", path, "--execute"});
+    steps.push_back("--cancel");
     RecordingUi ui;
-    ui.Script({"--path", temp.Win("out\\SYURUI.ssc"), "--execute",            //
-               "--path", temp.Win("out\\marlo3syserr.TXT"), "--execute",      //
-               "--path", temp.Win("settings\\marlo3export.ENV"), "--execute", //
-               "--path", std::string(program) + "zorvandef.ini", "--execute",  //
-               "--cancel"});
+    ui.Script(steps);
     EXPECT_FALSE(Run(ui));
-    const std::vector<std::string> expected = {kOwnFile, kOwnFile, kOwnFile, kOwnFile, kCancelled};
+    std::vector<std::string> expected(own.size(), kOwnFile);
+    expected.push_back(kCancelled);
     EXPECT_EQ(ui.boxes, expected);
     EXPECT_FALSE(Exists("out"));
-    EXPECT_FALSE(Exists("settings"));
+    EXPECT_EQ(ReadBytes(temp.Native("settings/Marlo3Export.env")), settings);
+}
+
+// A path in a current folder names no file the user can see: "C:name" lies in drive C's current
+// folder, which the run made the program's own, and "." or ".." name a folder.
+TEST_F(ShellRun, DriveRelativePathsAndDotNamesAreRefused) {
+    RecordingUi ui;
+    const std::string drive = temp.Win("").substr(0, 2);
+    ui.Script({"--path", drive + "rel.csv", "--execute", "--path", drive + "ZorvanDef.ini", "--execute", "--path",
+               temp.Win("out\\."), "--execute", "--path", temp.Win("out\\. ."), "--execute", "--cancel"});
+    EXPECT_FALSE(Run(ui));
+    EXPECT_EQ(ui.boxes, (std::vector<std::string>{kBadDrive, kBadDrive, kNoFileName, kNoFileName, kCancelled}));
+    EXPECT_FALSE(Exists("out"));
 }
 
 // A path the run's 260-byte buffer cannot hold is refused as too long, not exported cut.
@@ -343,7 +377,7 @@ TEST_F(ShellRun, FolderWithoutRoomForTheLogIsRefusedAsTooLong) {
     EXPECT_EQ(ui.boxes, (std::vector<std::string>{kTooLong, kCancelled}));
     // Where the report is reached all the same, the box names the file in full.
     RecordingUi report;
-    ShowClosingReport(report, (folder + "a.csv").c_str(), FailedErrorLog, StRUNLOG{0, StFILEID()});
+    ShowClosingReport(report, (folder + "a.csv").c_str(), FailedErrorLog, StRUNLOG{0, StFILEID(), StFILEID()});
     ASSERT_EQ(report.boxes.size(), 1u);
     EXPECT_NE(report.boxes[0].find("連動エラーログ \x81\xCB " + folder + "Marlo3SysErr.txt    \n"), std::string::npos);
 }
@@ -376,11 +410,12 @@ TEST_F(ShellRun, WaitCursorEndsWhenTheRunUnwinds) {
     EXPECT_EQ(ui.WaitCursorDepth(), 0);
 }
 
-// The data file failed and the log is empty: the log is removed and only the data file is named.
+// The data file failed and the run made no log entries: an earlier run's log is removed, and only
+// the data file is named.
 TEST_F(ShellRun, FailureBoxNamesTheDataFile) {
     WriteWin(temp.Win("Marlo3SysErr.txt"), "");
     RecordingUi ui;
-    ShowClosingReport(ui, temp.Win("assets.csv").c_str(), FailedDataFile, PlacedLog("Marlo3SysErr.txt", 0));
+    ShowClosingReport(ui, temp.Win("assets.csv").c_str(), FailedDataFile, EarlierLog("Marlo3SysErr.txt"));
     EXPECT_FALSE(Exists("Marlo3SysErr.txt"));
     EXPECT_EQ(ui.boxes, std::vector<std::string>{"減価償却情報の出力に失敗しました。\n\n次のファイルを書き込めませんでした。\n"
                                                  "償却資産データ \x81\xCB " + temp.Win("assets.csv") +
@@ -561,7 +596,7 @@ TEST_F(ShellRun, FailureBoxFollowsTheViewerOfANonEmptyLog) {
 
     RecordingUi unwritten;
     ShowClosingReport(unwritten, temp.Win("assets.csv").c_str(), FailedDataFile | FailedErrorLog,
-                      StRUNLOG{1, StFILEID()});
+                      StRUNLOG{1, StFILEID(), StFILEID()});
     unsetenv("ASSETEXPORT_WINDIR");
     EXPECT_TRUE(unwritten.shownFiles.empty());
     EXPECT_EQ(unwritten.boxes, std::vector<std::string>{failed + "連動エラーログ \x81\xCB " +

@@ -216,6 +216,7 @@ TEST(OutputFiles, NamesBesideTheDataFile) {
     EXPECT_EQ(writer.OpenFile(DataFile, path.c_str()), 1);
     EXPECT_EQ(writer.OpenFile(TypeFile, path.c_str()), 1);
     EXPECT_EQ(writer.OpenFile(ErrorLog, path.c_str()), 1);
+    writer.WriteLinkMessage("\nentry");  // a log without entries is not put in place
     for (short f : {DataFile, TypeFile, ErrorLog}) {
         EXPECT_EQ(writer.CloseFile(f), 1);
     }
@@ -265,6 +266,7 @@ TEST(OutputFiles, TrailByteOfADoubleByteNameIsNoSeparator) {
     if (writer.OpenFile(DataFile, path.c_str()) != 1) GTEST_SKIP() << "the file system refuses this name";
     EXPECT_EQ(writer.OpenFile(TypeFile, path.c_str()), 1);
     EXPECT_EQ(writer.OpenFile(ErrorLog, path.c_str()), 1);
+    writer.WriteLinkMessage("\nentry");
     writer.CloseFile(TypeFile);
     writer.CloseFile(ErrorLog);
     EXPECT_TRUE(std::filesystem::exists(dir.File("syurui.SSC")));

@@ -7,6 +7,7 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include <signal.h>
 #include <sys/stat.h>
 #endif
 
@@ -24,6 +25,14 @@ namespace {
 const std::string kHyo = "\x95\x5C";  // 表: trail byte is a backslash
 const std::string kSo = "\x83\x5C";   // ソ
 const std::string kPo = "\x83\x7C";   // ポ: trail byte is "|"
+
+// How many of our temporaries lie in a folder.
+int Temporaries(const std::string& folder) {
+    int n = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        n += ClTempFile::IsTemporaryName(entry.path().filename().string().c_str());
+    return n;
+}
 
 std::string ProfileOf(const std::string& file, const char* section, const char* key, const char* def,
                       unsigned long room = 16, unsigned long* count = nullptr) {
@@ -244,6 +253,100 @@ TEST(PlatformFiles, TemporariesAreUniqueSiblingsKeptWholeOrNotAtAll) {
     EXPECT_EQ(ReadBytes(target), "new");
     EXPECT_FALSE(std::filesystem::exists(b.Path()));
     std::filesystem::permissions(target, std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
+}
+
+// One file however its path is spelt, and only that file: what exists by its identity, what does
+// not (yet) by its name in its folder.
+TEST(PlatformFiles, SameFileHoweverSpelt) {
+    MappedTemp temp;
+    ASSERT_TRUE(OsCreateDirectory(temp.Win("set").c_str()));
+    const std::string file = temp.Win("set\\Marlo3Export.env");
+    ASSERT_TRUE(WriteWin(file, "x"));
+    for (const std::string& same : {temp.Win("set\\.\\Marlo3Export.env"), temp.Win("set\\sub\\..\\Marlo3Export.env"),
+                                    temp.Win("set\\Marlo3Export.env."), temp.Win("set\\Marlo3Export.env . "),
+                                    temp.Win("set\\MARLO3EXPORT.ENV")})
+        EXPECT_TRUE(OsSameFile(same.c_str(), file.c_str())) << same;
+    EXPECT_FALSE(OsSameFile(temp.Win("set\\Marlo5Export.env").c_str(), file.c_str()));
+    EXPECT_FALSE(OsSameFile(temp.Win("Marlo3Export.env").c_str(), file.c_str()));
+    // Not there yet: the same name in the same folder, however the folder is spelt.
+    EXPECT_TRUE(OsSameFile(temp.Win("set\\new.csv").c_str(), temp.Win("x\\..\\set\\NEW.csv.").c_str()));
+    EXPECT_FALSE(OsSameFile(temp.Win("set\\new.csv").c_str(), temp.Win("new.csv").c_str()));
+#ifdef _WIN32
+    char shortName[MAX_PATH];
+    const DWORD n = GetShortPathNameA(file.c_str(), shortName, sizeof shortName);
+    if (n == 0 || n >= sizeof shortName || file == shortName) GTEST_SKIP() << "no short names on this volume";
+    EXPECT_TRUE(OsSameFile(shortName, file.c_str())) << shortName;
+    std::string full;
+    ASSERT_TRUE(OsFullPath(shortName, full));
+    EXPECT_EQ(full, file);
+#else
+    // Another drive onto the folder, and a link to the file.
+    ASSERT_TRUE(OsMapDrive('N', temp.Native("set").c_str(), DriveFixed));
+    EXPECT_TRUE(OsSameFile("N:\\Marlo3Export.env", file.c_str()));
+    EXPECT_TRUE(OsSameFile("N:\\other.csv", temp.Win("set\\Other.csv").c_str()));
+    std::filesystem::create_symlink(temp.Native("set/Marlo3Export.env"), temp.Native("link.env"));
+    EXPECT_TRUE(OsSameFile(temp.Win("link.env").c_str(), file.c_str()));
+#endif
+}
+
+// However a program ends while it writes, its temporary goes: Discard or destruction, an ending
+// signal (POSIX), or being ended outright (Windows: Task Manager, or the console's Ctrl+C, Ctrl+Break
+// and close, which end it the same way). What a kill no program sees (SIGKILL) leaves is removed
+// by the next temporary made in that folder.
+TEST(PlatformFiles, TemporariesGoOnEveryWayOut) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    // A death test's child runs this test anew: the folder has a fixed name so that it finds it.
+    const std::string folder = (std::filesystem::temp_directory_path() / "aetest-temporaries").string();
+    std::filesystem::create_directories(folder);
+    const std::string target = folder + "/data.csv";
+    const auto writeAndEnd = [&](void (*end)()) {
+        ClTempFile temporary;
+        if (!temporary.Create(target.c_str())) std::_Exit(9);
+        std::ostream(&temporary) << std::string(100000, 'x');
+        end();
+    };
+    {
+        ClTempFile discarded;
+        ASSERT_TRUE(discarded.Create(target.c_str()));
+        ASSERT_EQ(Temporaries(folder), 1);
+    }
+    EXPECT_EQ(Temporaries(folder), 0);
+#ifdef _WIN32
+    EXPECT_EXIT(writeAndEnd([] { TerminateProcess(GetCurrentProcess(), 3); }), ::testing::ExitedWithCode(3), "");
+    EXPECT_EQ(Temporaries(folder), 0);
+#else
+    static int s_signal;
+    for (const int signalNumber : {SIGINT, SIGTERM, SIGHUP}) {
+        s_signal = signalNumber;
+        EXPECT_EXIT(writeAndEnd([] { ::raise(s_signal); }), ::testing::KilledBySignal(signalNumber), "");
+        EXPECT_EQ(Temporaries(folder), 0) << signalNumber;
+    }
+    EXPECT_EXIT(writeAndEnd([] { ::raise(SIGKILL); }), ::testing::KilledBySignal(SIGKILL), "");
+    EXPECT_EQ(Temporaries(folder), 1);
+#endif
+    WriteBytes(folder + "/~aex0000abcd.tmp", "left by a run that was killed");
+    {
+        ClTempFile next;
+        ASSERT_TRUE(next.Create(target.c_str()));
+        EXPECT_EQ(Temporaries(folder), 1);  // its own
+    }
+    std::filesystem::remove_all(folder);
+}
+
+// A temporary that a live run still writes is never taken for a leftover, nor a file of ours
+// that only looks like one.
+TEST(PlatformFiles, LiveTemporariesStay) {
+    TempDir dir;
+    const std::string target = dir.File("data.csv");
+    ClTempFile live, other;
+    ASSERT_TRUE(live.Create(target.c_str()));
+    WriteBytes(dir.File("~AEX0000ABCD.TMP"), "a user's");
+    ASSERT_TRUE(other.Create(target.c_str()));
+    EXPECT_EQ(Temporaries(dir.Path()), 2);
+    EXPECT_TRUE(std::filesystem::exists(dir.File("~AEX0000ABCD.TMP")));
+    std::ostream(&live) << "whole";
+    EXPECT_TRUE(live.Keep());
+    EXPECT_EQ(ReadBytes(target), "whole");
 }
 
 // The file at the end of a chain of links, named without any; nothing for a link that leads nowhere.
