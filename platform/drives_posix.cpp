@@ -8,8 +8,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <climits>
 #include <cctype>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <string>

@@ -4,15 +4,6 @@
 #include "osapi.h"
 #include "winpath.h"
 
-namespace {
-
-// The folder of a full path, with its closing separator.
-bool FolderIdentity(const std::string& full, size_t nameStart, StFILEID* id) {
-    return OsFileIdentity(full.substr(0, nameStart).c_str(), id);
-}
-
-}  // namespace
-
 bool OsSameFile(const char* a, const char* b) {
     std::string fullA, fullB;
     if (!a || !b || !OsFullPath(a, fullA) || !OsFullPath(b, fullB)) return false;
@@ -25,5 +16,6 @@ bool OsSameFile(const char* a, const char* b) {
     if (!SameNoCase(fullA.c_str() + startA, fullB.c_str() + startB)) return false;
     if (SameNoCase(fullA.c_str(), fullB.c_str())) return true;
     StFILEID folderA, folderB;
-    return FolderIdentity(fullA, startA, &folderA) && FolderIdentity(fullB, startB, &folderB) && folderA == folderB;
+    return OsFileIdentity(fullA.substr(0, startA).c_str(), &folderA) &&
+           OsFileIdentity(fullB.substr(0, startB).c_str(), &folderB) && folderA == folderB;
 }

@@ -1,4 +1,4 @@
-// files_posix.cpp - files and folders on POSIX: status, exclusive siblings, replacement in one step, locks.
+// files_posix.cpp - files on POSIX: status, identity, replacement in one step, the temporary, locks.
 #include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
@@ -8,10 +8,8 @@
 
 #include <atomic>
 #include <cerrno>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <mutex>
 #include <string>
 
@@ -126,14 +124,6 @@ StFILESTATUS OsGetFileStatus(const char* path) {
     return status;
 }
 
-bool OsDeleteFile(const char* path) {
-    std::string native;
-    struct stat st;
-    // DeleteFileA refuses folders; unlink would too, but say so plainly.
-    return OsNativePath(path, native) && ::stat(native.c_str(), &st) == 0 && !S_ISDIR(st.st_mode) &&
-           ::unlink(native.c_str()) == 0;
-}
-
 _FileKind OsRuntimeFileKind(const char* path, bool followLinks) {
     struct stat st;
     if (!path || (followLinks ? ::stat(path, &st) : ::lstat(path, &st)) != 0) return FileNone;
@@ -176,11 +166,6 @@ bool OsReplaceRuntimeFile(const char* source, const char* target) {
         ::close(dir);
     }
     return true;
-}
-
-bool OsDeleteRuntimeFile(const char* path) {
-    struct stat st;
-    return path && ::lstat(path, &st) == 0 && !S_ISDIR(st.st_mode) && ::unlink(path) == 0;
 }
 
 bool OsRuntimeFileIdentity(const char* path, StFILEID* id) {

@@ -1,4 +1,4 @@
-// files_win32.cpp - files and folders on Windows: status by handle and reparse tag, replacement, locks.
+// files_win32.cpp - files on Windows: status by handle and reparse tag, identity, replacement, the temporary, locks.
 #include <windows.h>  // first: the other system headers rely on it
 
 #include <shlwapi.h>
@@ -145,8 +145,6 @@ bool OsReplaceRuntimeFile(const char* source, const char* target) {
     return MoveRetried(source, target);
 }
 
-bool OsDeleteRuntimeFile(const char* path) { return DeleteRetried(path); }
-
 // A folder opens too (backup semantics), and no access right is asked, so nothing is refused for
 // sharing: what the path leads to is all that counts.
 bool OsRuntimeFileIdentity(const char* path, StFILEID* id) {
@@ -282,4 +280,3 @@ void OsUnlockFile(StFILELOCK* lock) {
     delete lock;
 }
 
-bool OsDeleteFile(const char* path) { return DeleteRetried(path); }

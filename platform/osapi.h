@@ -82,7 +82,6 @@ bool OsRemoveDirectory(const char* path);  // one empty folder
 // What the path itself names; a link is FileSpecial whatever it points to, and so is a reserved
 // device name (NUL, CON.csv, ...).
 StFILESTATUS OsGetFileStatus(const char* path);
-bool OsDeleteFile(const char* path);
 
 // What path names, links followed; false when nothing is there (or it cannot be reached).
 bool OsFileIdentity(const char* path, StFILEID* id);
@@ -156,7 +155,6 @@ bool OsRuntimeFinalPath(const char* path, std::string& target);
 // with both left as they were, when target is not a plain file or is read-only (as Windows
 // refuses it) or held open by another program; the mode of a replaced file is kept.
 bool OsReplaceRuntimeFile(const char* source, const char* target);
-bool OsDeleteRuntimeFile(const char* path);
 // What the runtime path names, links followed; false when nothing is there.
 bool OsRuntimeFileIdentity(const char* path, StFILEID* id);
 

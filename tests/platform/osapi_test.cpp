@@ -461,7 +461,6 @@ TEST(PlatformFiles, StatusDeleteAndReplace) {
     EXPECT_EQ(status.size, 5u);
     EXPECT_EQ(OsGetFileStatus(temp.Win().c_str()).kind, FileFolder);
     EXPECT_EQ(OsGetFileStatus(temp.Win().c_str()).size, 0u);
-    EXPECT_FALSE(OsDeleteFile(temp.Win().c_str()));  // a folder is no file
 
     const std::string fresh = temp.Win("new.env");
     WriteBytes(temp.Native("new.env"), "new");
@@ -473,9 +472,16 @@ TEST(PlatformFiles, StatusDeleteAndReplace) {
     EXPECT_FALSE(OsReplaceRuntimeFile(from.c_str(), to.c_str()));  // source gone: target kept
     EXPECT_EQ(OsGetFileStatus(file.c_str()).size, 3u);
 
-    EXPECT_TRUE(OsDeleteFile(file.c_str()));
+    // Deleted only while it is the file that was named.
+    StFILEID id, folder;
+    ASSERT_TRUE(OsFileIdentity(file.c_str(), &id));
+    ASSERT_TRUE(OsFileIdentity(temp.Win().c_str(), &folder));
+    EXPECT_FALSE(OsDeleteFileIfSame(temp.Win().c_str(), folder));  // a folder is no file
+    EXPECT_FALSE(OsDeleteFileIfSame(file.c_str(), folder));
+    EXPECT_EQ(OsGetFileStatus(file.c_str()).size, 3u);
+    EXPECT_TRUE(OsDeleteFileIfSame(file.c_str(), id));
     EXPECT_EQ(OsGetFileStatus(file.c_str()).kind, FileNone);
-    EXPECT_FALSE(OsDeleteFile(file.c_str()));
+    EXPECT_FALSE(OsDeleteFileIfSame(file.c_str(), id));
 }
 
 TEST(PlatformProfile, ValuesKeysAndDefaults) {
