@@ -18,7 +18,7 @@ const size_t kHexDigits = 8;
 
 }  // namespace
 
-ClTempFile::ClTempFile() : m_handle(kNoHandle), m_id(), m_failed(false), m_buffer(new char[kBufferBytes]) {}
+ClTempFile::ClTempFile() : m_handle(kNoHandle), m_id(), m_failed(false) {}
 
 ClTempFile::~ClTempFile() { Discard(); }
 
@@ -47,6 +47,7 @@ bool ClTempFile::Create(const char* target) {
         const _Made made = OpenNew(folder + name);
         if (made == NotMade) return false;
         if (made == Made) {
+            if (!m_buffer) m_buffer.reset(new char[kBufferBytes]);  // only where a temporary is written
             m_path = folder + name;
             m_target = target;
             m_failed = false;

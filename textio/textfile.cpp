@@ -12,11 +12,17 @@ namespace {
 const char kSource[] = "TextFile";
 }
 
-ClTextFile::ClTextFile() : m_buffer(new char[kBufferBytes]), m_stream(nullptr), m_placed(), m_previous() {}
+ClTextFile::ClTextFile() : m_stream(nullptr), m_placed(), m_previous() {}
 
 // Closing here is a close like any other, only unrecorded: a whole replacement takes its place.
 ClTextFile::~ClTextFile() {
     if (m_replacement.IsOpen()) Finish();
+}
+
+// A replacement brings a buffer of its own; the file stream gets this one, taken only while closed.
+void ClTextFile::UseBuffer() {
+    if (!m_buffer) m_buffer.reset(new char[kBufferBytes]);
+    m_file.pubsetbuf(m_buffer.get(), kBufferBytes);
 }
 
 bool ClTextFile::Finish() {
@@ -36,7 +42,6 @@ long ClTextFile::Open(const char* windowsPath, TFOpenMode mode) {
     // An open file stays open and as it is, its rows and a pending replacement with it: only
     // Close ends it.
     if (IsOpen()) return ClMsgMgr::Inst()->SetLastError(-1000, kSource, 88);
-    m_file.pubsetbuf(m_buffer.get(), kBufferBytes);  // taken only while closed
     const int flags = static_cast<int>(mode);
     bool ok = windowsPath != nullptr && (flags & (TFRead | TFWrite)) != 0;
     // Paths in Windows form (a drive or a share) go through the platform's mapping; any other path
@@ -69,11 +74,13 @@ long ClTextFile::Open(const char* windowsPath, TFOpenMode mode) {
             ok = emptied.is_open();
         }
         if (ok && buffer == &m_file) {
+            UseBuffer();
             const std::ios::openmode how = append ? std::ios::app : std::ios::trunc;
             ok = m_file.open(path, std::ios::in | std::ios::out | how | std::ios::binary) != nullptr;
         }
     } else if (ok) {
         // A link is followed when reading; a folder, FIFO or device is no text file.
+        UseBuffer();
         ok = OsRuntimeFileKind(path, true) == FilePlain &&
              m_file.open(path, std::ios::in | std::ios::binary) != nullptr;
     }

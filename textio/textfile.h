@@ -53,6 +53,7 @@ public:
 private:
     // Ends a pending replacement: the whole file in place, or none; true when placed.
     bool Finish();
+    void UseBuffer();
 
     enum { kBufferBytes = 1 << 16 };
     std::unique_ptr<char[]> m_buffer;  // the stream's buffer: rows reach the system in large writes
