@@ -325,9 +325,19 @@ TEST_F(ShellRun, TheProgramsOwnFilesAreRefusedAsOutputHoweverSpelt) {
                                     temp.Win("settings\\Marlo3Export.lck"), level + ".\\ZorvanDef.ini",
                                     level + "x\\..\\zorvandef.ini", level + "ZorvanDef.ini.",
                                     temp.Win("out\\~aex0123abcd.tmp")};
-    // Another drive letter onto the same folder, where the drive map can show it.
+    // Another drive letter onto the same folder, where the drive map can show it; 8.3 names, where
+    // the system gives them.
     if (temp.Mapped() && OsMapDrive('N', temp.Native("").c_str(), DriveFixed))
         own.push_back("N:\\settings\\Marlo3Export.env");
+#ifdef _WIN32
+    ASSERT_TRUE(OsCreateDirectory(temp.Win("logs").c_str()));
+    ASSERT_TRUE(WriteWin(temp.Win("logs\\Marlo3SysErr.txt"), "an earlier run's"));
+    for (const std::string& file :
+         {temp.Win("settings\\Marlo3Export.env"), level + "ZorvanDef.ini", temp.Win("logs\\Marlo3SysErr.txt")}) {
+        const std::string shortPath = ShortPathOf(file);
+        if (shortPath != file) own.push_back(shortPath);
+    }
+#endif
     std::vector<std::string> steps;
     for (const std::string& path : own) steps.insert(steps.end(), {"--path", path, "--execute"});
     steps.push_back("--cancel");

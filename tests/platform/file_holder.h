@@ -20,4 +20,7 @@ private:
     void* m_release;
     std::thread m_thread;
 };
+
+// The short (8.3) form of an existing path, as the system gives it; the path itself where it has none.
+std::string ShortPathOf(const std::string& path);
 #endif

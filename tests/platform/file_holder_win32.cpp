@@ -18,3 +18,9 @@ ClFileHolder::~ClFileHolder() {
 }
 
 bool ClFileHolder::Holds() const { return m_file != INVALID_HANDLE_VALUE; }
+
+std::string ShortPathOf(const std::string& path) {
+    char shortPath[MAX_PATH];
+    const DWORD n = GetShortPathNameA(path.c_str(), shortPath, sizeof shortPath);
+    return n > 0 && n < sizeof shortPath ? std::string(shortPath) : path;
+}
