@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -279,8 +280,13 @@ TEST(CreateFolderChain, ChainsMadeAtOnceAllSucceed) {
     for (int round = 0; round < 5; ++round) {
         std::vector<std::thread> creators;
         std::vector<int> results(8, -1);
+        std::atomic<bool> go{false};  // all at once, as programs started together
         for (int i = 0; i < 8; ++i)
-            creators.emplace_back([&, i] { results[static_cast<size_t>(i)] = CreateFolderChain(chain.c_str()); });
+            creators.emplace_back([&, i] {
+                while (!go) std::this_thread::yield();
+                results[static_cast<size_t>(i)] = CreateFolderChain(chain.c_str());
+            });
+        go = true;
         for (std::thread& creator : creators) creator.join();
         EXPECT_EQ(results, std::vector<int>(8, 1)) << "round " << round;
         EXPECT_TRUE(OsIsDirectory(chain.c_str()));

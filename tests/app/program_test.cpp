@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <random>
 #include <thread>
@@ -317,9 +318,10 @@ TEST_F(ProgramRun, ConcurrentExportsNeverBlendTheirLogs) {
     }
 }
 
-// A run without log entries and one with entries into one folder at once: the first always ends
-// in success and never shows or names a log; the second never ends in success, and its log is the
-// one that stays, whole.
+// A run without log entries and one with entries into one folder at once, the second starting a
+// little later each round so that their closing steps meet at every moment: the first always ends
+// in success and never shows or names a log; the second never ends in success, and names the log
+// only as its own. What stays at the log's name is the second's whole log or nothing.
 TEST_F(ProgramRun, ConcurrentRunsNeverTakeEachOthersLog) {
     for (const char* which : {"Clean", "Logged"}) {
         const std::string ledger = dir.File(std::string("ledger") + which);
@@ -333,21 +335,34 @@ TEST_F(ProgramRun, ConcurrentRunsNeverTakeEachOthersLog) {
         WriteBytes(ledger + "/assets-7.csv", rows);
     }
     auto run = [&](const char* which) {
-        return "LC_ALL=C HOSTSIM_LEDGER='" + dir.File(std::string("ledger") + which) + "' ASSETEXPORT_DRIVES='C=" +
+        return "(LC_ALL=C HOSTSIM_LEDGER='" + dir.File(std::string("ledger") + which) + "' ASSETEXPORT_DRIVES='C=" +
                dir.File("c") + ":fixed' '" + MARLO3_PROGRAM + "' --path 'C:\\both\\" + which +
-               ".csv' --answer yes --no-viewer >" + which + ".out 2>&1; echo $? >" + which + ".status";
+               ".csv' --answer yes --no-viewer >" + which + ".out 2>&1; echo $? >" + which + ".status)";
     };
+    // Many users' paths: the save between the export and the closing report takes a while, and
+    // the two runs wait for each other's save.
+    std::filesystem::create_directories(dir.File("c/settings"));
+    std::string users;
+    for (int i = 0; i < 100000; ++i) users += "user" + std::to_string(i) + "/1/ID:C:\\some\\folder\\assets.csv\n";
+    WriteBytes(dir.File("c/settings/Marlo3Export.env"), users);
     ASSERT_EQ(std::system(("cd '" + dir.Path() + "' && { " + run("Logged") + "; }").c_str()), 0);
     const std::string logged = ReadBytes(dir.File("c/both/Marlo3SysErr.txt"));
     ASSERT_NE(logged.find("＜ERROR＞"), std::string::npos);
-    for (int round = 0; round < 20; ++round) {
+    for (int round = 0; round < 24; ++round) {
         SCOPED_TRACE("round " + std::to_string(round));
-        std::system(("cd '" + dir.Path() + "' && { " + run("Clean") + " & " + run("Logged") + " & wait; }").c_str());
+        char delay[32];
+        std::snprintf(delay, sizeof delay, "sleep 0.%03d", round * 13 % 120);
+        std::system(("cd '" + dir.Path() + "' && { " + run("Clean") + " & " + delay + "; " + run("Logged") +
+                     " & wait; }").c_str());
         EXPECT_EQ(ReadBytes(dir.File("Clean.status")), "0\n");
         EXPECT_EQ(ReadBytes(dir.File("Clean.out")).find("連動エラーログ"), std::string::npos);
         EXPECT_EQ(ReadBytes(dir.File("Logged.status")), "1\n");
-        EXPECT_NE(ReadBytes(dir.File("Logged.out")).find("連動エラーログ: C:\\both\\Marlo3SysErr.txt\n"), std::string::npos);
-        EXPECT_EQ(ReadBytes(dir.File("c/both/Marlo3SysErr.txt")), logged);
+        const std::string transcript = ReadBytes(dir.File("Logged.out"));
+        EXPECT_TRUE(transcript.find("連動エラーログ: C:\\both\\Marlo3SysErr.txt\n") != std::string::npos ||
+                    transcript.find("置き換えられました") != std::string::npos);
+        const std::string log = ReadBytes(dir.File("c/both/Marlo3SysErr.txt"));
+        EXPECT_TRUE(log.empty() || log == logged) << "a log of " << log.size() << " bytes";
+        std::filesystem::remove(dir.File("c/both/Marlo3SysErr.txt"));
     }
 }
 
