@@ -42,6 +42,8 @@ bool NamesOwnFile(const char* path, const std::string& settingsFolder) {
     return OsSameFile(path, std::strcat(levelFile, kLevelFileName));
 }
 
+const char kNoFileName[] = "ファイル名が指定されていません。";
+
 // Whether a file name is only dots and blanks: Windows drops them, so it names the folder itself
 // (".") or the one above it ("..").
 bool NamesTheFolder(const std::string& name) { return name.find_first_not_of(". ") == std::string::npos; }
@@ -125,77 +127,62 @@ void CConditionDlg::OnBrowse() {
     m_view->SetFocus(IDC_EXECUTE);
 }
 
-void CConditionDlg::OnExecute() {
-    if (!m_view) return;
-    UpdateData(true);
+void CConditionDlg::Refuse(const char* text) {
+    Ask(text, MB_TYPE_REFUSAL);
+    RefocusPathBox();
+}
+
+bool CConditionDlg::Confirm(const char* text) {
+    if (Ask(text, MB_TYPE_QUESTION) == ANSWER_YES) return true;
+    RefocusPathBox();
+    return false;
+}
+
+// The rules that look at the text alone, in their order; the first refusal, or null.
+const char* CConditionDlg::TextRefusal() const {
     const char* path = outputPath.c_str();
-    if (outputPath.empty()) {
-        Ask("データ出力先が指定されていません。\n\n出力先を指定してください。", MB_TYPE_REFUSAL);
-        RefocusPathBox();
-        return;
-    }
+    if (outputPath.empty()) return "データ出力先が指定されていません。\n\n出力先を指定してください。";
     // The run goes on with the path in a buffer of 260 bytes: a longer one would be exported cut,
     // that is, to some other file. The box limits typing to 255 bytes, but not every edit control
     // counts bytes, and a chosen file can be longer.
-    if (outputPath.size() >= kPathRoom || !SiblingsFit(path)) {
-        Ask("データの出力先が長すぎます。\n\n出力先を再入力してください。", MB_TYPE_REFUSAL);
-        RefocusPathBox();
+    if (outputPath.size() >= kPathRoom || !SiblingsFit(path)) return "データの出力先が長すぎます。\n\n出力先を再入力してください。";
+    if (!IsValidPathText(path)) return "データの出力先に不正な文字が含まれています。\n\n出力先を再入力してください。";
+    if (!IsValidDrive(path)) return "ドライブ名が有効でありません。\n\n有効なドライブを指定してください。";
+    if (NamesTheFolder(outputPath.substr(PastLastChar(path, '\\')))) return kNoFileName;
+    if (NamesOwnFile(path, m_settingsFolder))
+        return "データの出力先に、連動プログラムが使用するファイルは指定できません。\n\n出力先を再入力してください。";
+    return nullptr;
+}
+
+void CConditionDlg::OnExecute() {
+    if (!m_view) return;
+    UpdateData(true);
+    if (const char* refusal = TextRefusal()) {
+        Refuse(refusal);
         return;
     }
-    if (!IsValidPathText(path)) {
-        Ask("データの出力先に不正な文字が含まれています。\n\n出力先を再入力してください。", MB_TYPE_REFUSAL);
-        RefocusPathBox();
-        return;
-    }
-    if (!IsValidDrive(path)) {
-        Ask("ドライブ名が有効でありません。\n\n有効なドライブを指定してください。", MB_TYPE_REFUSAL);
-        RefocusPathBox();
-        return;
-    }
-    const size_t split = PastLastChar(path, '\\');
-    if (NamesTheFolder(outputPath.substr(split))) {
-        Ask("ファイル名が指定されていません。", MB_TYPE_REFUSAL);
-        RefocusPathBox();
-        return;
-    }
-    if (NamesOwnFile(path, m_settingsFolder)) {
-        Ask("データの出力先に、連動プログラムが使用するファイルは指定できません。\n\n出力先を再入力してください。", MB_TYPE_REFUSAL);
-        RefocusPathBox();
-        return;
-    }
-    const std::string folder = outputPath.substr(0, split);
+    const std::string folder = outputPath.substr(0, PastLastChar(outputPath.c_str(), '\\'));
     if (!folder.empty() && !FolderExists(folder.c_str())) {
-        if (Ask("指定されたフォルダは存在しません。\n\n作成してもよろしいですか？", MB_TYPE_QUESTION) != ANSWER_YES) {
-            RefocusPathBox();
-            return;
-        }
+        if (!Confirm("指定されたフォルダは存在しません。\n\n作成してもよろしいですか？")) return;
         if (!CreateFolderChain(folder.c_str())) {
-            Ask("フォルダの作成に失敗しました。\n\n出力先を再入力してください。", MB_TYPE_REFUSAL);
-            RefocusPathBox();
+            Refuse("フォルダの作成に失敗しました。\n\n出力先を再入力してください。");
             return;
         }
     }
-    const StFILESTATUS status = OsGetFileStatus(path);
-    if (status.kind == FileNone) {
-        m_view->EndDialog(IDC_EXECUTE);
-        return;
+    switch (OsGetFileStatus(outputPath.c_str()).kind) {
+        case FileNone:
+            m_view->EndDialog(IDC_EXECUTE);
+            return;
+        case FileFolder:
+            Refuse(kNoFileName);
+            return;
+        case FileSpecial:
+            // A FIFO, a device or a link would take the data somewhere else, or swallow it.
+            Refuse("データの出力先は通常のファイルではありません。\n\n出力先を再入力してください。");
+            return;
+        default:
+            if (Confirm("同名のファイルが存在します。\n\n上書きしてもよろしいですか？")) m_view->EndDialog(IDC_EXECUTE);
     }
-    if (status.kind == FileFolder) {
-        Ask("ファイル名が指定されていません。", MB_TYPE_REFUSAL);
-        RefocusPathBox();
-        return;
-    }
-    // A FIFO, a device or a link would take the data somewhere else, or swallow it.
-    if (status.kind == FileSpecial) {
-        Ask("データの出力先は通常のファイルではありません。\n\n出力先を再入力してください。", MB_TYPE_REFUSAL);
-        RefocusPathBox();
-        return;
-    }
-    if (Ask("同名のファイルが存在します。\n\n上書きしてもよろしいですか？", MB_TYPE_QUESTION) == ANSWER_YES) {
-        m_view->EndDialog(IDC_EXECUTE);
-        return;
-    }
-    RefocusPathBox();
 }
 
 bool CConditionDlg::PreTranslateMessage(unsigned message, int virtualKey) {

@@ -57,8 +57,14 @@ protected:
     void RefocusPathBox();
     // A box owned by the dialog with the caption of the program.
     int Ask(const char* text, unsigned type);
+    // A refusal, then the path box again; a question, and the path box again unless it is Yes.
+    void Refuse(const char* text);
+    bool Confirm(const char* text);
 
 private:
+    // The rules that look at the path's text and what it names; the first refusal, or null.
+    const char* TextRefusal() const;
+
     ClConditionView* m_view;
     std::string m_settingsFolder;  // the settings folder, as ReadSavedPath found it
 };

@@ -47,7 +47,7 @@ bool IsValidPathText(const char* path) {
     for (const char* c = path; *c; ++c)
         if (static_cast<unsigned char>(*c) < 0x20) return false;
     const char* examined = path;
-    if (path[0] == '\\' && path[1] == '\\') {
+    if (IsSharePath(path)) {
         if (HasDoubleBackslash(path, 3)) return false;
         examined = path + 2;
     } else {
@@ -63,14 +63,14 @@ bool IsValidPathText(const char* path) {
 
 bool IsValidDrive(const char* path) {
     if (!path) return false;
-    if (path[0] == '\\' && path[1] == '\\') {
-        const long serverEnd = FindChar(path, '\\', 3);
-        if (serverEnd < 0) return false;
-        const long shareEnd = FindChar(path, '\\', static_cast<size_t>(serverEnd) + 1);
-        if (shareEnd < 0 || shareEnd >= static_cast<long>(kPathRoom)) return false;
+    if (IsSharePath(path)) {
+        // The server and the share, without the backslash that must follow the share.
+        const char* end = ShareRootEnd(path);
+        const size_t length = static_cast<size_t>(end - path);
+        if (!*end || length >= kPathRoom) return false;
         char share[kPathRoom] = {0};
-        std::memcpy(share, path, static_cast<size_t>(shareEnd));
-        return share[0] && OsCanAccess(share, AccessReadWrite);
+        std::memcpy(share, path, length);
+        return OsCanAccess(share, AccessReadWrite);
     }
     // Without "X:\" the path lies in a current folder, which the run made the program's own: a
     // first letter without its colon is no drive, and "C:name" is refused as well.

@@ -67,12 +67,10 @@ namespace {
 
 // ---- the bytes each seed gives ----
 
-// SHA-256 of the output of main's engine as it was before the performance work, taken with that
-// code: the asset data file, the link error log, and syurui.SSC without its 4th line (the date of
-// the run); and of the generated assets-1.csv they were taken from. First recorded from commit
-// c674e40; taken again from commit 90ce321 (the same engine) after the generator's mend of an
-// overflow in its largest amounts changed the ledger of every seed. The engine's output for the
-// earlier ledgers was unchanged by this work as well. Any change of the engine must leave them so.
+// SHA-256 of the engine's output for each seed: the asset data file, the link error log, and
+// syurui.SSC without its 4th line (the date of the run); and of the generated assets-1.csv they
+// were taken from, so that a change of the generator shows apart from one of the engine. A change
+// of the engine must leave them as they are: they are the bytes the import format expects.
 struct StRECORDED {
     long assets;
     long seed;

@@ -8,6 +8,12 @@
 
 const char kTypeFileName[] = "syurui.SSC";
 
+bool IsDrivePath(const char* path) {
+    return path && ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z')) && path[1] == ':';
+}
+
+bool IsSharePath(const char* path) { return path && path[0] == '\\' && path[1] == '\\'; }
+
 bool IsDoubleByteAt(const char* text, size_t index) {
     if (!text) return false;
     for (size_t i = 0; text[i] && i <= index;) {
@@ -30,7 +36,7 @@ size_t PastLastChar(const char* text, char c) {
 
 size_t FileNameStart(const char* path) {
     // "C:name.csv" lies in the current folder of drive C; its siblings must go there too.
-    const bool driveOnly = ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z')) && path[1] == ':';
+    const bool driveOnly = IsDrivePath(path);
     const size_t separator = PastLastChar(path, '\\');
     const size_t slash = PastLastChar(path, '/');
     const size_t start = separator > slash ? separator : slash;
@@ -59,11 +65,11 @@ bool AddTrailingBackslash(char* text, size_t room) {
 }
 
 const char* ShareRootEnd(const char* path) {
-    if (!path || path[0] != '\\' || path[1] != '\\') return nullptr;
+    if (!IsSharePath(path)) return nullptr;
     const char* p = path + 2;
     int separators = 0;
     while (*p) {
-        if (*p == '\\' && ++separators == 2) break;
+        if (*p == '\\' && p - path >= 3 && ++separators == 2) break;
         p += SjisCharBytes(p);
     }
     return p;

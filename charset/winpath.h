@@ -10,6 +10,10 @@
 // The asset type file's name beside the data file.
 extern const char kTypeFileName[];
 
+// "X:..." with an ASCII letter: a path on a drive (or in a drive's current folder, "C:name").
+bool IsDrivePath(const char* path);
+// "\\...": a network path.
+bool IsSharePath(const char* path);
 // True when the byte at index is the lead or the trail byte of a double-byte character.
 bool IsDoubleByteAt(const char* text, size_t index);
 // Offset just past the last single-byte character c in text; 0 when there is none.
@@ -25,7 +29,8 @@ bool EndsInBackslash(const char* text);
 // Makes text end with a backslash without exceeding room - 1 bytes; false when it cannot.
 bool AddTrailingBackslash(char* text, size_t room);
 // For a network path "\\server\share...": the backslash that ends the share's name, or the
-// terminator when none follows. Null for any other path.
+// terminator when none follows. The server's name ends at the first backslash at index 3 or
+// later. Null for any other path.
 const char* ShareRootEnd(const char* path);
 // The first n bytes equal without regard to ASCII case (as strnicmp: texts that end together
 // within n bytes are equal); double-byte characters are compared as they are.

@@ -5,16 +5,9 @@
 #error "ASSETEXPORT_EDITION must name the edition of this build"
 #endif
 
-#if ASSETEXPORT_EDITION == 3
-#define BUILD_INDEX 0
-#elif ASSETEXPORT_EDITION == 5
-#define BUILD_INDEX 1
-#elif ASSETEXPORT_EDITION == 4
-#define BUILD_INDEX 2
-#elif ASSETEXPORT_EDITION == 0
-#define BUILD_INDEX 3
-#else
-#error "ASSETEXPORT_EDITION is not one of the deliverables (3, 5, 4, 0)"
-#endif
+namespace {
+constexpr int kIndex = BuildIndex(ASSETEXPORT_EDITION);
+static_assert(kIndex >= 0, "ASSETEXPORT_EDITION is not one of the deliverables in the table of builds");
+}  // namespace
 
-const StBUILDINFO& CurrentBuild() { return G_BUILDS[BUILD_INDEX]; }
+const StBUILDINFO& CurrentBuild() { return G_BUILDS[kIndex]; }

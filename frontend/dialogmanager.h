@@ -3,7 +3,7 @@
 // Windows gives the condition dialog its focus and tab order, its mnemonics, the keys of its
 // buttons, the key state, the modal end and the file-save dialog's rules. The scripted and the
 // terminal front end derive from ClDialogManager and supply only the controls, the boxes and the
-// drawing; where they once differed, this follows what Windows' own dialog does.
+// drawing; every rule here is what Windows' own dialog does.
 #pragma once
 
 #include <cstddef>

@@ -158,10 +158,6 @@ bool ResolveNames(const char* rest, std::string& out, bool* reservedLast) {
 
 namespace osposix {
 
-bool IsDrivePath(const char* p) { return std::isalpha(static_cast<unsigned char>(p[0])) && p[1] == ':'; }
-
-bool IsSharePath(const char* p) { return p[0] == '\\' && p[1] == '\\'; }
-
 // A native path back in Windows form: the drive whose folder holds it (the deepest one wins).
 bool WindowsPath(const std::string& native, char* buffer, size_t room) {
     const StDRIVEMAP& map = LoadedMap();
@@ -237,8 +233,6 @@ bool OsNativePath(const char* windowsPath, std::string& native) {
     std::string resolvedPath;
     if (!ResolveWindowsPath(windowsPath, resolvedPath, nullptr)) return false;
     const char* path = resolvedPath.c_str();
-    native.clear();
-    if (!path) return false;
     std::string base;
     const char* rest = path;
     if (IsDrivePath(path)) {

@@ -1,8 +1,13 @@
-// files.cpp - the file operations' part common to every platform: one file however it is named.
+// files.cpp - the file operations' part common to every platform: one file however it is named, locks.
 #include <string>
 
+#include "files_system.h"
 #include "osapi.h"
 #include "winpath.h"
+
+namespace {
+const unsigned long kLockPollMs = 10;
+}  // namespace
 
 bool OsSameFile(const char* a, const char* b) {
     std::string fullA, fullB;
@@ -18,4 +23,22 @@ bool OsSameFile(const char* a, const char* b) {
     StFILEID folderA, folderB;
     return OsFileIdentity(fullA.substr(0, startA).c_str(), &folderA) &&
            OsFileIdentity(fullB.substr(0, startB).c_str(), &folderB) && folderA == folderB;
+}
+
+// Polled rather than waited on, so that the wait is bounded alike on every platform.
+StFILELOCK* OsLockFile(const char* path, unsigned long waitMs) {
+    StFILELOCK* lock = path ? OpenLockFile(path) : nullptr;
+    if (!lock) return nullptr;
+    for (unsigned long waited = 0;; waited += kLockPollMs) {
+        const _LockAttempt attempt = TryLockFile(lock);
+        if (attempt == LockTaken) return lock;
+        if (attempt == LockRefused || waited >= waitMs) break;
+        PauseMilliseconds(kLockPollMs);
+    }
+    CloseLockFile(lock);
+    return nullptr;
+}
+
+void OsUnlockFile(StFILELOCK* lock) {
+    if (lock) CloseLockFile(lock);
 }

@@ -10,9 +10,11 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <mutex>
 #include <string>
 
+#include "files_system.h"
 #include "osapi.h"
 #include "posix_shared.h"
 #include "tempfile.h"
@@ -256,8 +258,7 @@ struct StFILELOCK {
     int fd;
 };
 
-StFILELOCK* OsLockFile(const char* path, unsigned long waitMs) {
-    if (!path) return nullptr;
+StFILELOCK* OpenLockFile(const char* path) {
     const int fd = ::open(path, O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (fd < 0) return nullptr;
     struct stat st;
@@ -265,18 +266,20 @@ StFILELOCK* OsLockFile(const char* path, unsigned long waitMs) {
         ::close(fd);
         return nullptr;
     }
-    for (unsigned long waited = 0;; waited += 10) {
-        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return new StFILELOCK{fd};
-        if ((errno != EWOULDBLOCK && errno != EINTR) || waited >= waitMs) break;
-        const struct timespec pause = {0, 10 * 1000 * 1000};
-        ::nanosleep(&pause, nullptr);
-    }
-    ::close(fd);
-    return nullptr;
+    return new StFILELOCK{fd};
 }
 
-void OsUnlockFile(StFILELOCK* lock) {
-    if (!lock) return;
-    ::close(lock->fd);  // releases the lock
+_LockAttempt TryLockFile(StFILELOCK* lock) {
+    if (::flock(lock->fd, LOCK_EX | LOCK_NB) == 0) return LockTaken;
+    return errno == EWOULDBLOCK || errno == EINTR ? LockBusy : LockRefused;
+}
+
+void CloseLockFile(StFILELOCK* lock) {
+    ::close(lock->fd);
     delete lock;
+}
+
+void PauseMilliseconds(unsigned long ms) {
+    const struct timespec pause = {static_cast<time_t>(ms / 1000), static_cast<long>(ms % 1000) * 1000000L};
+    ::nanosleep(&pause, nullptr);
 }

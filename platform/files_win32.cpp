@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 
+#include "files_system.h"
 #include "osapi.h"
 #include "tempfile.h"
 
@@ -253,26 +254,22 @@ struct StFILELOCK {
     HANDLE file;
 };
 
-StFILELOCK* OsLockFile(const char* path, unsigned long waitMs) {
-    if (!path) return nullptr;
+StFILELOCK* OpenLockFile(const char* path) {
     if (KindOfPath(path, false) == FileSpecial) return nullptr;
     HANDLE h = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                            nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return nullptr;
-    for (unsigned long waited = 0;; waited += 10) {
-        OVERLAPPED at;
-        std::memset(&at, 0, sizeof at);
-        if (LockFileEx(h, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at))
-            return new StFILELOCK{h};
-        if (waited >= waitMs) break;
-        Sleep(10);
-    }
-    CloseHandle(h);
-    return nullptr;
+    return h == INVALID_HANDLE_VALUE ? nullptr : new StFILELOCK{h};
 }
 
-void OsUnlockFile(StFILELOCK* lock) {
-    if (!lock) return;
+// Any failure counts as another holder, tried again until the wait is over.
+_LockAttempt TryLockFile(StFILELOCK* lock) {
+    OVERLAPPED at;
+    std::memset(&at, 0, sizeof at);
+    return LockFileEx(lock->file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at) ? LockTaken
+                                                                                                     : LockBusy;
+}
+
+void CloseLockFile(StFILELOCK* lock) {
     OVERLAPPED at;
     std::memset(&at, 0, sizeof at);
     UnlockFileEx(lock->file, 0, 1, 0, &at);
@@ -280,3 +277,4 @@ void OsUnlockFile(StFILELOCK* lock) {
     delete lock;
 }
 
+void PauseMilliseconds(unsigned long ms) { Sleep(ms); }

@@ -8,9 +8,6 @@ namespace osposix {
 
 // Converts between character sets with iconv; false when a byte has no form in the target.
 bool Convert(const char* to, const char* from, const std::string& in, std::string& out);
-// "C:..." and "\\server...": the two forms of a path with a root of its own.
-bool IsDrivePath(const char* p);
-bool IsSharePath(const char* p);
 // A native path back in Windows form (room bytes in buffer): the drive whose folder holds it.
 bool WindowsPath(const std::string& native, char* buffer, size_t room);
 // The names below a drive or share root resolved as Windows resolves them before any access;

@@ -12,6 +12,7 @@
 
 #include "osapi.h"
 #include "posix_shared.h"
+#include "winpath.h"
 #include "sjisbytes.h"
 
 extern char** environ;

@@ -169,16 +169,16 @@ long ClTextAccessor::LoadOrder(unsigned char* dataId) {
 
 // Write (and Read) take the order only when it has entries; the other row writers take any
 // non-zero count, a negative one giving an empty row.
+bool ClTextAccessor::UsesOrder(bool strictOrder) const {
+    return m_selectFlag == 0 && (strictOrder ? m_orderCount > 0 : m_orderCount != 0);
+}
+
 long ClTextAccessor::RowItemCount(bool strictOrder) const {
-    const bool useOrder = m_selectFlag == 0 && (strictOrder ? m_orderCount > 0 : m_orderCount != 0);
-    if (!useOrder) return m_formatCount;
+    if (!UsesOrder(strictOrder)) return m_formatCount;
     return m_order && m_orderCount > 0 ? m_orderCount : 0;
 }
 
-long ClTextAccessor::RowItem(long pos, bool strictOrder) const {
-    const bool useOrder = m_selectFlag == 0 && (strictOrder ? m_orderCount > 0 : m_orderCount != 0);
-    return useOrder ? m_order[pos].item : pos;
-}
+long ClTextAccessor::RowItem(long pos, bool strictOrder) const { return UsesOrder(strictOrder) ? m_order[pos].item : pos; }
 
 // A stream at its end of file takes no bytes and yet does not fail: only a stream still good
 // after the row took all of it.
@@ -365,16 +365,15 @@ long ClTextAccessor::WriteRow(long lead, bool names) {
     m_rowUsed = 0;
     for (long i = 0; i < lead; ++i) Put(kLeadIn, sizeof kLeadIn);
     const bool strict = !names && lead < 0;  // only Write passes a negative lead
-    const bool useOrder = m_selectFlag == 0 && (strict ? m_orderCount > 0 : m_orderCount != 0);
-    const long count = !useOrder ? m_formatCount : (m_order && m_orderCount > 0 ? m_orderCount : 0);
+    const long count = RowItemCount(strict);
     const char delimiter = m_delimiter == Comma ? ',' : (m_delimiter == Tab ? '\t' : (m_delimiter == Space ? ' ' : 0));
-    if (!useOrder && !names && delimiter != 0) {
+    if (!UsesOrder(strict) && !names && delimiter != 0) {
         WriteMaskedRow(count, delimiter);
     } else {
         for (long pos = 0; pos < count; ++pos) {
-            const long item = useOrder ? m_order[pos].item : pos;
+            const long item = RowItem(pos, strict);
             if (names)
-                RenderItemName(item, pos);
+                WriteItemName(item, pos);
             else
                 RenderItem(item);
             if (delimiter != 0 && pos + 1 < count) PutChar(delimiter);
@@ -466,8 +465,8 @@ long ClTextAccessor::WriteItem(long item) {
     return StreamOk() ? 0 : -1;
 }
 
-void ClTextAccessor::RenderItemName(long item, long pos) {
-    if (item < 0 || item >= m_formatCount) return;
+long ClTextAccessor::WriteItemName(long item, long pos) {
+    if (item < 0 || item >= m_formatCount) return 0;
     const StTAFORMAT& f = m_format[item];
     const size_t n = strnlen(f.name, sizeof f.name);
     const bool fixed = m_delimiter == Fixed;
@@ -476,7 +475,7 @@ void ClTextAccessor::RenderItemName(long item, long pos) {
             PutBlanks(n);
         else if (m_mask[item] == 2)
             Put(" ", 1);
-        return;
+        return 0;
     }
     if (fixed) {
         if (pos != 0) Put("  ", 2);
@@ -486,11 +485,5 @@ void ClTextAccessor::RenderItemName(long item, long pos) {
         Put(f.name, n);
         PutQuote();
     }
-}
-
-long ClTextAccessor::WriteItemName(long item, long pos) {
-    m_rowUsed = 0;
-    RenderItemName(item, pos);
-    Flush();
-    return StreamOk() ? 0 : -1;
+    return 0;
 }

@@ -110,14 +110,15 @@ protected:
 
 private:
     ClSaveTextIO* _OpenSave(unsigned char* dataId, StTEXTIOSAVEINFO& info) const;
+    // One item name into the row being rendered (a name row takes every item through it); 0.
     long WriteItemName(long item, long pos);
+    bool UsesOrder(bool strictOrder) const;
     long RowItemCount(bool strictOrder) const;
     long RowItem(long pos, bool strictOrder) const;
     long WriteRow(long lead, bool names);
     void WriteMaskedRow(long count, char delimiter);
     void RenderItem(long item);
     void RenderValue(long item);
-    void RenderItemName(long item, long pos);
     void PutQuote();
     void ResumeWriting();
     bool StreamOk() const;

@@ -1,12 +1,12 @@
 // textfile.cpp - opening, attaching and closing the stream of a text file.
 #include "textfile.h"
 
-#include <cctype>
 #include <string>
 
 #include "errorstore.h"
 #include "osapi.h"
 #include "textaccessor.h"
+#include "winpath.h"
 
 namespace {
 const char kSource[] = "TextFile";
@@ -48,8 +48,7 @@ long ClTextFile::Open(const char* windowsPath, TFOpenMode mode) {
     // is already the runtime's own and is used as it is.
     std::string mapped;
     const char* path = windowsPath;
-    if (ok && ((std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':') ||
-               (path[0] == '\\' && path[1] == '\\'))) {
+    if (ok && (IsDrivePath(path) || IsSharePath(path))) {
         ok = OsNativePath(windowsPath, mapped);
         path = mapped.c_str();
     }

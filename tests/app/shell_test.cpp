@@ -689,7 +689,7 @@ TEST_F(ShellRun, LogIsReplacedWholeNeverWrittenThroughOrOverAReadOnlyOne) {
 #endif
 
 #ifdef _WIN32
-// A scanner that holds the old data file for a moment no longer fails the export; one that holds it
+// A scanner that holds the old data file for a moment does not fail the export; one that holds it
 // longer than the retries last fails it, with the old file kept and no temporary file left behind.
 TEST_F(ShellRun, DataFileHeldForAMomentIsReplacedHeldLongerIsKept) {
     for (const unsigned long holdMs : {1000ul, 5000ul}) {
