@@ -36,6 +36,14 @@ void PrintVersion() {
     std::printf("%s %s (edition %d)\n", CurrentBuild().name, ASSETEXPORT_VERSION, CurrentBuild().edition);
 }
 
+// The status of an answer printed to out: a script that reads it must not take a lost write
+// (a full disk, a closed console) for an answer.
+int Answered(std::FILE* out) {
+    if (std::fflush(out) == 0 && !std::ferror(out)) return 0;
+    std::fprintf(stderr, "%s: the output could not be written\n", CurrentBuild().name);
+    return 2;
+}
+
 // What a calling script learns from the exit status: 0 exported with an empty log, 1 exported with
 // log entries, 2 bad arguments, 3 cancelled or refused before the export, 4 a file could not be
 // written, 5 the host connection or its ledger failed.
@@ -58,11 +66,11 @@ int main(int argc, char** argv) {
 #endif
     if (argc > 1 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
         PrintUsage(stdout);
-        return 0;
+        return Answered(stdout);
     }
     if (argc > 1 && std::strcmp(argv[1], "--version") == 0) {
         PrintVersion();
-        return 0;
+        return Answered(stdout);
     }
     if (argc == 1) {
 #if defined(ASSETEXPORT_TERMINAL)

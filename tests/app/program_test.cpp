@@ -170,6 +170,17 @@ TEST_F(ProgramRun, VersionNamesEachBuildWithTheProjectsVersion) {
     }
 }
 
+// A script that reads the answer must not take a lost write for one.
+TEST_F(ProgramRun, HelpAndVersionReportAFailedWrite) {
+    for (const char* option : {"--version", "--help"}) {
+        const std::string command = "'" + std::string(MARLO3_PROGRAM) + "' " + option + " >/dev/full 2>'" +
+                                    dir.File("err") + "'";
+        const int status = std::system(command.c_str());
+        EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 2) << option;
+        EXPECT_NE(ReadBytes(dir.File("err")).find("the output could not be written"), std::string::npos) << option;
+    }
+}
+
 TEST_F(ProgramRun, TerminalEncodingAndCommandLineErrors) {
     // Under a UTF-8 locale the transcript is UTF-8 and the typed path is taken from UTF-8.
     const std::string command = "cd '" + dir.Path() + "' && LC_ALL=C.UTF-8 HOSTSIM_LEDGER='" + dir.File("ledger") +
