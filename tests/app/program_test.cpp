@@ -195,6 +195,10 @@ TEST_F(ProgramRun, TerminalEncodingAndCommandLineErrors) {
     EXPECT_NE(ReadBytes(dir.File("err")).find("unknown option: --unknown"), std::string::npos);
     EXPECT_EQ(journal, "");  // refused before the host connection
     EXPECT_EQ(Run(MARLO3_PROGRAM, "--answer maybe"), 2);
+    // A path the box would cut (to a name without ".csv") is refused before anything is written.
+    EXPECT_EQ(Run(MARLO3_PROGRAM, "--path 'C:\\" + std::string(252, 'a') + ".csv' --answer yes"), 2);
+    EXPECT_EQ(journal, "");
+    EXPECT_FALSE(std::filesystem::exists(dir.File("c/" + std::string(252, 'a'))));
     EXPECT_EQ(Run(MARLO3_PROGRAM, "</dev/null"), 2);  // no terminal for the dialog and no steps
 }
 
