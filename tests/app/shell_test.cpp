@@ -586,6 +586,30 @@ TEST_F(ShellRun, NotepadWhenWordpadIsAbsentElseTheFrontEnd) {
     EXPECT_EQ(bare.shownFiles, std::vector<std::string>{temp.Win("Marlo3SysErr.txt")});
     EXPECT_EQ(bare.boxes.back(), kFinishedWithLog);
 }
+
+// The viewer is named in quotes: a program planted at the first word of its path ("M:\Program" for
+// "M:\Program Files\...", "M:\Win" for the Windows folder "M:\Win Dir") is never started.
+TEST_F(ShellRun, ViewerIsStartedByItsQuotedPathNeverByAPlantedProgram) {
+    SKIP_UNLESS_DRIVES_CAN_BE_MAPPED(temp);
+    WriteLedger(7, AssetRow("K1", "000001") + AssetRow("K2", "000001"));  // a log entry
+    const std::string wordpad = temp.Native("Program Files/Windows NT/Accessories/Wordpad.exe");
+    const std::string notepad = temp.Native("Win Dir/notepad.exe");
+    std::filesystem::create_directories(temp.Native("Program Files/Windows NT/Accessories"));
+    std::filesystem::create_directories(temp.Native("Win Dir"));
+    for (const std::string& program : {temp.Native("Program"), temp.Native("Win"), wordpad, notepad}) {
+        WriteBytes(program, "#!/bin/sh\necho \"$0\" >> '" + temp.Native("started") + "'\n");
+        std::filesystem::permissions(program, std::filesystem::perms::owner_all);
+    }
+    setenv("ASSETEXPORT_WINDIR", "M:\\Win Dir", 1);
+    for (int run = 0; run < 2; ++run) {  // Wordpad, then Notepad where Wordpad is missing
+        RecordingUi ui;
+        ui.Script({"--path", temp.Win("out.csv"), "--answer", "yes"});
+        EXPECT_TRUE(Run(ui));
+        std::remove(wordpad.c_str());
+    }
+    unsetenv("ASSETEXPORT_WINDIR");
+    EXPECT_EQ(ReadBytes(temp.Native("started")), wordpad + "\n" + notepad + "\n");
+}
 #endif
 
 // An unattended run names the log in its transcript and opens no viewer; the notice follows, and

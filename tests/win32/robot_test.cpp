@@ -777,4 +777,50 @@ TEST_F(Robot, LogOpensInNotepadWhenWordpadIsAbsent) {
     ExpectEnded();
 }
 
+// Plants the robot's planted_program.exe as C:\Program.exe for one case, and removes it again.
+class ClPlantedProgram {
+public:
+    ClPlantedProgram() {
+        char robot[MAX_PATH] = "", windows[MAX_PATH] = "";
+        GetModuleFileNameA(nullptr, robot, sizeof robot);
+        GetWindowsDirectoryA(windows, sizeof windows);
+        std::string planted = robot;
+        planted = planted.substr(0, planted.find_last_of('\\') + 1) + "planted_program.exe";
+        m_path = std::string(1, windows[0]) + ":\\Program.exe";
+        DeleteFileA(Record().c_str());
+        m_placed = CopyFileA(planted.c_str(), m_path.c_str(), FALSE) != FALSE;
+    }
+    ~ClPlantedProgram() {
+        DeleteFileA(m_path.c_str());
+        DeleteFileA(Record().c_str());
+    }
+    bool Placed() const { return m_placed; }
+    std::string Record() const { return m_path + ".started"; }
+
+private:
+    std::string m_path;
+    bool m_placed;
+};
+
+// Windows takes an unquoted "C:\Program Files\..." first for C:\Program.exe: the viewer is named
+// in quotes, so a program planted there is never started.
+TEST_F(Robot, ViewerIsStartedByItsQuotedPathNeverByAPlantedProgram) {
+    ClPlantedProgram planted;
+    ASSERT_TRUE(planted.Placed());
+    WriteLedger(7, kRepeatedCode);
+    ASSERT_NO_FATAL_FAILURE(Start());
+    SetPath(temp.Path("out\\x.csv"));
+    PostKey(Item(IDC_PATH), VK_F12);
+    HWND viewer = nullptr;
+    ASSERT_TRUE(WaitFor([&] {
+        viewer = FindTopWindow(0, "WORDPADTOP", nullptr);
+        return viewer || Exists(planted.Record());
+    }, 30000));
+    EXPECT_FALSE(Exists(planted.Record())) << "the planted C:\\Program.exe was started";
+    ASSERT_NE(viewer, nullptr) << "no Wordpad on the log";
+    PostMessageA(viewer, WM_CLOSE, 0, 0);
+    ASSERT_NO_FATAL_FAILURE(ExpectBox(kFinishedWithLog, false, IDOK));
+    ExpectEnded();
+}
+
 }  // namespace
