@@ -320,7 +320,9 @@ TEST_F(ShellRun, PathOfMoreThan260BytesIsRefusedAsTooLong) {
     const std::string path = folder + std::string(261 - folder.size() - 4, 'a') + ".csv";
     RecordingUi ui;
     ui.unlimited = true;
-    ui.Script({"--path", path, "--execute", "--cancel"});
+    // Typed straight into the box: the command line refuses a path the box would cut.
+    ui.AddStep({ClScriptedUi::StSTEP::TypePath, path, 0, false, false, false});
+    ui.Script({"--execute", "--cancel"});
     EXPECT_FALSE(Run(ui));
     EXPECT_EQ(ui.boxes, (std::vector<std::string>{kTooLong, kCancelled}));
     EXPECT_EQ(ui.SelectedText(), path);
