@@ -37,10 +37,11 @@ void ShowLogInViewer(ClShellUi& ui, const char* logPath) {
         std::strcat(folder, platformId == 2 ? ":\\Program Files\\Windows NT\\Accessories" : ":\\Program Files\\Accessories");
 
     char commandLine[kPathRoom * 2 + 32];
-    std::snprintf(commandLine, sizeof commandLine, "%s\\Wordpad.exe \"%s\"", folder, logPath);
+    // The program in quotes: unquoted, a planted C:\Program.exe would be started in its place.
+    std::snprintf(commandLine, sizeof commandLine, "\"%s\\Wordpad.exe\" \"%s\"", folder, logPath);
     if (LaunchAndWait(commandLine, folder, 1)) return;
 
-    std::snprintf(commandLine, sizeof commandLine, "%s\\notepad.exe \"%s\"", windows, logPath);
+    std::snprintf(commandLine, sizeof commandLine, "\"%s\\notepad.exe\" \"%s\"", windows, logPath);
     if (windows[0] && LaunchAndWait(commandLine, windows, 1)) return;
     ui.ShowTextFile(logPath);
 }

@@ -85,7 +85,7 @@ bool CConditionDlg::OnInitDialog() {
         Ask("過去実績データは、連携の対象として使用できません。\n\nアプリケーションを終了します。", MB_TYPE_REFUSAL);
         if (m_view) m_view->EndDialog(IDC_CANCEL);
     }
-    if (m_view) m_view->LimitText(IDC_PATH, 255);
+    if (m_view) m_view->LimitText(IDC_PATH, kPathBoxLimit);
 
     char proposal[kPathRoom];
     std::memset(proposal, 0, sizeof proposal);

@@ -11,6 +11,8 @@ enum { KEYMSG_KEYDOWN = 0x0100 };
 class CConditionDlg {
 public:
     enum { IDD = 130 };
+    // The bytes the path box takes from typing (a double-byte character counts two).
+    enum { kPathBoxLimit = 255 };
 
     // The run sequence passes no parent; the members start empty.
     explicit CConditionDlg(void* parent = nullptr);

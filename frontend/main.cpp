@@ -1,10 +1,11 @@
 // main.cpp - one deliverable: the application object, and the front end the command line asks for.
 #include <cstdio>
-#include <cstring>
 #include <string>
+#include <vector>
 
 #include "buildtable.h"
 #include "exportapp.h"
+#include "osapi.h"
 #include "scriptedui.h"
 #include "version.h"
 #if defined(ASSETEXPORT_WIN32)
@@ -36,6 +37,14 @@ void PrintVersion() {
     std::printf("%s %s (edition %d)\n", CurrentBuild().name, ASSETEXPORT_VERSION, CurrentBuild().edition);
 }
 
+// The status of an answer printed to out: a script that reads it must not take a lost write
+// (a full disk, a closed console) for an answer.
+int Answered(std::FILE* out) {
+    if (std::fflush(out) == 0 && !std::ferror(out)) return 0;
+    std::fprintf(stderr, "%s: the output could not be written\n", CurrentBuild().name);
+    return 2;
+}
+
 // What a calling script learns from the exit status: 0 exported with an empty log, 1 exported with
 // log entries, 2 bad arguments, 3 cancelled or refused before the export, 4 a file could not be
 // written, 5 the host connection or its ledger failed.
@@ -47,8 +56,10 @@ int RunForScript() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    std::vector<std::string> arguments;
+    const bool readable = OsProgramArguments(argc, argv, arguments);
 #if defined(ASSETEXPORT_WIN32)
-    if (argc == 1) {
+    if (readable && arguments.empty()) {
         ClWin32Ui windows;
         theApp.SetShellUi(&windows);
         return theApp.Run();
@@ -56,15 +67,19 @@ int main(int argc, char** argv) {
     // A GUI program has no console of its own: the transcript goes to the one it was started from.
     ConnectToParentConsole();
 #endif
-    if (argc > 1 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+    if (!readable) {
+        std::fprintf(stderr, "%s: the command line cannot be read\n", CurrentBuild().name);
+        return 2;
+    }
+    if (!arguments.empty() && (arguments[0] == "--help" || arguments[0] == "-h")) {
         PrintUsage(stdout);
-        return 0;
+        return Answered(stdout);
     }
-    if (argc > 1 && std::strcmp(argv[1], "--version") == 0) {
+    if (!arguments.empty() && arguments[0] == "--version") {
         PrintVersion();
-        return 0;
+        return Answered(stdout);
     }
-    if (argc == 1) {
+    if (arguments.empty()) {
 #if defined(ASSETEXPORT_TERMINAL)
         if (ClTerminalUi::Available()) {
             ClTerminalUi terminal;
@@ -78,8 +93,10 @@ int main(int argc, char** argv) {
         return 2;
     }
     ClScriptedUi scripted(stdout);
+    std::vector<char*> words;
+    for (std::string& argument : arguments) words.push_back(&argument[0]);
     std::string error;
-    if (!scripted.ParseArguments(argc - 1, argv + 1, error)) {
+    if (!scripted.ParseArguments(static_cast<int>(words.size()), words.data(), error)) {
         std::fprintf(stderr, "%s: %s\n", CurrentBuild().name, error.c_str());
         PrintUsage(stderr);
         return 2;

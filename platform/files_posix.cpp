@@ -195,7 +195,30 @@ bool OsDeleteFileIfSame(const char* path, const StFILEID& id) {
 
 unsigned long ClTempFile::ProcessNumber() { return static_cast<unsigned long>(::getpid()); }
 
+namespace {
+
+// The ending signals wait while a temporary is made and not yet in the table: one that came in
+// between would leave it behind.
+class ClEndingSignalsHeld {
+public:
+    ClEndingSignalsHeld() {
+        sigset_t held;
+        sigemptyset(&held);
+        for (const int signalNumber : kEndingSignals) sigaddset(&held, signalNumber);
+        ::pthread_sigmask(SIG_BLOCK, &held, &m_before);
+    }
+    ~ClEndingSignalsHeld() { ::pthread_sigmask(SIG_SETMASK, &m_before, nullptr); }
+    ClEndingSignalsHeld(const ClEndingSignalsHeld&) = delete;
+    ClEndingSignalsHeld& operator=(const ClEndingSignalsHeld&) = delete;
+
+private:
+    sigset_t m_before;
+};
+
+}  // namespace
+
 ClTempFile::_Made ClTempFile::OpenNew(const std::string& path) {
+    const ClEndingSignalsHeld held;
     const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (fd < 0) return errno == EEXIST ? NameTaken : NotMade;
     // Locked while it lives, so that another run's clean-up passes it by. Where the file system

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 // Drive types, numbered as GetDriveTypeA numbers them.
 enum _DriveType {
@@ -133,8 +134,17 @@ bool OsResetPeakMemory();
 // A Shift-JIS text in the encoding of the terminal: converted where the locale's character set is
 // UTF-8, unchanged otherwise (a Shift-JIS console, or a plain C locale that passes bytes through).
 std::string OsTerminalText(const char* text);
-// What came from the terminal or the command line, as Shift-JIS; false when it has no Shift-JIS form.
+// What came from the terminal or the command line (OsProgramArguments), as Shift-JIS; false when a
+// character has no form of its own in code page 932 (see OsTextFromWide).
 bool OsTextFromTerminal(const std::string& typed, std::string& text);
+// The program's arguments after its name, in the form OsTextFromTerminal takes: on POSIX as given;
+// on Windows read from the system in UTF-16 and carried in UTF-8, since the runtime's own argv
+// holds them in the ANSI code page by best fit (ü as u, the yen sign as a backslash). False when
+// the command line cannot be read.
+bool OsProgramArguments(int argc, char** argv, std::vector<std::string>& arguments);
+// Unicode text as Shift-JIS, each character as itself: one without a form of its own in code page
+// 932 becomes "?", which no path takes, never a look-alike by best fit; false when there was one.
+bool OsTextFromWide(const std::wstring& wide, std::string& text);
 
 // ---- native paths ----
 

@@ -73,10 +73,38 @@ std::string OsTerminalText(const char* text) {
     return out;
 }
 
+// iconv's CP932 maps some characters to look-alikes (the yen sign to the backslash, the overline
+// to the tilde, JIS forms such as the wave dash to their Windows forms); a character is taken only
+// when its bytes stand for it again, as Windows' conversion without best fit takes it.
+bool OsTextFromWide(const std::wstring& wide, std::string& text) {
+    text.clear();
+    bool whole = true;
+    for (const wchar_t character : wide) {
+        const std::string unit(reinterpret_cast<const char*>(&character), sizeof character);
+        std::string bytes, back;
+        if (Convert("CP932", "WCHAR_T", unit, bytes) && Convert("WCHAR_T", "CP932", bytes, back) && back == unit) {
+            text += bytes;
+        } else {
+            text += '?';
+            whole = false;
+        }
+    }
+    return whole;
+}
+
 bool OsTextFromTerminal(const std::string& typed, std::string& text) {
     if (!TerminalIsUtf8()) {
         text = typed;
         return true;
     }
-    return Convert("CP932", "UTF-8", typed, text);
+    std::string units;
+    if (!Convert("WCHAR_T", "UTF-8", typed, units)) return false;
+    std::wstring wide(units.size() / sizeof(wchar_t), L'\0');
+    std::memcpy(&wide[0], units.data(), wide.size() * sizeof(wchar_t));
+    return OsTextFromWide(wide, text);
+}
+
+bool OsProgramArguments(int argc, char** argv, std::vector<std::string>& arguments) {
+    arguments.assign(argv + (argc > 0 ? 1 : 0), argv + (argc > 0 ? argc : 0));
+    return true;
 }

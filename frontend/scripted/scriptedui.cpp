@@ -74,6 +74,12 @@ bool ClScriptedUi::ParseArguments(int argc, char** argv, std::string& error) {
                 return false;
             }
             if (option == "--path") {
+                // The box would cut a longer text, and the cut path names another file.
+                if (value.size() > CConditionDlg::kPathBoxLimit) {
+                    error = "--path: " + std::to_string(value.size()) + " bytes, the path box takes at most " +
+                            std::to_string(CConditionDlg::kPathBoxLimit);
+                    return false;
+                }
                 AddStep({StSTEP::TypePath, value, 0, false, false, false});
             } else if (option == "--save-as") {
                 AddSaveAnswer(true, value);

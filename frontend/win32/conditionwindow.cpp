@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "conditiondlg.h"
+#include "osapi.h"
 #include "sjisbytes.h"
 
 ClConditionWindow::ClConditionWindow(HINSTANCE instance, CConditionDlg& dialog)
@@ -58,15 +59,20 @@ void ClConditionWindow::SetItemText(int id, const char* text) {
     if (id == m_limitedId) m_accepted = GetItemText(id);
 }
 
+// The controls keep their text in Unicode (Common Controls 6, and Wine's), whatever was typed,
+// pasted or put in by an input method; the ANSI read would give a character without a form in
+// code page 932 as a look-alike by best fit (ü as u, the yen sign as a backslash), a path to
+// another file. Read wide, such a character is "?", which the character rule refuses.
 std::string ClConditionWindow::GetItemText(int id) {
     const HWND control = GetDlgItem(Window(), id);
     if (!control) return std::string();
-    // The ANSI length is in bytes; a path chosen in the file-save dialog may exceed the box's limit.
-    const int length = GetWindowTextLengthA(control);
+    // A path chosen in the file-save dialog may exceed the box's limit.
+    const int length = GetWindowTextLengthW(control);
     if (length <= 0) return std::string();
-    std::string text(static_cast<size_t>(length) + 1, '\0');
-    const UINT copied = GetDlgItemTextA(Window(), id, &text[0], length + 1);
-    text.resize(copied);
+    std::wstring wide(static_cast<size_t>(length) + 1, L'\0');
+    wide.resize(static_cast<size_t>(GetWindowTextW(control, &wide[0], length + 1)));
+    std::string text;
+    OsTextFromWide(wide, text);
     return text;
 }
 
@@ -156,6 +162,21 @@ int ClConditionWindow::MessageBox(const char* text, const char* caption, unsigne
     return MessageBoxA(Window(), text, caption, type);
 }
 
+namespace {
+
+// Shift-JIS text for the wide API; the conversion from code page 932 is exact.
+std::wstring WideOf(const std::string& sjis) {
+    const int length = static_cast<int>(sjis.size());
+    const int units = length > 0 ? MultiByteToWideChar(932, 0, sjis.data(), length, nullptr, 0) : 0;
+    std::wstring wide(static_cast<size_t>(units > 0 ? units : 0), L'\0');
+    if (units > 0) MultiByteToWideChar(932, 0, sjis.data(), length, &wide[0], units);
+    return wide;
+}
+
+}  // namespace
+
+// The wide dialog: the ANSI one hands back a name typed or picked with a character that has no
+// form in code page 932 as a look-alike by best fit (über as uber, the yen sign as a backslash).
 bool ClConditionWindow::GetSaveFileName(const StSAVEREQUEST& request, std::string& path) {
     // The framework's filter form "text|pattern||" becomes the API's NUL-separated list.
     std::string filter = request.filter ? request.filter : "";
@@ -163,26 +184,36 @@ bool ClConditionWindow::GetSaveFileName(const StSAVEREQUEST& request, std::strin
         if (filter[i] == '|') filter[i] = '\0';
     }
     filter.push_back('\0');
+    const std::wstring wideFilter = WideOf(filter);
+    const std::wstring folder = WideOf(request.initialFolder ? request.initialFolder : "");
+    const std::wstring title = WideOf(request.title ? request.title : "");
+    const std::wstring extension = WideOf(request.defaultExtension ? request.defaultExtension : "");
 
-    // The initial name in the API's path buffer, cut to whole characters when it does not fit.
-    char file[MAX_PATH];
-    std::memset(file, 0, sizeof file);
+    // The initial name, cut to whole characters where it does not fit a path buffer of 260 bytes.
     const char* name = request.fileName ? request.fileName : "";
-    std::memcpy(file, name, SjisFitBytes(name, sizeof file - 1));
+    const std::wstring initial = WideOf(std::string(name, SjisFitBytes(name, MAX_PATH - 1)));
+    wchar_t file[MAX_PATH];
+    std::memset(file, 0, sizeof file);
+    std::memcpy(file, initial.c_str(), initial.size() * sizeof(wchar_t));
 
-    OPENFILENAMEA open;
+    OPENFILENAMEW open;
     std::memset(&open, 0, sizeof open);
     open.lStructSize = sizeof open;
     open.hwndOwner = Window();
-    open.lpstrFilter = filter.c_str();
+    open.lpstrFilter = wideFilter.c_str();
     open.nFilterIndex = 1;
     open.lpstrFile = file;
-    open.nMaxFile = sizeof file;
-    open.lpstrInitialDir = request.initialFolder && request.initialFolder[0] ? request.initialFolder : nullptr;
-    open.lpstrTitle = request.title;
+    open.nMaxFile = MAX_PATH;
+    open.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
+    open.lpstrTitle = request.title ? title.c_str() : nullptr;
     open.Flags = request.flags;
-    open.lpstrDefExt = request.defaultExtension;
-    if (!GetSaveFileNameA(&open)) return false;
-    path = file;
+    open.lpstrDefExt = request.defaultExtension ? extension.c_str() : nullptr;
+    if (!GetSaveFileNameW(&open)) return false;
+    // A character without a form becomes "?", which the character rule refuses. A path of more
+    // than 259 bytes ends the dialog as cancelled, as the ANSI dialog's buffer of 260 bytes did.
+    std::string chosen;
+    OsTextFromWide(file, chosen);
+    if (chosen.size() >= MAX_PATH) return false;
+    path = chosen;
     return true;
 }

@@ -171,20 +171,44 @@ TEST_F(ProgramRun, VersionNamesEachBuildWithTheProjectsVersion) {
     }
 }
 
+// A script that reads the answer must not take a lost write for one.
+TEST_F(ProgramRun, HelpAndVersionReportAFailedWrite) {
+    for (const char* option : {"--version", "--help"}) {
+        const std::string command = "'" + std::string(MARLO3_PROGRAM) + "' " + option + " >/dev/full 2>'" +
+                                    dir.File("err") + "'";
+        const int status = std::system(command.c_str());
+        EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 2) << option;
+        EXPECT_NE(ReadBytes(dir.File("err")).find("the output could not be written"), std::string::npos) << option;
+    }
+}
+
 TEST_F(ProgramRun, TerminalEncodingAndCommandLineErrors) {
     // Under a UTF-8 locale the transcript is UTF-8 and the typed path is taken from UTF-8.
-    const std::string command = "cd '" + dir.Path() + "' && LC_ALL=C.UTF-8 HOSTSIM_LEDGER='" + dir.File("ledger") +
-                                "' ASSETEXPORT_DRIVES='C=" + dir.File("c") + ":fixed' '" + MARLO3_PROGRAM +
-                                "' --path '" + u8"C:\\表\\a.csv" + "' --answer yes >out 2>err";
-    ASSERT_EQ(std::system(command.c_str()), 0);
+    const auto runUtf8 = [this](const std::string& path) {
+        const std::string command = "cd '" + dir.Path() + "' && LC_ALL=C.UTF-8 HOSTSIM_LEDGER='" + dir.File("ledger") +
+                                    "' ASSETEXPORT_DRIVES='C=" + dir.File("c") + ":fixed' '" + MARLO3_PROGRAM +
+                                    "' --path '" + path + "' --answer yes >out 2>err";
+        const int status = std::system(command.c_str());
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    };
+    ASSERT_EQ(runUtf8(u8"C:\\表\\a.csv"), 0);
     EXPECT_NE(ReadBytes(dir.File("out")).find(u8"減価償却情報の出力が正常に終了しました。"), std::string::npos);
     struct stat st;
     EXPECT_EQ(stat(dir.File(u8"c/表/a.csv").c_str(), &st), 0);
+    // The yen sign has no form of its own in Shift-JIS: refused, never taken for the backslash.
+    WriteBytes(dir.File(u8"c/表/a.csv"), "old");
+    EXPECT_EQ(runUtf8(u8"C:\\表¥a.csv"), 2);
+    EXPECT_NE(ReadBytes(dir.File("err")).find("--path: the text has no Shift-JIS form"), std::string::npos);
+    EXPECT_EQ(ReadBytes(dir.File(u8"c/表/a.csv")), "old");
 
     EXPECT_EQ(Run(MARLO3_PROGRAM, "--unknown"), 2);
     EXPECT_NE(ReadBytes(dir.File("err")).find("unknown option: --unknown"), std::string::npos);
     EXPECT_EQ(journal, "");  // refused before the host connection
     EXPECT_EQ(Run(MARLO3_PROGRAM, "--answer maybe"), 2);
+    // A path the box would cut (to a name without ".csv") is refused before anything is written.
+    EXPECT_EQ(Run(MARLO3_PROGRAM, "--path 'C:\\" + std::string(252, 'a') + ".csv' --answer yes"), 2);
+    EXPECT_EQ(journal, "");
+    EXPECT_FALSE(std::filesystem::exists(dir.File("c/" + std::string(252, 'a'))));
     EXPECT_EQ(Run(MARLO3_PROGRAM, "</dev/null"), 2);  // no terminal for the dialog and no steps
 }
 

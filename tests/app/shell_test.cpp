@@ -370,7 +370,9 @@ TEST_F(ShellRun, PathOfMoreThan260BytesIsRefusedAsTooLong) {
     const std::string path = folder + std::string(261 - folder.size() - 4, 'a') + ".csv";
     RecordingUi ui;
     ui.unlimited = true;
-    ui.Script({"--path", path, "--execute", "--cancel"});
+    // Typed straight into the box: the command line refuses a path the box would cut.
+    ui.AddStep({ClScriptedUi::StSTEP::TypePath, path, 0, false, false, false});
+    ui.Script({"--execute", "--cancel"});
     EXPECT_FALSE(Run(ui));
     EXPECT_EQ(ui.boxes, (std::vector<std::string>{kTooLong, kCancelled}));
     EXPECT_EQ(ui.SelectedText(), path);
@@ -637,6 +639,30 @@ TEST_F(ShellRun, NotepadWhenWordpadIsAbsentElseTheFrontEnd) {
     unsetenv("ASSETEXPORT_WINDIR");
     EXPECT_EQ(bare.shownFiles, std::vector<std::string>{temp.Win("Marlo3SysErr.txt")});
     EXPECT_EQ(bare.boxes.back(), kFinishedWithLog);
+}
+
+// The viewer is named in quotes: a program planted at the first word of its path ("M:\Program" for
+// "M:\Program Files\...", "M:\Win" for the Windows folder "M:\Win Dir") is never started.
+TEST_F(ShellRun, ViewerIsStartedByItsQuotedPathNeverByAPlantedProgram) {
+    SKIP_UNLESS_DRIVES_CAN_BE_MAPPED(temp);
+    WriteLedger(7, AssetRow("K1", "000001") + AssetRow("K2", "000001"));  // a log entry
+    const std::string wordpad = temp.Native("Program Files/Windows NT/Accessories/Wordpad.exe");
+    const std::string notepad = temp.Native("Win Dir/notepad.exe");
+    std::filesystem::create_directories(temp.Native("Program Files/Windows NT/Accessories"));
+    std::filesystem::create_directories(temp.Native("Win Dir"));
+    for (const std::string& program : {temp.Native("Program"), temp.Native("Win"), wordpad, notepad}) {
+        WriteBytes(program, "#!/bin/sh\necho \"$0\" >> '" + temp.Native("started") + "'\n");
+        std::filesystem::permissions(program, std::filesystem::perms::owner_all);
+    }
+    setenv("ASSETEXPORT_WINDIR", "M:\\Win Dir", 1);
+    for (int run = 0; run < 2; ++run) {  // Wordpad, then Notepad where Wordpad is missing
+        RecordingUi ui;
+        ui.Script({"--path", temp.Win("out.csv"), "--answer", "yes"});
+        EXPECT_TRUE(Run(ui));
+        std::remove(wordpad.c_str());
+    }
+    unsetenv("ASSETEXPORT_WINDIR");
+    EXPECT_EQ(ReadBytes(temp.Native("started")), wordpad + "\n" + notepad + "\n");
 }
 #endif
 

@@ -174,6 +174,19 @@ TEST(FileSaveRules, LengthLimitAfterTheExtension) {
     EXPECT_EQ(Check(over), ClDialogManager::_SaveTooLong);
 }
 
+// A scripted path is typed whole or refused before the run: the box would cut it to another file.
+TEST(ScriptedArguments, PathTheBoxCannotTakeWholeIsRefused) {
+    const std::string fits = "C:\\" + std::string(250, 'a') + "\x95\x5C";  // 255 bytes, 表 counting two
+    const std::string over = "C:\\" + std::string(251, 'a') + "\x95\x5C";  // 256: the box would drop 表
+    for (const std::string& path : {fits, over}) {
+        ClScriptedUi ui(stdout, false);
+        std::vector<char*> argv = {const_cast<char*>("--path"), const_cast<char*>(path.c_str())};
+        std::string error;
+        EXPECT_EQ(ui.ParseArguments(2, argv.data(), error), path == fits) << path.size();
+        EXPECT_EQ(error, path == fits ? "" : "--path: 256 bytes, the path box takes at most 255");
+    }
+}
+
 // The scripted file-save dialog, given a folder, takes the next answer as the user's next try.
 TEST(ScriptedFileSave, FolderAnswerKeepsTheDialogOpenForTheNext) {
     std::FILE* out = std::tmpfile();

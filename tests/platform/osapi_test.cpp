@@ -563,6 +563,27 @@ TEST(PlatformProcess, WindowsFormArgumentsReachTheProgram) {
     EXPECT_EQ(code, 1u);
 }
 
+// A character is taken as itself or as "?", never as a look-alike that best fit would give: a
+// backslash for the yen sign would name another folder.
+TEST(PlatformText, EachCharacterIsItselfOrAQuestionMark) {
+    const struct {
+        std::wstring wide;
+        std::string text;
+        bool whole;
+    } cases[] = {
+        {L"C:\\\u8868\uFF5E.csv", "C:\\" + kHyo + "\x81\x60.csv", true},  // 表 and the Windows tilde
+        {L"\uFFE5", "\x81\x8F", true},                                     // the full-width yen sign
+        {L"C:\\out\u00A5x.csv", "C:\\out?x.csv", false},                  // the yen sign: no backslash
+        {L"\u00FCber\u203E", "?ber?", false},                              // not "uber~"
+        {L"\u301C", "?", false},                                            // the JIS wave dash
+    };
+    for (const auto& c : cases) {
+        std::string text;
+        EXPECT_EQ(OsTextFromWide(c.wide, text), c.whole) << c.text;
+        EXPECT_EQ(text, c.text);
+    }
+}
+
 TEST(TextFileWindowsPath, DrivePathsAreMappedOthersUnchanged) {
     MappedTemp temp;
     ClTextFile file;

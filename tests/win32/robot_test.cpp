@@ -307,43 +307,74 @@ TEST_F(Robot, EscCloseBoxAndEnterOnCancelCancelWithTheNotice) {
     EXPECT_FALSE(Exists(temp.Path("settings")));  // nothing remembered
 }
 
-// With arguments the GUI program runs the scripted front end, its transcript on the standard
-// output it was given (here a pipe, as a script that redirects it gives one).
-TEST_F(Robot, ScriptedRunWritesItsTranscriptToTheRedirectedOutput) {
+// Shift-JIS text in UTF-16, as the system converts it.
+std::wstring Wide(const std::string& sjis) {
+    std::wstring wide(sjis.size() + 1, L'\0');
+    wide.resize(static_cast<size_t>(MultiByteToWideChar(932, 0, sjis.c_str(), -1, &wide[0], static_cast<int>(wide.size())) - 1));
+    return wide;
+}
+
+// Runs the program with the arguments after its quoted path in folder, its standard output and
+// error in a pipe (as a script that redirects them gives one), collected in output with CR LF as
+// LF; its exit code, or -1 when it did not end.
+long RunScripted(const std::wstring& arguments, const std::string& folder, std::string& output) {
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
     HANDLE readEnd = nullptr, writeEnd = nullptr;
-    ASSERT_TRUE(CreatePipe(&readEnd, &writeEnd, &inherit, 0));
+    if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return -1;
     SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOA startup = {};
+    STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdOutput = writeEnd;
     startup.hStdError = writeEnd;
     PROCESS_INFORMATION process = {};
-    SetEnvironmentVariableA("HOSTSIM_LEDGER", temp.Path("ledger").c_str());
-    std::string command = "\"" + Env("ROBOT_PROGRAM") + "\" --path \"" + temp.Path("out\\piped.csv") + "\"";
-    const BOOL started = CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr,
-                                        temp.Path().c_str(), &startup, &process);
+    std::wstring command = L"\"" + Wide(Env("ROBOT_PROGRAM")) + L"\" " + arguments;
+    const BOOL started = CreateProcessW(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr,
+                                        Wide(folder).c_str(), &startup, &process);
     CloseHandle(writeEnd);
-    ASSERT_TRUE(started);
-    std::string transcript;
+    output.clear();
     char buffer[4096];
     DWORD got = 0;
-    while (ReadFile(readEnd, buffer, sizeof buffer, &got, nullptr) && got > 0) transcript.append(buffer, got);
+    while (started && ReadFile(readEnd, buffer, sizeof buffer, &got, nullptr) && got > 0) output.append(buffer, got);
     CloseHandle(readEnd);
+    if (!started) return -1;
+    DWORD code = 0;
     const bool ended = WaitForSingleObject(process.hProcess, 30000) == WAIT_OBJECT_0;
     if (!ended) TerminateProcess(process.hProcess, 1);
+    GetExitCodeProcess(process.hProcess, &code);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
-    ASSERT_TRUE(ended);
     // The console's text mode ends each line with CR LF.
-    for (size_t at = transcript.find("\r\n"); at != std::string::npos; at = transcript.find("\r\n", at))
-        transcript.erase(at, 1);
+    for (size_t at = output.find("\r\n"); at != std::string::npos; at = output.find("\r\n", at)) output.erase(at, 1);
+    return ended ? static_cast<long>(code) : -1;
+}
+
+// With arguments the GUI program runs the scripted front end, its transcript on the standard
+// output it was given.
+TEST_F(Robot, ScriptedRunWritesItsTranscriptToTheRedirectedOutput) {
+    SetEnvironmentVariableA("HOSTSIM_LEDGER", temp.Path("ledger").c_str());
+    std::string transcript;
+    ASSERT_EQ(RunScripted(L"--path \"" + Wide(temp.Path("out\\piped.csv")) + L"\"", temp.Path(), transcript), 0);
     EXPECT_NE(transcript.find(std::string("== ") + kTitle + " =="), std::string::npos) << transcript;
     EXPECT_NE(transcript.find(SuccessText(temp.Path("out\\piped.csv"), temp.Path("out\\syurui.SSC"))),
               std::string::npos)
         << transcript;
     EXPECT_TRUE(Exists(temp.Path("out\\piped.csv")));
+}
+
+// The command line is read in UTF-16: a character without a form in code page 932 is refused as
+// on Linux, never taken as the look-alike the runtime's best fit gives (ü as u, the yen sign as a
+// backslash), which named an existing file here.
+TEST_F(Robot, ScriptedPathWithoutAShiftJisFormIsRefusedNotBestFitted) {
+    WriteFileBytes(temp.Path("out\\uber.csv"), "old");
+    SetEnvironmentVariableA("HOSTSIM_LEDGER", temp.Path("ledger").c_str());
+    for (const wchar_t* name : {L"\\\u00FCber.csv", L"\u00A5uber.csv"}) {
+        std::string output;
+        EXPECT_EQ(RunScripted(L"--path \"" + Wide(temp.Path("out")) + name + L"\" --answer yes", temp.Path(), output), 2)
+            << output;
+        EXPECT_NE(output.find("Marlo3Export: --path: the text has no Shift-JIS form"), std::string::npos) << output;
+    }
+    EXPECT_TRUE(ReadFileBytes(temp.Path("out\\uber.csv")) == "old") << "uber.csv was written over";
 }
 
 // The other three deliverables, from the "|"-separated ROBOT_OTHER_PROGRAMS.
@@ -594,6 +625,67 @@ TEST_F(Robot, TypedDoubleByteCharacterReachesThePathBoxWhole) {
     EXPECT_TRUE(WaitFor([this] { return Path() == "\x95\x5C" "b"; }, 3000)) << Path();
 }
 
+// The control's text as the control keeps it.
+std::wstring WideText(HWND control) {
+    wchar_t text[512] = L"";
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(control, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, &result);
+    return text;
+}
+
+// Puts text on the clipboard, as a user copies it from another program.
+bool SetClipboardText(const std::wstring& text) {
+    if (!OpenClipboard(nullptr)) return false;
+    EmptyClipboard();
+    const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
+    bool put = false;
+    if (memory) {
+        std::memcpy(GlobalLock(memory), text.c_str(), bytes);
+        GlobalUnlock(memory);
+        put = SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
+        if (!put) GlobalFree(memory);
+    }
+    CloseClipboard();
+    return put;
+}
+
+// The box keeps what is typed or pasted in Unicode, and the file-save dialog hands back Unicode: a
+// character without a form in code page 932 reaches the character rule as "?", never as the
+// look-alike of the ANSI text (ü as u, the yen sign as a backslash), which named an existing file.
+TEST_F(Robot, PathBoxCharacterWithoutAShiftJisFormIsRefusedByTheCharacterRule) {
+    WriteFileBytes(temp.Path("out\\uber.csv"), "old");
+    ASSERT_NO_FATAL_FAILURE(Start());
+    ASSERT_TRUE(BringToFront(dialog));
+    HWND edit = Item(IDC_PATH);
+    const std::wstring typed = Wide(temp.Path("out")) + L"\\\u00FCber.csv";
+    const std::wstring pasted = Wide(temp.Path("out")) + L"\u00A5uber.csv";
+    SetPath(temp.Path("out") + "\\");
+    SendMessageA(edit, EM_SETSEL, typed.size() - 8, typed.size() - 8);
+    for (const wchar_t ch : typed.substr(typed.size() - 8)) TypeChar(ch);
+    ASSERT_TRUE(WaitFor([&] { return WideText(edit) == typed; }, 3000));
+    PostKey(edit, VK_F12);
+    ASSERT_NO_FATAL_FAILURE(ExpectBox(kBadChars, true, IDOK));
+
+    ASSERT_TRUE(SetClipboardText(pasted));
+    ASSERT_TRUE(WaitFor([&] { return FocusIdOf(dialog) == IDC_PATH && GetForegroundWindow() == dialog; }, 3000));
+    Press('V', {VK_CONTROL});  // replaces the path the refusal selected
+    ASSERT_TRUE(WaitFor([&] { return WideText(edit) == pasted; }, 3000));
+    PostKey(edit, VK_F12);
+    ASSERT_NO_FATAL_FAILURE(ExpectBox(kBadChars, true, IDOK));
+
+    SetPath(temp.Path("out\\seed.csv"));
+    PostClick(Item(IDC_BROWSE));
+    HWND save = WaitSaveDialog();
+    ASSERT_NE(save, nullptr);
+    SetDlgItemTextW(save, 0x47C, L"\u00FCber.csv");  // typed in the file-save dialog
+    PostClick(GetDlgItem(save, IDOK));
+    ASSERT_TRUE(WaitFor([&] { return !IsWindow(save); })) << "the file-save dialog stayed open";
+    PostKey(edit, VK_F12);
+    ASSERT_NO_FATAL_FAILURE(ExpectBox(kBadChars, true, IDOK));
+    EXPECT_TRUE(ReadFileBytes(temp.Path("out\\uber.csv")) == "old") << "uber.csv was written over";
+}
+
 TEST_F(Robot, EveryRefusalShowsItsTextAndSelectsThePath) {
     const struct {
         std::string path;
@@ -772,6 +864,52 @@ TEST_F(Robot, LogOpensInNotepadWhenWordpadIsAbsent) {
     HWND viewer = WaitViewer("Notepad");
     ASSERT_NE(viewer, nullptr) << "no Notepad on the log";
     EXPECT_EQ(FindTopWindow(program.Id(), "#32770", kCaption), nullptr) << "a notice while the viewer is open";
+    PostMessageA(viewer, WM_CLOSE, 0, 0);
+    ASSERT_NO_FATAL_FAILURE(ExpectBox(kFinishedWithLog, false, IDOK));
+    ExpectEnded();
+}
+
+// Plants the robot's planted_program.exe as C:\Program.exe for one case, and removes it again.
+class ClPlantedProgram {
+public:
+    ClPlantedProgram() {
+        char robot[MAX_PATH] = "", windows[MAX_PATH] = "";
+        GetModuleFileNameA(nullptr, robot, sizeof robot);
+        GetWindowsDirectoryA(windows, sizeof windows);
+        std::string planted = robot;
+        planted = planted.substr(0, planted.find_last_of('\\') + 1) + "planted_program.exe";
+        m_path = std::string(1, windows[0]) + ":\\Program.exe";
+        DeleteFileA(Record().c_str());
+        m_placed = CopyFileA(planted.c_str(), m_path.c_str(), FALSE) != FALSE;
+    }
+    ~ClPlantedProgram() {
+        DeleteFileA(m_path.c_str());
+        DeleteFileA(Record().c_str());
+    }
+    bool Placed() const { return m_placed; }
+    std::string Record() const { return m_path + ".started"; }
+
+private:
+    std::string m_path;
+    bool m_placed;
+};
+
+// Windows takes an unquoted "C:\Program Files\..." first for C:\Program.exe: the viewer is named
+// in quotes, so a program planted there is never started.
+TEST_F(Robot, ViewerIsStartedByItsQuotedPathNeverByAPlantedProgram) {
+    ClPlantedProgram planted;
+    ASSERT_TRUE(planted.Placed());
+    WriteLedger(7, kRepeatedCode);
+    ASSERT_NO_FATAL_FAILURE(Start());
+    SetPath(temp.Path("out\\x.csv"));
+    PostKey(Item(IDC_PATH), VK_F12);
+    HWND viewer = nullptr;
+    ASSERT_TRUE(WaitFor([&] {
+        viewer = FindTopWindow(0, "WORDPADTOP", nullptr);
+        return viewer || Exists(planted.Record());
+    }, 30000));
+    EXPECT_FALSE(Exists(planted.Record())) << "the planted C:\\Program.exe was started";
+    ASSERT_NE(viewer, nullptr) << "no Wordpad on the log";
     PostMessageA(viewer, WM_CLOSE, 0, 0);
     ASSERT_NO_FATAL_FAILURE(ExpectBox(kFinishedWithLog, false, IDOK));
     ExpectEnded();

@@ -54,12 +54,14 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 export LC_ALL=ja_JP.UTF-8
 unset DISPLAY
 
-# The robot moves Wordpad away for one case; a robot that was stopped there leaves it moved.
+# The robot moves Wordpad away for one case and plants C:\Program.exe for another; a robot that
+# was stopped there leaves them so.
 accessories="$WINEPREFIX/drive_c/Program Files/Windows NT/Accessories"
 restore_wordpad() {
   if [ -e "$accessories/wordpad.exe.robot-away" ] && [ ! -e "$accessories/wordpad.exe" ]; then
     mv "$accessories/wordpad.exe.robot-away" "$accessories/wordpad.exe"
   fi
+  rm -f "$WINEPREFIX/drive_c/Program.exe" "$WINEPREFIX/drive_c/Program.exe.started"
 }
 
 xvfb_pid=
