@@ -103,15 +103,15 @@ bool ClDialogManager::HandleKey(CConditionDlg& dialog, const StDLGKEY& key) {
     return taken;
 }
 
-ClDialogManager::_SAVEVERDICT ClDialogManager::CheckSavePath(const StSAVEREQUEST& request,
+ClDialogManager::_SaveVerdict ClDialogManager::CheckSavePath(const StSAVEREQUEST& request,
                                                              std::string& path) {
     const size_t nameStart = SaveNameStart(path.c_str());
     // A folder ("C:\dir\"): the platform's dialog opens it, or names it missing, and stays open.
-    if (nameStart == path.size()) return _SaveNoName;
+    if (nameStart == path.size()) return SaveNoName;
     // The platform adds the default extension to a name that has none.
     if (path.find('.', nameStart) == std::string::npos && request.defaultExtension &&
         *request.defaultExtension)
         path += std::string(".") + request.defaultExtension;
     // A longer path does not fit the platform's buffer: its dialog ends without a file.
-    return path.size() > kMaxSavePath ? _SaveTooLong : _SaveTaken;
+    return path.size() > kMaxSavePath ? SaveTooLong : SaveTaken;
 }

@@ -54,12 +54,12 @@ public:
     virtual void Press(CConditionDlg& dialog, int id);
 
     // The file-save dialog's verdict on the path the user confirmed.
-    enum _SAVEVERDICT {
-        _SaveTaken,   // path is the file chosen, with the default extension added to a bare name
-        _SaveNoName,  // path names a folder: the dialog stays open and asks for a name
-        _SaveTooLong  // path does not fit the dialog's buffer: it ends as if cancelled
+    enum _SaveVerdict {
+        SaveTaken,   // path is the file chosen, with the default extension added to a bare name
+        SaveNoName,  // path names a folder: the dialog stays open and asks for a name
+        SaveTooLong  // path does not fit the dialog's buffer: it ends as if cancelled
     };
-    static _SAVEVERDICT CheckSavePath(const StSAVEREQUEST& request, std::string& path);
+    static _SaveVerdict CheckSavePath(const StSAVEREQUEST& request, std::string& path);
     // What the file-save dialog takes at most (its buffer of 260 bytes holds the terminator too).
     static constexpr size_t kMaxSavePath = 259;
     // The file-save dialog's word for a path without a file name.

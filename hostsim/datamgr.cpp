@@ -25,10 +25,9 @@ ClDataMgr* ClDataMgr::Inst() {
 }
 
 ClSetMgr* ClDataMgr::GetSetMgr() {
-    static ClSetMgr setMgr;
     const ClHostCall call;
     if (call.Wanted()) call.Journal("GetSetMgr");
-    return &setMgr;
+    return &ClHostSim::Inst()->SetMgr();
 }
 
 ClSysUser* ClDataMgr::GetSysUserObject() {

@@ -6,8 +6,6 @@
 #include <cstring>
 #include <fstream>
 
-#include "setmgr.h"
-#include "shareddata.h"
 #include "taskmem.h"
 
 ClHostSim::ClHostSim()
@@ -44,7 +42,7 @@ void ClHostSim::NoteJournalFile() {
 
 const ClLedger* ClHostSim::Ledger() {
     const ClHostCall inside;  // what loading calls is the stand-in's own business
-    const std::string& folder = ClDataMgr::Inst()->GetSetMgr()->LedgerFolder();
+    const std::string& folder = m_setMgr.LedgerFolder();
     if (!m_loaded || folder != m_ledger.Folder()) {
         m_loaded = true;
         ++m_generation;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "ledger.h"
+#include "setmgr.h"
 
 // Process-wide state of the stand-in host: the loaded ledger, data-set cursors and the call journal.
 class ClHostSim {
@@ -38,6 +39,8 @@ public:
 
     // The package name shown for ES_APRPACKAGENAME.
     static const char* PackageName();
+    // Where the ledger lies; the data-set manager hands it out as the host's settings manager.
+    ClSetMgr& SetMgr() { return m_setMgr; }
 
     // Data-set cursors of ClSetData: ids from 1, the position of each (-1 = free).
     std::vector<long> cursors;
@@ -45,6 +48,7 @@ public:
 
 private:
     ClHostSim();
+    ClSetMgr m_setMgr;
     ClLedger m_ledger;
     bool m_loaded;
     std::string m_error;

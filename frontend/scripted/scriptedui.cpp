@@ -232,13 +232,13 @@ bool ClScriptedUi::GetSaveFileName(const StSAVEREQUEST& request, std::string& pa
         std::string chosen = m_saves.front().second;
         m_saves.pop_front();
         switch (CheckSavePath(request, chosen)) {
-            case _SaveNoName:
+            case SaveNoName:
                 Print("-> " + chosen + " (" + kNoNameNote + ")\n");
                 break;
-            case _SaveTooLong:
+            case SaveTooLong:
                 Print("-> キャンセル (パスが長すぎます)\n");
                 return false;
-            case _SaveTaken:
+            case SaveTaken:
                 Print("-> " + chosen + "\n");
                 path = chosen;
                 return true;

@@ -194,64 +194,90 @@ static int CursorKey(char final) {
     }
 }
 
-ClKeyDecoder::Result ClKeyDecoder::DecodeCsi(const std::string& bytes, bool flush, StTERMKEY& key,
+// ESC O and one letter (the keypad's application mode): the cursor keys, Enter and F1 to F4.
+ClKeyDecoder::Result ClKeyDecoder::DecodeSs3(const std::string& bytes, bool flush, StTERMKEY& key,
                                              size_t& consumed) const {
-    if (bytes[1] == 'O') {
-        if (bytes.size() < 3) return flush ? NotSequence : NeedMore;
-        consumed = 3;
-        if (const int cursor = CursorKey(bytes[2])) {
-            key.virtualKey = cursor;
-            return Done;
-        }
-        switch (bytes[2]) {
-            case 'M':
-                key.virtualKey = VKEY_RETURN;
-                return Done;
-            case 'P':
-            case 'Q':
-            case 'R':
-            case 'S':
-                key.virtualKey = VKEY_F1 + (bytes[2] - 'P');
-                return Done;
-            default:
-                consumed = 1;
-                return NotSequence;
-        }
+    if (bytes.size() < 3) return flush ? NotSequence : NeedMore;
+    consumed = 3;
+    if (const int cursor = CursorKey(bytes[2])) {
+        key.virtualKey = cursor;
+        return Done;
     }
-    // ESC [ parameters (0x30-0x3F), intermediates (0x20-0x2F), final (0x40-0x7E).
-    std::vector<long> parameters(1, 0);
-    std::vector<bool> given(1, false);
+    switch (bytes[2]) {
+        case 'M':
+            key.virtualKey = VKEY_RETURN;
+            return Done;
+        case 'P':
+        case 'Q':
+        case 'R':
+        case 'S':
+            key.virtualKey = VKEY_F1 + (bytes[2] - 'P');
+            return Done;
+        default:
+            consumed = 1;
+            return NotSequence;
+    }
+}
+
+// ESC [ parameters (0x30-0x3F), intermediates (0x20-0x2F), final (0x40-0x7E): Done with the
+// sequence in csi and its length in consumed.
+ClKeyDecoder::Result ClKeyDecoder::ParseCsi(const std::string& bytes, bool flush, StCSI& csi, size_t& consumed) {
+    csi.parameters.assign(1, 0);
+    csi.given.assign(1, false);
     size_t i = 2;
     for (; i < bytes.size(); ++i) {
         const unsigned char b = static_cast<unsigned char>(bytes[i]);
         if (b >= '0' && b <= '9') {
-            if (parameters.back() < 100000) parameters.back() = parameters.back() * 10 + (b - '0');
-            given.back() = true;
+            if (csi.parameters.back() < 100000) csi.parameters.back() = csi.parameters.back() * 10 + (b - '0');
+            csi.given.back() = true;
         } else if (b == ';' || b == ':') {
-            parameters.push_back(0);
-            given.push_back(false);
-        } else if (b >= 0x30 && b <= 0x3F) {
-            // private markers such as "?" or "<": not keys, but still part of the sequence
-        } else if (b >= 0x20 && b <= 0x2F) {
+            csi.parameters.push_back(0);
+            csi.given.push_back(false);
         } else if (b >= 0x40 && b <= 0x7E) {
             break;
-        } else {
-            return NotSequence;
+        } else if (b < 0x20 || b > 0x3F) {
+            return NotSequence;  // private markers ("?", "<") and intermediates belong to it
         }
         if (i > 40) return NotSequence;
     }
     if (i >= bytes.size()) return flush ? NotSequence : NeedMore;
     consumed = i + 1;
-    const char final = bytes[i];
-    const auto parameter = [&](size_t n, long fallback) {
-        return n < parameters.size() && given[n] ? parameters[n] : fallback;
-    };
-    ApplyModifiers(static_cast<int>(parameter(1, 1)), key);
-    if (const int cursor = CursorKey(final)) {
+    csi.final = bytes[i];
+    return Done;
+}
+
+namespace {
+
+// The key of "ESC [ n ~": the editing keys and F1 to F12; 0 for a number without one (bracketed
+// paste markers and keys the dialog has no use for).
+int TildeKey(long number) {
+    static const struct {
+        long number;
+        int key;
+    } kKeys[] = {{1, VKEY_HOME},       {7, VKEY_HOME},       {4, VKEY_END},        {8, VKEY_END},
+                 {2, VKEY_INSERT},     {3, VKEY_DELETE},     {5, VKEY_PRIOR},      {6, VKEY_NEXT},
+                 {11, VKEY_F1},        {12, VKEY_F1 + 1},    {13, VKEY_F1 + 2},    {14, VKEY_F1 + 3},
+                 {15, VKEY_F1 + 4},    {17, VKEY_F1 + 5},    {18, VKEY_F1 + 6},    {19, VKEY_F1 + 7},
+                 {20, VKEY_F1 + 8},    {21, VKEY_F1 + 9},    {23, VKEY_F1 + 10},   {24, VKEY_F12}};
+    for (const auto& entry : kKeys)
+        if (entry.number == number) return entry.key;
+    return 0;
+}
+
+}  // namespace
+
+ClKeyDecoder::Result ClKeyDecoder::DecodeCsi(const std::string& bytes, bool flush, StTERMKEY& key,
+                                             size_t& consumed) const {
+    if (bytes[1] == 'O') return DecodeSs3(bytes, flush, key, consumed);
+    StCSI csi;
+    const Result parsed = ParseCsi(bytes, flush, csi, consumed);
+    if (parsed != Done) return parsed;
+    ApplyModifiers(static_cast<int>(csi.Parameter(1, 1)), key);
+    if (const int cursor = CursorKey(csi.final)) {
         key.virtualKey = cursor;
         return Done;
     }
-    switch (final) {
+    switch (csi.final) {
         case 'Z':
             key.virtualKey = VKEY_TAB;
             key.shift = true;
@@ -260,63 +286,22 @@ ClKeyDecoder::Result ClKeyDecoder::DecodeCsi(const std::string& bytes, bool flus
         case 'Q':
         case 'R':
         case 'S':
-            key.virtualKey = VKEY_F1 + (final - 'P');
+            key.virtualKey = VKEY_F1 + (csi.final - 'P');
             return Done;
         case 'u':
-            KeyOfCode(parameter(0, 0), m_utf8, key);
-            return key.virtualKey ? Done : Ignore;
+            KeyOfCode(csi.Parameter(0, 0), m_utf8, key);
+            break;
         case '~':
+            // xterm's modifyOtherKeys: ESC [ 27 ; modifiers ; code ~
+            if (csi.Parameter(0, 0) == 27)
+                KeyOfCode(csi.Parameter(2, 0), m_utf8, key);
+            else
+                key.virtualKey = TildeKey(csi.Parameter(0, 0));
             break;
         default:
             return Ignore;
     }
-    switch (parameter(0, 0)) {
-        case 1:
-        case 7:
-            key.virtualKey = VKEY_HOME;
-            return Done;
-        case 4:
-        case 8:
-            key.virtualKey = VKEY_END;
-            return Done;
-        case 2:
-            key.virtualKey = VKEY_INSERT;
-            return Done;
-        case 3:
-            key.virtualKey = VKEY_DELETE;
-            return Done;
-        case 5:
-            key.virtualKey = VKEY_PRIOR;
-            return Done;
-        case 6:
-            key.virtualKey = VKEY_NEXT;
-            return Done;
-        case 11:
-        case 12:
-        case 13:
-        case 14:
-        case 15:
-            key.virtualKey = VKEY_F1 + static_cast<int>(parameter(0, 0) - 11);
-            return Done;
-        case 17:
-        case 18:
-        case 19:
-        case 20:
-        case 21:
-            key.virtualKey = VKEY_F1 + 5 + static_cast<int>(parameter(0, 0) - 17);
-            return Done;
-        case 23:
-            key.virtualKey = VKEY_F1 + 10;
-            return Done;
-        case 24:
-            key.virtualKey = VKEY_F12;
-            return Done;
-        case 27:  // modifyOtherKeys: ESC [ 27 ; modifiers ; code ~
-            KeyOfCode(parameter(2, 0), m_utf8, key);
-            return key.virtualKey ? Done : Ignore;
-        default:
-            return Ignore;  // bracketed paste markers and keys the dialog has no use for
-    }
+    return key.virtualKey ? Done : Ignore;
 }
 
 ClKeyDecoder::Result ClKeyDecoder::DecodeCharacter(const std::string& bytes, bool flush, StTERMKEY& key,

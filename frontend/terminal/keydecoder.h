@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 #include "dialogmanager.h"
 
@@ -49,7 +50,16 @@ private:
     enum Result { Done, NeedMore, Ignore, NotSequence };
     // Decodes one key at the start of bytes; consumed tells how many bytes it took.
     Result Decode(const std::string& bytes, bool flush, StTERMKEY& key, size_t& consumed) const;
+    // A control sequence: its parameters (those not given are marked so) and its final byte.
+    struct StCSI {
+        std::vector<long> parameters;
+        std::vector<bool> given;
+        char final;
+        long Parameter(size_t n, long fallback) const { return n < parameters.size() && given[n] ? parameters[n] : fallback; }
+    };
     Result DecodeCsi(const std::string& bytes, bool flush, StTERMKEY& key, size_t& consumed) const;
+    Result DecodeSs3(const std::string& bytes, bool flush, StTERMKEY& key, size_t& consumed) const;
+    static Result ParseCsi(const std::string& bytes, bool flush, StCSI& csi, size_t& consumed);
     Result DecodeCharacter(const std::string& bytes, bool flush, StTERMKEY& key, size_t& consumed) const;
 
     bool m_utf8;

@@ -371,13 +371,13 @@ bool ClTerminalUi::GetSaveFileName(const StSAVEREQUEST& request, std::string& pa
             continue;
         }
         std::string chosen = edit.Text();
-        const _SAVEVERDICT verdict = CheckSavePath(request, chosen);
-        if (verdict == _SaveNoName) {
+        const _SaveVerdict verdict = CheckSavePath(request, chosen);
+        if (verdict == SaveNoName) {
             note = kNoNameNote;
             continue;
         }
         // As the platform's dialog, whose buffer the path does not fit: it ends without a file.
-        if (verdict == _SaveTooLong) return false;
+        if (verdict == SaveTooLong) return false;
         path = chosen;
         return true;
     }

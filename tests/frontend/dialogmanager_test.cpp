@@ -143,35 +143,35 @@ TEST_F(DialogManager, EscCancelsAltEscDoesNot) {
 
 const StSAVEREQUEST kRequest = {"CSV", "", "", "", "", 0};
 
-ClDialogManager::_SAVEVERDICT Check(std::string& path) {
+ClDialogManager::_SaveVerdict Check(std::string& path) {
     return ClDialogManager::CheckSavePath(kRequest, path);
 }
 
 TEST(FileSaveRules, DefaultExtensionOnlyForANameWithout) {
     std::string bare = "C:\\dir.x\\name", dotted = "C:\\dir\\name.", named = "C:name";
-    EXPECT_EQ(Check(bare), ClDialogManager::_SaveTaken);
+    EXPECT_EQ(Check(bare), ClDialogManager::SaveTaken);
     EXPECT_EQ(bare, "C:\\dir.x\\name.CSV");
-    EXPECT_EQ(Check(dotted), ClDialogManager::_SaveTaken);
+    EXPECT_EQ(Check(dotted), ClDialogManager::SaveTaken);
     EXPECT_EQ(dotted, "C:\\dir\\name.");
-    EXPECT_EQ(Check(named), ClDialogManager::_SaveTaken);
+    EXPECT_EQ(Check(named), ClDialogManager::SaveTaken);
     EXPECT_EQ(named, "C:name.CSV");
 }
 
 // A folder is no file: the dialog stays open; 表's trail byte 0x5C is no separator.
 TEST(FileSaveRules, FolderHasNoName) {
     std::string folder = "C:\\dir\\", drive = "C:", hyo = "C:\\\x95\x5C";
-    EXPECT_EQ(Check(folder), ClDialogManager::_SaveNoName);
-    EXPECT_EQ(Check(drive), ClDialogManager::_SaveNoName);
-    EXPECT_EQ(Check(hyo), ClDialogManager::_SaveTaken);
+    EXPECT_EQ(Check(folder), ClDialogManager::SaveNoName);
+    EXPECT_EQ(Check(drive), ClDialogManager::SaveNoName);
+    EXPECT_EQ(Check(hyo), ClDialogManager::SaveTaken);
     EXPECT_EQ(hyo, "C:\\\x95\x5C.CSV");
 }
 
 // 259 bytes and the terminator fill the dialog's buffer; the extension counts.
 TEST(FileSaveRules, LengthLimitAfterTheExtension) {
     std::string fits = "C:\\" + std::string(252, 'a'), over = "C:\\" + std::string(253, 'a');
-    EXPECT_EQ(Check(fits), ClDialogManager::_SaveTaken);
+    EXPECT_EQ(Check(fits), ClDialogManager::SaveTaken);
     EXPECT_EQ(fits.size(), ClDialogManager::kMaxSavePath);
-    EXPECT_EQ(Check(over), ClDialogManager::_SaveTooLong);
+    EXPECT_EQ(Check(over), ClDialogManager::SaveTooLong);
 }
 
 // A scripted path is typed whole or refused before the run: the box would cut it to another file.
