@@ -48,10 +48,16 @@ const size_t kNumberTextBytes = 2048;  // the number of a quantity text
 
 }  // namespace
 
-static_assert(sizeof kAmountOverflowText == ClAssetRows::kAmountColumnBytes, "the asterisks fill an amount column");
+static_assert(sizeof kAmountOverflowText == ClAssetRows::kAmountColumnBytes,
+              "the asterisks fill an amount column");
 
 ClAssetRows::ClAssetRows(ClInfoAccessor& info, ClOutputFiles& files, ClLinkLog& log, ClCodeIndex& codes)
-    : m_info(info), m_dataFile(*files.File(DataFile)), m_files(files), m_log(log), m_codes(codes), m_amountText() {}
+    : m_info(info),
+      m_dataFile(*files.File(DataFile)),
+      m_files(files),
+      m_log(log),
+      m_codes(codes),
+      m_amountText() {}
 
 void ClAssetRows::WriteAssetRow(const StKOTEISHISANINFO* master, const StKOTEINENINFO* yearly,
                                 const StIKKATSUINFO* breakdown) {
@@ -72,8 +78,8 @@ void ClAssetRows::WriteAssetRow(const StKOTEISHISANINFO* master, const StKOTEINE
     }
 }
 
-void ClAssetRows::WriteAssetItems(const StKOTEISHISANINFO& m, const StKOTEINENINFO& y, const StAssetCode& assetCode,
-                                  const char* code) {
+void ClAssetRows::WriteAssetItems(const StKOTEISHISANINFO& m, const StKOTEINENINFO& y,
+                                  const StAssetCode& assetCode, const char* code) {
     AssetCodeItem(assetCode, code);
     KindItems(m);
     DescriptionItems(m);
@@ -84,7 +90,8 @@ void ClAssetRows::WriteAssetItems(const StKOTEISHISANINFO& m, const StKOTEINENIN
     DisposalItems(m);
     SetAmount(InfoSga, m.sgaAmount);
     SetAmount(InfoManufacturing, m.manufacturingAmount);
-    if (const char* typeText = ReturnKindText(m.assetTypeCode)) SetText(InfoReturnKind, typeText);  // none: masked
+    if (const char* typeText = ReturnKindText(m.assetTypeCode))
+        SetText(InfoReturnKind, typeText);  // none: masked
     if (m.disposalKind == 4) SetText(InfoDecreaseReason, "売却");
     MemoItems(m);
     m_files.NoteWrite(DataFile, m_info.Write());
@@ -315,7 +322,8 @@ void ClAssetRows::SetText(long item, const char* text) {
     }
     slot[n] = '\0';
     Show(item);
-    if (seen && MendSeparators(slot)) m_log.LinkMessage(MsgTextSeparator, reinterpret_cast<const char*>(slot));
+    if (seen && MendSeparators(slot))
+        m_log.LinkMessage(MsgTextSeparator, reinterpret_cast<const char*>(slot));
 }
 
 // An asset's or a breakdown's name, cut to the 32 bytes of whole characters its column takes; a

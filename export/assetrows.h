@@ -23,7 +23,8 @@ public:
 
     // One asset row, or one breakdown row when the master's method code is 4 (breakdown is read
     // only then, yearly only otherwise); nothing without the records it needs.
-    void WriteAssetRow(const StKOTEISHISANINFO* master, const StKOTEINENINFO* yearly, const StIKKATSUINFO* breakdown);
+    void WriteAssetRow(const StKOTEISHISANINFO* master, const StKOTEINENINFO* yearly,
+                       const StIKKATSUINFO* breakdown);
 
     // The column text of an amount, in a buffer the next call overwrites.
     const char* FormatAmount(const tagCY* amount);

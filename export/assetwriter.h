@@ -1,4 +1,4 @@
-// assetwriter.h - the output half of the exporter: owns the accessors, the files and the parts that write through them.
+// assetwriter.h - the output half of the exporter: the owner of the accessors, the files and the parts.
 #pragma once
 
 #include <cstddef>

@@ -6,7 +6,8 @@
 
 #include "hostfields.h"
 
-void WriteDataFileHeader(ClOutputFiles& files, ClHeaderAccessor& header, ClHeadAccessor& head, const StDATAINFO& set) {
+void WriteDataFileHeader(ClOutputFiles& files, ClHeaderAccessor& header, ClHeadAccessor& head,
+                         const StDATAINFO& set) {
     ClTextFile& file = *files.File(DataFile);
     auto line = [&](const char* text) { files.NoteWrite(DataFile, WriteLine(file, header, text)); };
     file.Attach(&header);
@@ -19,7 +20,9 @@ void WriteDataFileHeader(ClOutputFiles& files, ClHeaderAccessor& header, ClHeadA
     line("顧問先コード=");
     std::snprintf(text, sizeof text, "顧問先名称=%s", company.text);
     line(text);
-    line(kind == EntityCorporation ? "法人個人区分=法人" : kind == EntityIndividual ? "法人個人区分=個人" : "");
+    line(kind == EntityCorporation  ? "法人個人区分=法人"
+         : kind == EntityIndividual ? "法人個人区分=個人"
+                                    : "");
     std::snprintf(text, sizeof text, "事業年度開始日=%d", static_cast<int>(set.periodStart));
     line(text);
     std::snprintf(text, sizeof text, "事業年度終了日=%d", static_cast<int>(set.periodEnd));

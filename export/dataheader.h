@@ -7,4 +7,5 @@
 
 // Writes them to the DataFile of files through header (G_HEADER) and head (G_HEAD), setting the
 // mode of both; the type file's header lines and the log's entries keep the mode of header.
-void WriteDataFileHeader(ClOutputFiles& files, ClHeaderAccessor& header, ClHeadAccessor& head, const StDATAINFO& set);
+void WriteDataFileHeader(ClOutputFiles& files, ClHeaderAccessor& header, ClHeadAccessor& head,
+                         const StDATAINFO& set);

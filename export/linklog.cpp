@@ -53,7 +53,8 @@ const char MsgTextSeparator[] =
 const char MsgAssetUnread[] = "\n＜ERROR＞\n%d件目の資産を読み込めませんでした。\nこの資産は出力されません。";
 const char MsgBreakdownUnread[] =
     "\n＜ERROR＞\n資産コード｢%s｣の%d件目の内訳を読み込めませんでした。\nこの内訳は出力されません。";
-const char MsgCategoriesUnread[] = "\n＜ERROR＞\n資産種類を読み込めませんでした。\n資産種類データに資産種類は出力されません。";
+const char MsgCategoriesUnread[] =
+    "\n＜ERROR＞\n資産種類を読み込めませんでした。\n資産種類データに資産種類は出力されません。";
 
 namespace {
 
@@ -84,7 +85,9 @@ bool FormatPlain(char* text, size_t size, const char* format, va_list args) {
             p += 1;
         } else if (p[0] == 'd') {
             char digits[16];
-            append(digits, static_cast<size_t>(std::to_chars(digits, digits + sizeof digits, va_arg(args, int)).ptr - digits));
+            append(digits,
+                   static_cast<size_t>(std::to_chars(digits, digits + sizeof digits, va_arg(args, int)).ptr -
+                                       digits));
             p += 1;
         } else if (p[0] == '0' && p[1] == '8' && p[2] == 's') {
             const char* arg = va_arg(args, const char*);
@@ -119,7 +122,8 @@ bool FormatPlain(char* text, size_t size, const char* format, va_list args) {
 
 }  // namespace
 
-ClLinkLog::ClLinkLog(ClOutputFiles& files, ClHeaderAccessor& line) : m_files(files), m_line(line), m_entries(0) {}
+ClLinkLog::ClLinkLog(ClOutputFiles& files, ClHeaderAccessor& line)
+    : m_files(files), m_line(line), m_entries(0) {}
 
 // Formats in full, then leaves the cut to WriteLinkMessage. Every "%08s" argument is an
 // eight-byte code already, so the runtime's handling of that flag never shows.

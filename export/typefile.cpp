@@ -34,7 +34,9 @@ void WriteTypeFileHeader(ClOutputFiles& files, ClHeaderAccessor& header, const S
     line("");
     line("[Commonlnf]");
     line("SisanSyuruiCDKetasuu=2");
-    line(kind == EntityCorporation ? "HoujinKojinKubun=1" : kind == EntityIndividual ? "HoujinKojinKubun=2" : "");
+    line(kind == EntityCorporation  ? "HoujinKojinKubun=1"
+         : kind == EntityIndividual ? "HoujinKojinKubun=2"
+                                    : "");
     line("Version=22. 2. 0. 0(FILEVERSION=1.1)");
     line("");
     line("[Datalnf]");
@@ -60,7 +62,8 @@ const char* CategoryMethodText(int32_t code, int method) {
 
 }  // namespace
 
-void WriteTypeFileRow(ClOutputFiles& files, ClSscAccessor& ssc, ClLinkLog& log, const StSHISANKUBUNINFO& category) {
+void WriteTypeFileRow(ClOutputFiles& files, ClSscAccessor& ssc, ClLinkLog& log,
+                      const StSHISANKUBUNINFO& category) {
     files.File(TypeFile)->Attach(&ssc);
     ssc.SetMode(Comma, NoQuote);
     ssc.ClearRecord();
@@ -72,8 +75,12 @@ void WriteTypeFileRow(ClOutputFiles& files, ClSscAccessor& ssc, ClLinkLog& log, 
         unsigned char* slot = record + column.offset;
         if (MendSeparators(slot)) log.LinkMessage(MsgTextSeparator, reinterpret_cast<const char*>(slot));
     };
-    auto int32 = [&](long item, int32_t value) { std::memcpy(record + G_SSC[item].offset, &value, sizeof value); };
-    auto fixed = [&](long item, tagCY value) { std::memcpy(record + G_SSC[item].offset, &value, sizeof value); };
+    auto int32 = [&](long item, int32_t value) {
+        std::memcpy(record + G_SSC[item].offset, &value, sizeof value);
+    };
+    auto fixed = [&](long item, tagCY value) {
+        std::memcpy(record + G_SSC[item].offset, &value, sizeof value);
+    };
 
     const int32_t code = category.categoryCode;
     const bool deferred = code == 9;
@@ -88,7 +95,7 @@ void WriteTypeFileRow(ClOutputFiles& files, ClSscAccessor& ssc, ClLinkLog& log, 
     text(SscDepreciation, nonDepreciable ? "非償却資産" : "償却資産");
     text(SscMethod, CategoryMethodText(code, category.categoryMethod));
     text(SscDisposalMethod, nonDepreciable ? "" : "除却日まで償却");
-    int32(SscResidualShare, deferred || nonDepreciable        ? 0
+    int32(SscResidualShare, deferred || nonDepreciable       ? 0
                             : category.categoryResidual != 0 ? category.categoryResidual
                                                              : 10);
     int32(SscLimitShare, code == 10 ? 10 : deferred || nonDepreciable ? 0 : 5);

@@ -10,4 +10,5 @@
 // file's header left on it.
 void WriteTypeFileHeader(ClOutputFiles& files, ClHeaderAccessor& header, const StDATAINFO& set);
 // One row of a category through ssc (G_SSC); a name whose separators are mended is reported to log.
-void WriteTypeFileRow(ClOutputFiles& files, ClSscAccessor& ssc, ClLinkLog& log, const StSHISANKUBUNINFO& category);
+void WriteTypeFileRow(ClOutputFiles& files, ClSscAccessor& ssc, ClLinkLog& log,
+                      const StSHISANKUBUNINFO& category);

@@ -1,4 +1,4 @@
-// writerbase.cpp - the one-item line and the separator mend that the data file, the type file and the log share.
+// writerbase.cpp - the one-item line and the separator mend that the files and the log share.
 #include "writerbase.h"
 
 #include "sjisbytes.h"

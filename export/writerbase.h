@@ -1,4 +1,4 @@
-// writerbase.h - what every part of the writer builds on: the table accessors, a one-item line, the separator mend.
+// writerbase.h - what the writer's parts build on: the table accessors, a one-item line, the separator mend.
 #pragma once
 
 #include <cstddef>
