@@ -19,10 +19,9 @@ struct StRUNLOG {
 // notice follows when the viewer has closed; after a run without entries, an earlier run's log
 // is deleted and the notice names both files. The log is judged by what this run did to it: it is
 // shown only while it is still the file this run put there, and deleted only while it is still the
-// one that lay there before (another run may have put its own there meanwhile). failedFiles turns
-// the notice into the failure message naming what could not be written (the Failed... bits of
-// outputfiles.h). 1 when the run made log
-// entries, else 0.
+// one that lay there before (another run may have put its own there meanwhile). failedFiles (the
+// Failed... bits of outputfiles.h) turns the notice into the failure message naming what could not
+// be written. 1 when the run made log entries, else 0.
 int ShowClosingReport(ClShellUi& ui, const char* outputPath, int failedFiles, const StRUNLOG& runLog);
 
 // Starts commandLine in workFolder; with wait, returns when the program has ended. 1 when the
