@@ -68,8 +68,8 @@ void ClAssetRows::WriteAssetRow(const StKOTEISHISANINFO* master, const StKOTEINE
     ZeroPaddedEnd(assetCode.text, assetCode.length, kAssetCodeBytes, code);
     m_dataFile.Attach(&m_info);
     m_info.SetMode(Comma, NoQuote);
-    // Every item starts masked and filling one writes it whole and shows it, so no value or mask of
-    // an earlier row survives, and the record needs no clearing.
+    // Every item starts masked, and filling one writes it whole before it shows it: nothing of an
+    // earlier row is rendered, so the record needs no clearing.
     m_info.SetAllMasks(1);
     if (master->methodCode == 4) {
         WriteBreakdownItems(*master, *breakdown, assetCode, code);
@@ -90,8 +90,8 @@ void ClAssetRows::WriteAssetItems(const StKOTEISHISANINFO& m, const StKOTEINENIN
     DisposalItems(m);
     SetAmount(InfoSga, m.sgaAmount);
     SetAmount(InfoManufacturing, m.manufacturingAmount);
-    if (const char* typeText = ReturnKindText(m.assetTypeCode))
-        SetText(InfoReturnKind, typeText);  // none: masked
+    // Item 93 stays masked for a type code without a return kind.
+    if (const char* typeText = ReturnKindText(m.assetTypeCode)) SetText(InfoReturnKind, typeText);
     if (m.disposalKind == 4) SetText(InfoDecreaseReason, "売却");
     MemoItems(m);
     m_files.NoteWrite(DataFile, m_info.Write());
