@@ -3,7 +3,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <string>
 
 #include "buildtable.h"
 #include "caption.h"
@@ -11,16 +10,9 @@
 #include "osapi.h"
 #include "pathrules.h"
 #include "shellui.h"
+#include "winpath.h"
 
 namespace {
-
-// The folder of path followed by name; empty when it does not fit the 260-byte path buffer.
-void Sibling(const char* path, const char* name, char* out) {
-    std::memset(out, 0, kPathRoom);
-    if (!SiblingFits(path, name, kPathRoom)) return;
-    std::memcpy(out, path, FileNameStart(path));  // where the exporter puts the siblings
-    std::strcat(out, name);
-}
 
 // Wordpad from the Windows folder's drive; where it is not installed (as on current systems),
 // the Windows folder's Notepad, so that the user still sees what did not carry over.
@@ -46,18 +38,14 @@ void ShowLogInViewer(ClShellUi& ui, const char* logPath) {
     ui.ShowTextFile(logPath);
 }
 
-// The name a sibling has even where it does not fit a path buffer, so that the failure box always
-// names the file.
-std::string SiblingName(const char* path, const char* name) {
-    return std::string(path, FileNameStart(path)) + name;
-}
-
-// The files that could not be written, one line each, in the style of the success notice.
+// The files that could not be written, one line each, in the style of the success notice. The
+// siblings are named even where they do not fit a path buffer, so that the box always names the
+// file: the data file's path and a file name fit one each, so both together fit two.
 void ShowFailure(ClShellUi& ui, const char* outputPath, int failedFiles) {
-    const std::string type = SiblingName(outputPath, kTypeFileName);
-    const std::string log = SiblingName(outputPath, CurrentBuild().logName);
-    const char* typePath = type.c_str();
-    const char* logPath = log.c_str();
+    char typePath[2 * kPathRoom];
+    char logPath[2 * kPathRoom];
+    SiblingPath(outputPath, kTypeFileName, typePath, sizeof typePath);
+    SiblingPath(outputPath, CurrentBuild().logName, logPath, sizeof logPath);
     char text[1024];
     int n = std::snprintf(text, sizeof text, "減価償却情報の出力に失敗しました。\n\n次のファイルを書き込めませんでした。\n");
     const struct {
@@ -79,10 +67,11 @@ void ShowFailure(ClShellUi& ui, const char* outputPath, int failedFiles) {
 }  // namespace
 
 int ShowClosingReport(ClShellUi& ui, const char* outputPath, int failedFiles, const StRUNLOG& runLog) {
+    // Where the exporter put them; empty where they do not fit a path buffer (never written).
     char logPath[kPathRoom];
     char typePath[kPathRoom];
-    Sibling(outputPath, CurrentBuild().logName, logPath);
-    Sibling(outputPath, kTypeFileName, typePath);
+    SiblingPath(outputPath, CurrentBuild().logName, logPath, sizeof logPath);
+    SiblingPath(outputPath, kTypeFileName, typePath, sizeof typePath);
 
     // Only the log this run put in place is its own: another run into the same folder may have put
     // its log there since, and a log that could not be written left an earlier run's there.

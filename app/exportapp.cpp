@@ -10,6 +10,7 @@
 #include "closingreport.h"
 #include "conditiondlg.h"
 #include "hostconnect.h"
+#include "hostfields.h"
 #include "ledgercore.h"
 #include "levelcheck.h"
 #include "osapi.h"
@@ -150,12 +151,10 @@ const char* CExportApp::MakeHeaderText(short selector, const StDATAINFO* record)
     std::memset(text, 0, sizeof text);
     if (!record) return text;
     if (selector == 0) {
-        // A company name of up to 259 bytes is cut to whole characters, never half of one.
-        char name[sizeof record->companyName + 1];
-        std::memset(name, 0, sizeof name);
-        std::memcpy(name, record->companyName, sizeof record->companyName);
+        // A company name of up to 260 bytes is cut to whole characters, never half of one.
+        const StField name(record->companyName);
         text[0] = ' ';
-        std::memcpy(text + 1, name, SjisFitBytes(name, sizeof text - 2));
+        std::memcpy(text + 1, name.text, SjisFitBytes(name.text, sizeof text - 2));
     } else if (selector == 1) {
         const long start = record->periodStart;
         const long end = record->periodEnd;

@@ -98,3 +98,15 @@ bool SameNoCase(const char* a, const char* b) {
 bool SiblingFits(const char* path, const char* name, size_t room) {
     return FileNameStart(path) + std::strlen(name) < room;
 }
+
+bool SiblingPath(const char* path, const char* name, char* out, size_t room) {
+    if (room == 0) return false;
+    if (!SiblingFits(path, name, room)) {
+        out[0] = '\0';
+        return false;
+    }
+    const size_t start = FileNameStart(path);
+    std::memmove(out, path, start);
+    std::memcpy(out + start, name, std::strlen(name) + 1);
+    return true;
+}

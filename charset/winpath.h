@@ -39,3 +39,6 @@ bool SameStartNoCase(const char* a, const char* b, size_t n);
 bool SameNoCase(const char* a, const char* b);
 // Whether a file named name fits beside the file of path in a buffer of room bytes.
 bool SiblingFits(const char* path, const char* name, size_t room);
+// The path of a file named name beside the file of path (its folder, up to FileNameStart, then
+// name) at out, which may be path itself; false, with out empty, when it does not fit room bytes.
+bool SiblingPath(const char* path, const char* name, char* out, size_t room);

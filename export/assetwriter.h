@@ -1,34 +1,19 @@
-// assetwriter.h - the output half of the exporter: format accessors, the three files, rows and messages.
+// assetwriter.h - the output half of the exporter: the owner of the accessors, the files and the parts.
 #pragma once
 
 #include <cstddef>
-#include <cstdint>
-#include <cstring>
 
+#include "assetrows.h"
 #include "codeindex.h"
-#include "formattables.h"
 #include "hosttypes.h"
+#include "linklog.h"
+#include "outputfiles.h"
 #include "records.h"
-#include "textaccessor.h"
-#include "textfile.h"
+#include "writerbase.h"
 
-// The three files of a run.
-enum _OutputFile : short { DataFile = 0, TypeFile = 1, ErrorLog = 2 };
-
-// An accessor bound to one table, with the record buffer it renders from.
-template <size_t Bytes>
-class ClTableAccessor : public ClTextAccessor {
-public:
-    ClTableAccessor(const char* name, const StTAFORMAT* table, long count)
-        : ClTextAccessor(name, table, count, m_record), m_record() {}
-    ~ClTableAccessor() override {}
-    unsigned char* Record() { return m_record; }
-    void ClearRecord() { std::memset(m_record, 0, Bytes); }
-
-private:
-    unsigned char m_record[Bytes];
-};
-
+// The writer holds the four accessors, the three files and the written-codes index; its members
+// hand the work to the part that does it: the files (outputfiles.h), the log (linklog.h), the data
+// rows (assetrows.h), the data file's head (dataheader.h) and the type file (typefile.h).
 class ClAssetWriter {
 public:
     ClAssetWriter();
@@ -38,10 +23,11 @@ public:
 
     // The name of the link error log, which lies beside the data file; set before the log is
     // opened (without one the log is not opened).
-    void SetLogName(const char* name);
-    // Opens one _OutputFile, created or emptied; 1 when open, 0 when not (1 for other values).
-    int OpenFile(short file, const char* path);
-    // Closes one _OutputFile; 1 always.
+    void SetLogName(const char* name) { m_files.SetLogName(name); }
+    // Opens one _OutputFile, created or replaced when whole; 1 when open, 0 when not (1 for other
+    // values).
+    int OpenFile(short file, const char* path) { return m_files.Open(file, path); }
+    // Closes one _OutputFile (a log without entries is discarded, not put in place); 1 always.
     int CloseFile(short file);
 
     // The six header lines and the column-name line of the asset data file; 1.
@@ -63,7 +49,7 @@ public:
     int UnreadBreakdownMessage(const StKOTEISHISANINFO* master, long index);
     int UnreadCategoriesMessage();
     // 1 when every byte of code is in the class kind (3: ASCII letters and digits, 2: letters).
-    int CheckCodeChars(short kind, const char* code);
+    int CheckCodeChars(short kind, const char* code) { return ClAssetRows::CheckCodeChars(kind, code); }
     // 0 new (now registered), 1 registered before, 2 its first six bytes were registered before.
     short RegisterCode(const char* code) { return m_codes.Register(code); }
     // Room in the written-codes index for that many codes, and the bytes it takes.
@@ -71,63 +57,32 @@ public:
     size_t CodeIndexBytes() const { return m_codes.Bytes(); }
 
     // The column text of an amount, in a buffer the next call overwrites.
-    const char* FormatAmount(const tagCY* amount);
+    const char* FormatAmount(const tagCY* amount) { return m_rows.FormatAmount(amount); }
     // Items 14 (quantity) and 15 (unit) of the data row from a text such as 3台.
-    void ParseQuantity(const char* quantityText);
+    void ParseQuantity(const char* quantityText) { m_rows.ParseQuantity(quantityText); }
 
     // 1 once a file could not be opened or a line was not taken by its stream.
-    int HadOutputFailure() const { return m_failedFiles != 0 ? 1 : 0; }
-    // Which files failed so: bit 1 << _OutputFile for each.
-    int FailedFiles() const { return m_failedFiles; }
+    int HadOutputFailure() const { return m_files.Failed() != 0 ? 1 : 0; }
+    // Which files failed so: the Failed... bits of outputfiles.h.
+    int FailedFiles() const { return m_files.Failed(); }
     // How many entries this run made for the link error log, what the log it put in place is (all
     // zero until it is in place, and for a log without entries, which is never put in place), and
     // what lay at the log's name before: the closing report judges the log by them.
-    long LogEntries() const { return m_logEntries; }
-    const StFILEID& PlacedLog() const { return m_errorLog.Placed(); }
-    const StFILEID& PreviousLog() const { return m_errorLog.Previous(); }
+    long LogEntries() const { return m_log.Entries(); }
+    const StFILEID& PlacedLog() const { return m_files.Log().Placed(); }
+    const StFILEID& PreviousLog() const { return m_files.Log().Previous(); }
 
     // The data-row accessor and its record, for callers that inspect a converted row.
     ClTextAccessor& InfoAccessor() { return m_info; }
     const unsigned char* InfoRecord() { return m_info.Record(); }
 
 private:
-    enum { kMessageBytes = 2048, kPathBytes = 261, kAmountColumnBytes = 13 };
-
-    void WriteAssetItems(const StKOTEISHISANINFO& master, const StKOTEINENINFO& yearly, const char* code);
-    void WriteBreakdownItems(const StKOTEISHISANINFO& master, const StIKKATSUINFO& breakdown, const char* code);
-    void AssetCode(const StKOTEISHISANINFO& master, char* code);
-    void LinkMessage(const char* format, ...);
-    // The entry for a text whose separators were mended.
-    void SeparatorMessage(const char* text);
-    // Comma -> "､", CR and LF -> blank in a terminated text; true when anything was replaced.
-    static bool MendSeparators(unsigned char* text);
-    void HeaderLine(ClTextFile& file, const char* text);
-    void NoteWrite(short file, long result);
-    void NoteFailure(short file) { m_failedFiles |= 1 << file; }
-    short FileOf(const ClTextFile& file) const;
-    ClTextFile* File(short file);
-
-    void SetText(long item, const char* text);
-    void SetName(const char* text, const char* message);
-    void SetInt16(long item, int value);
-    void SetInt32(long item, long value);
-    void SetFixed(long item, tagCY value);
-    void SetAmount(long item, tagCY amount);
-    // The column text of an amount at out (kAmountColumnBytes), with its entry when it has too many
-    // digits; returns its length. FormatAmount and SetAmount both render through it.
-    size_t RenderAmount(tagCY amount, char* out);
-    void Show(long item) { m_info.SetMask(item, 0); }
-
-    ClTableAccessor<kInfoRecordBytes> m_info;
-    ClTableAccessor<kHeadRecordBytes> m_head;
-    ClTableAccessor<kHeaderRecordBytes> m_header;
-    ClTableAccessor<kSscRecordBytes> m_ssc;
-    ClTextFile m_dataFile;
-    ClTextFile m_typeFile;
-    ClTextFile m_errorLog;
-    char m_logName[kPathBytes];
-    long m_logEntries;
-    ClCodeIndex m_codes;         // the written-codes list
-    char m_amountText[64];
-    int m_failedFiles;
+    ClInfoAccessor m_info;
+    ClHeadAccessor m_head;
+    ClHeaderAccessor m_header;
+    ClSscAccessor m_ssc;
+    ClOutputFiles m_files;
+    ClCodeIndex m_codes;  // the written-codes list
+    ClLinkLog m_log;
+    ClAssetRows m_rows;
 };

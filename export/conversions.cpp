@@ -10,17 +10,22 @@
 #include "decimal.h"
 #include "sjisbytes.h"
 
-void LastChars(const char* text, size_t n, char* out) {
-    const size_t length = std::strlen(text);
-    if (length <= n) {
-        std::memcpy(out, text, length + 1);
-        return;
-    }
-    // Characters can only be told apart from the front; keep the start of the first character
-    // that lies whole within the last n bytes.
+namespace {
+
+// Where the last n bytes of whole characters of text (length bytes) start. Characters can only be
+// told apart from the front: the start of the first character that lies whole within them.
+size_t LastCharsStart(const char* text, size_t length, size_t n) {
     size_t pos = 0;
     while (pos < length && length - pos > n) pos += static_cast<size_t>(SjisCharBytes(text + pos));
-    std::memcpy(out, text + pos, length - pos + 1);
+    return pos;
+}
+
+}  // namespace
+
+void LastChars(const char* text, size_t n, char* out) {
+    const size_t length = std::strlen(text);
+    const size_t start = length <= n ? 0 : LastCharsStart(text, length, n);
+    std::memcpy(out, text + start, length - start + 1);
 }
 
 void PadZero(const char* text, size_t width, char* out) {
@@ -28,6 +33,14 @@ void PadZero(const char* text, size_t width, char* out) {
     const size_t pad = length < width ? width - length : 0;
     std::memset(out, '0', pad);
     std::memcpy(out + pad, text, length + 1);
+}
+
+void ZeroPaddedEnd(const char* text, size_t length, size_t n, char* out) {
+    const size_t start = length <= n ? 0 : LastCharsStart(text, length, n);
+    const size_t pad = n - (length - start);
+    std::memset(out, '0', pad);
+    std::memcpy(out + pad, text + start, length - start);
+    out[n] = '\0';
 }
 
 void CleanNumberText(const char* text, char* out) {

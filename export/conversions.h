@@ -12,6 +12,10 @@ void LastChars(const char* text, size_t n, char* out);
 // max(width, strlen(text)) + 1 bytes.
 void PadZero(const char* text, size_t width, char* out);
 
+// Both at once, as item 0 takes the end of a code: the last n bytes of whole characters of text
+// (terminated, length bytes), padded on the left with the digit 0 to n bytes; out holds n + 1.
+void ZeroPaddedEnd(const char* text, size_t length, size_t n, char* out);
+
 // A copy of text without any "," or " " byte; out holds strlen(text) + 1 bytes.
 void CleanNumberText(const char* text, char* out);
 
@@ -49,6 +53,10 @@ void FormatTotal(const tagCY* amounts, int count, char* text);
 
 // a / b to four decimals, rounded half up; 0 when b is 0.
 tagCY DivideFixed(tagCY a, tagCY b);
+
+// A share in hundredths of a percent (8050: 80.50 %) as a fixed-point percentage: what DivideFixed
+// gives for hundredths x 10000 over 100, without a division, two decimals being exact.
+inline tagCY PercentFromHundredths(int hundredths) { return static_cast<tagCY>(hundredths) * 100; }
 
 // The digits of an amount's integer part at out (cut toward zero, "-" before a negative one,
 // nothing for 0), terminated; returns their count. out holds kTotalTextBytes, or 12 bytes for an

@@ -262,8 +262,9 @@ TEST_F(ProgramRun, KilledExportLeavesThePreviousDataFileWholeAndNoTemporary) {
         return n;
     };
     std::mt19937 rng(std::random_device{}());
-    // A signal the program sees removes its temporaries; SIGKILL leaves them to the next export.
-    for (const int signalNumber : {SIGKILL, SIGTERM, SIGHUP, SIGINT, SIGKILL, SIGTERM, SIGHUP, SIGINT}) {
+    // A signal the program sees removes its temporaries; SIGKILL leaves them to the next export
+    // (last, so that a run killed before its first temporary cannot leave those in the count).
+    for (const int signalNumber : {SIGTERM, SIGHUP, SIGINT, SIGTERM, SIGHUP, SIGINT, SIGKILL, SIGKILL}) {
         const pid_t child = fork();
         ASSERT_GE(child, 0);
         if (child == 0) {

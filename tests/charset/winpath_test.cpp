@@ -101,3 +101,14 @@ TEST(SiblingFits, TheNameBesideTheFileWithinTheRoom) {
     EXPECT_FALSE(SiblingFits((folder + "x.csv").c_str(), "Marlo3SysErr.txt", kPathRoom));  // 261
     EXPECT_TRUE(SiblingFits((folder + "x.csv").c_str(), "Marlo3SysErr.txt", kPathRoom + 1));
 }
+
+TEST(SiblingPath, TheFolderAndTheNameOrNothing) {
+    StBUF path("C:\\out\\" + kHyo + ".csv");  // the trail byte 0x5C is no separator
+    char out[kPathRoom];
+    ASSERT_TRUE(SiblingPath(path.text, "syurui.SSC", out, sizeof out));
+    EXPECT_STREQ(out, "C:\\out\\syurui.SSC");
+    ASSERT_TRUE(SiblingPath(path.text, "log.txt", path.text, sizeof path.text));  // in place
+    EXPECT_STREQ(path.text, "C:\\out\\log.txt");
+    EXPECT_FALSE(SiblingPath(("C:\\" + std::string(250, 'a') + "\\x.csv").c_str(), "Marlo3SysErr.txt", out, sizeof out));
+    EXPECT_STREQ(out, "");
+}

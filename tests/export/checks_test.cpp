@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "export_helpers.h"
-#include "messages.h"
+#include "linklog.h"
 
 namespace {
 

@@ -67,7 +67,6 @@ TEST(LeadingNumbers, WholeNumbersAreWhatStrtodGives) {
     }
 }
 
-// The siblings of "C:name.csv" lie in the current folder of drive C, not in the current folder.
 TEST(PadZero, PadsWithTheDigitZero) {
     char out[16];
     PadZero("12", 6, out);
@@ -76,6 +75,21 @@ TEST(PadZero, PadsWithTheDigitZero) {
     EXPECT_STREQ(out, "00");
     PadZero("ABCDEFG", 6, out);
     EXPECT_STREQ(out, "ABCDEFG");
+}
+
+// Item 0 takes the end of a code in one step: what PadZero makes of LastChars.
+TEST(ZeroPaddedEnd, IsPadZeroOfLastChars) {
+    for (const char* text : {"", "5", "12", "ABCDEF", "ABCDEFGH", "Xあいう", "あいうA", "AB表", "A\x81"}) {
+        for (const size_t n : {size_t(2), size_t(6)}) {
+            char tail[16];
+            char expected[16];
+            LastChars(text, n, tail);
+            PadZero(tail, n, expected);
+            char out[16];
+            ZeroPaddedEnd(text, std::strlen(text), n, out);
+            EXPECT_STREQ(out, expected) << text << ", " << n;
+        }
+    }
 }
 
 TEST(CleanNumberText, DropsCommasAndBlanksOnly) {
@@ -162,6 +176,13 @@ TEST(DivideFixed, FourDecimalsRoundedHalfUp) {
     EXPECT_EQ(DivideFixed(-10000, -30000), 3333);
     EXPECT_EQ(DivideFixed(99999, 10000000000LL), 0);  // a zero quotient has no sign
     EXPECT_EQ(DivideFixed(5, 0), 0);
+}
+
+// The business share is the host's ratio over 100 as DivideFixed gives it, for every ratio.
+TEST(PercentFromHundredths, IsDivideFixedOfTheShareOverAHundred) {
+    for (int ratio = INT16_MIN; ratio <= INT16_MAX; ++ratio) {
+        ASSERT_EQ(PercentFromHundredths(ratio), DivideFixed(static_cast<tagCY>(ratio) * 10000, kHundred)) << ratio;
+    }
 }
 
 TEST(DivideFixed, CarriesIntoTheIntegerPart) {

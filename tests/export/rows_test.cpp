@@ -277,6 +277,24 @@ TEST(AssetRow, ZeroFilledMaster) {
                           });
 }
 
+// The record is not cleared between rows: a row writes every item it shows whole, so it reads as it
+// would alone whatever row came before it.
+TEST(AssetRow, NothingOfTheRowBeforeRemains) {
+    StAsset full = OldMethodAsset();
+    StAsset empty;
+    StAsset breakdown;
+    breakdown.master.methodCode = 4;
+    Put(breakdown.breakdown.breakdownNo, "1");
+    WriterRun run;
+    for (StAsset* a : {&full, &empty, &full, &breakdown}) {
+        run.writer.WriteAssetRow(&a->master, &a->yearly, &a->monthly, &a->breakdown);
+    }
+    const std::vector<std::string> rows = run.Rows();
+    ASSERT_EQ(rows.size(), 4u);
+    EXPECT_EQ(SplitFields(rows[1]), Convert(empty));
+    EXPECT_EQ(SplitFields(rows[3]), Convert(breakdown));
+}
+
 // Item 67 holds 12 characters: a wider total would be cut to a wrong number.
 TEST(AssetRow, TotalWiderThanItsColumnIsAsterisksAndReported) {
     StAsset a = OldMethodAsset();

@@ -1,14 +1,14 @@
-// checks.cpp - the code check and the texts and formatting of the link error log's entries.
+// linklog.cpp - the link error log: the texts of its entries, their formatting, the cut and the closing.
+#include "linklog.h"
+
 #include <charconv>
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
 
-#include "assetwriter.h"
 #include "decimal.h"
-#include "sjisbytes.h"
-#include "messages.h"
+#include "hostfields.h"
 
 const char MsgCodeDigits[] =
     "\n＜WARNING＞\n資産コード｢%"
@@ -40,6 +40,9 @@ const char MsgBreakdownDuplicate[] =
     "08s｣は、\n他の資産･内訳コードと重複しています。";
 const char MsgBreakdownPrefixDuplicate[] =
     "\n＜ERROR＞\n資産コード+内訳付番｢%08s｣は、\n資産コード｢%s｣が他の資産コードと重複してしまいます。";
+const char MsgBreakdownNameLength[] =
+    "\n＜WARNING＞\n内訳名称｢%"
+    "s｣は、\n連携可能最大文字数をオーバーしています。\n超過した文字は、自動的に切り捨てられます。";
 // The data file is written without quotes, so a comma or line break inside a text would shift
 // every later column of the row; such characters are replaced and the user is told.
 const char MsgTextSeparator[] =
@@ -50,23 +53,12 @@ const char MsgTextSeparator[] =
 const char MsgAssetUnread[] = "\n＜ERROR＞\n%d件目の資産を読み込めませんでした。\nこの資産は出力されません。";
 const char MsgBreakdownUnread[] =
     "\n＜ERROR＞\n資産コード｢%s｣の%d件目の内訳を読み込めませんでした。\nこの内訳は出力されません。";
-const char MsgCategoriesUnread[] = "\n＜ERROR＞\n資産種類を読み込めませんでした。\n資産種類データに資産種類は出力されません。";
-
-const char MsgBreakdownNameLength[] =
-    "\n＜WARNING＞\n内訳名称｢%"
-    "s｣は、\n連携可能最大文字数をオーバーしています。\n超過した文字は、自動的に切り捨てられます。";
-
-int ClAssetWriter::WriteLinkMessage(const char* text) {
-    ++m_logEntries;  // an entry made, whether or not the log takes it
-    m_errorLog.Attach(&m_header);
-    m_header.ClearRecord();
-    // Cut on a character boundary: an entry never ends in half a character.
-    std::memcpy(m_header.Record(), text, SjisFitBytes(text, kHeaderTextBytes));
-    NoteWrite(ErrorLog, m_header.Write());
-    return 1;
-}
+const char MsgCategoriesUnread[] =
+    "\n＜ERROR＞\n資産種類を読み込めませんでした。\n資産種類データに資産種類は出力されません。";
 
 namespace {
+
+enum { kMessageBytes = 2048 };
 
 // What vsnprintf makes of the conversions the log's texts use: %s, %d, %.2f, and %08s of a text of
 // eight bytes or more. False for anything else, which then goes to vsnprintf itself. Gain: 868
@@ -93,7 +85,9 @@ bool FormatPlain(char* text, size_t size, const char* format, va_list args) {
             p += 1;
         } else if (p[0] == 'd') {
             char digits[16];
-            append(digits, static_cast<size_t>(std::to_chars(digits, digits + sizeof digits, va_arg(args, int)).ptr - digits));
+            append(digits,
+                   static_cast<size_t>(std::to_chars(digits, digits + sizeof digits, va_arg(args, int)).ptr -
+                                       digits));
             p += 1;
         } else if (p[0] == '0' && p[1] == '8' && p[2] == 's') {
             const char* arg = va_arg(args, const char*);
@@ -128,9 +122,12 @@ bool FormatPlain(char* text, size_t size, const char* format, va_list args) {
 
 }  // namespace
 
+ClLinkLog::ClLinkLog(ClOutputFiles& files, ClHeaderAccessor& line)
+    : m_files(files), m_line(line), m_entries(0) {}
+
 // Formats in full, then leaves the cut to WriteLinkMessage. Every "%08s" argument is an
 // eight-byte code already, so the runtime's handling of that flag never shows.
-void ClAssetWriter::LinkMessage(const char* format, ...) {
+void ClLinkLog::LinkMessage(const char* format, ...) {
     char text[kMessageBytes];
     va_list args;
     va_start(args, format);
@@ -142,29 +139,23 @@ void ClAssetWriter::LinkMessage(const char* format, ...) {
     WriteLinkMessage(text);
 }
 
-int ClAssetWriter::CheckCodeChars(short kind, const char* code) {
-    for (const char* p = code; *p != '\0'; ++p) {
-        const char c = *p;
-        const bool letter = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-        const bool digit = c >= '0' && c <= '9';
-        if (kind == 2 ? !letter : !(letter || digit)) return 0;
-    }
-    return 1;
+void ClLinkLog::WriteLinkMessage(const char* text) {
+    ++m_entries;
+    m_files.NoteWrite(ErrorLog, WriteLine(*m_files.File(ErrorLog), m_line, text));
 }
 
-int ClAssetWriter::UnreadAssetMessage(long index) {
-    LinkMessage(MsgAssetUnread, static_cast<int>(index + 1));
-    return 1;
+void ClLinkLog::UnreadAssetMessage(long index) { LinkMessage(MsgAssetUnread, static_cast<int>(index + 1)); }
+
+void ClLinkLog::UnreadBreakdownMessage(const StKOTEISHISANINFO& master, long index) {
+    const StField code(master.assetCode);
+    LinkMessage(MsgBreakdownUnread, code.text, static_cast<int>(index + 1));
 }
 
-int ClAssetWriter::UnreadBreakdownMessage(const StKOTEISHISANINFO* master, long index) {
-    char code[sizeof master->assetCode + 1] = {};
-    std::memcpy(code, master->assetCode, strnlen(master->assetCode, sizeof master->assetCode));
-    LinkMessage(MsgBreakdownUnread, code, static_cast<int>(index + 1));
-    return 1;
-}
+void ClLinkLog::UnreadCategoriesMessage() { LinkMessage(MsgCategoriesUnread); }
 
-int ClAssetWriter::UnreadCategoriesMessage() {
-    LinkMessage(MsgCategoriesUnread);
-    return 1;
+void ClLinkLog::Close() {
+    if (m_entries == 0)
+        m_files.Discard(ErrorLog);
+    else
+        m_files.Close(ErrorLog);
 }
