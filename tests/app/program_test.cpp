@@ -13,6 +13,7 @@
 #include <random>
 #include <thread>
 #include <filesystem>
+#include <functional>
 #include <string>
 
 #include "testutil.h"
@@ -57,6 +58,19 @@ protected:
         out = ReadBytes(dir.File("out"));
         journal = ReadBytes(dir.File("journal"));
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    // Another ledger, "ledger" + suffix, with the first's session and data sets and count assets
+    // whose codes code gives.
+    void WriteLedgerBeside(const std::string& suffix, int count, const std::function<std::string(int)>& code) {
+        const std::string ledger = dir.File("ledger" + suffix);
+        std::filesystem::create_directories(ledger);
+        for (const char* file : {"session.csv", "datasets.csv"})
+            std::filesystem::copy_file(dir.File(std::string("ledger/") + file), ledger + "/" + file);
+        std::string rows;
+        for (int i = 0; i < count; ++i)
+            rows += "K" + std::to_string(i) + "," + code(i) +
+                    ",5,NAME,3台,memo,0,,20200401,20200501,1000,0,0,6,5,200,0,0,0,10000,30,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0\r\n";
+        WriteBytes(ledger + "/assets-7.csv", rows);
     }
     // A copy of the edition-3 program in folder, with the level file content beside it (none: no file).
     std::string PlaceProgram(const std::string& folder, const char* levelFile) {
@@ -313,17 +327,8 @@ TEST_F(ProgramRun, UnconvertibleByteIsEscapedInTheTranscript) {
 // Two exports into one folder at once: the log is the whole log of one of them, never a blend.
 TEST_F(ProgramRun, ConcurrentExportsNeverBlendTheirLogs) {
     // Two ledgers whose logs differ: every code repeats once (an entry for each second asset).
-    for (const char* which : {"A", "B"}) {
-        const std::string ledger = dir.File(std::string("ledger") + which);
-        std::filesystem::create_directories(ledger);
-        for (const char* file : {"session.csv", "datasets.csv"})
-            std::filesystem::copy_file(dir.File(std::string("ledger/") + file), ledger + "/" + file);
-        std::string rows;
-        for (int i = 0; i < 20000; ++i)
-            rows += "K" + std::to_string(i) + "," + which + std::to_string(i / 2) +
-                    ",5,NAME,3台,memo,0,,20200401,20200501,1000,0,0,6,5,200,0,0,0,10000,30,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0\r\n";
-        WriteBytes(ledger + "/assets-7.csv", rows);
-    }
+    for (const char* which : {"A", "B"})
+        WriteLedgerBeside(which, 20000, [&](int i) { return which + std::to_string(i / 2); });
     auto run = [&](const char* which, const std::string& path) {
         return "LC_ALL=C HOSTSIM_LEDGER='" + dir.File(std::string("ledger") + which) + "' ASSETEXPORT_DRIVES='C=" +
                dir.File("c") + ":fixed' '" + MARLO3_PROGRAM + "' --path '" + path + "' --answer yes --no-viewer >/dev/null 2>&1";
@@ -348,17 +353,8 @@ TEST_F(ProgramRun, ConcurrentExportsNeverBlendTheirLogs) {
 // in success and never shows or names a log; the second never ends in success, and names the log
 // only as its own. What stays at the log's name is the second's whole log or nothing.
 TEST_F(ProgramRun, ConcurrentRunsNeverTakeEachOthersLog) {
-    for (const char* which : {"Clean", "Logged"}) {
-        const std::string ledger = dir.File(std::string("ledger") + which);
-        std::filesystem::create_directories(ledger);
-        for (const char* file : {"session.csv", "datasets.csv"})
-            std::filesystem::copy_file(dir.File(std::string("ledger/") + file), ledger + "/" + file);
-        std::string rows;
-        for (int i = 0; i < 3000; ++i)
-            rows += "K" + std::to_string(i) + ",C" + std::to_string(which[0] == 'C' ? i : i / 2) +
-                    ",5,NAME,3台,memo,0,,20200401,20200501,1000,0,0,6,5,200,0,0,0,10000,30,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0\r\n";
-        WriteBytes(ledger + "/assets-7.csv", rows);
-    }
+    WriteLedgerBeside("Clean", 3000, [](int i) { return "C" + std::to_string(i); });
+    WriteLedgerBeside("Logged", 3000, [](int i) { return "C" + std::to_string(i / 2); });  // each code twice
     auto run = [&](const char* which) {
         return "(LC_ALL=C HOSTSIM_LEDGER='" + dir.File(std::string("ledger") + which) + "' ASSETEXPORT_DRIVES='C=" +
                dir.File("c") + ":fixed' '" + MARLO3_PROGRAM + "' --path 'C:\\both\\" + which +
